@@ -1,0 +1,27 @@
+#pragma once
+// The test-case table: one row per 30-minute sub-window of each case.
+// Header rows end every field with a comma; data rows have none after the last.
+
+#include <cstdint>
+#include <string>
+
+#include "common/measurement_case.hpp"
+#include "common/wind_statistics.hpp"
+#include "platform/table_file.hpp"
+
+namespace field {
+
+/// The table file with a reusable row buffer.
+struct TestCaseTable {
+    TableFile file;
+    std::string row;
+};
+
+/// Writes the column-name row and the unit row.
+void writeTestCaseHeader(TestCaseTable& table);
+
+/// Writes one data row when the table is open; `windowCase.BeginMinute` is the sub-window's begin.
+void writeTestCaseRow(TestCaseTable& table, std::int32_t testCaseId, const MeasurementCase& windowCase,
+                      std::int32_t lastWindowMinute, const WindSummary& wind);
+
+}  // namespace field

@@ -1,0 +1,96 @@
+#include "common/logger_record.hpp"
+
+#include "platform/c_numbers.hpp"
+#include "platform/fields.hpp"
+
+namespace field {
+namespace {
+
+// Piece `index` (from 0) of `text` split at `separator`; empty when missing.
+std::string_view piece(std::string_view text, char separator, int index, bool& present) {
+    FieldSplitter s(text, separator);
+    std::string_view out;
+    for (int i = 0; i <= index; ++i) {
+        if (!s.next(out)) {
+            present = false;
+            return {};
+        }
+    }
+    present = true;
+    return out;
+}
+
+// atoi of a short digit run, the common case, without the general routine.
+std::int32_t smallAtoi(std::string_view text) {
+    if (text.size() >= 1 && text.size() <= 4) {
+        std::int32_t value = 0;
+        for (char c : text) {
+            if (c < '0' || c > '9') return cAtoi(text);
+            value = value * 10 + (c - '0');
+        }
+        return value;
+    }
+    return cAtoi(text);
+}
+
+// Arithmetic on values read from the file wraps like the 32-bit registers it
+// always ran in, instead of overflowing into undefined behaviour.
+std::int32_t wrap(std::int64_t value) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(value)));
+}
+
+}  // namespace
+
+LoggerTime parseLoggerTimestamp(std::string_view timestamp, bool yearCheck) {
+    bool present = false;
+    // Tokens are separated by single spaces: token 1 the date, token 2 the time.
+    const std::string_view date = piece(timestamp, ' ', 0, present);
+    const bool hasDate = present && !timestamp.empty();
+    const std::string_view time = piece(timestamp, ' ', 1, present);
+    const bool hasTime = present;
+
+    std::int32_t month = 0, dayOfMonth = 0;
+    bool yearOk = true;
+    if (hasDate) {
+        FieldSplitter parts(date, '-');
+        std::string_view year, m, d;
+        parts.next(year);
+        if (parts.next(m)) {
+            month = smallAtoi(m);
+            if (parts.next(d)) dayOfMonth = smallAtoi(d);
+        }
+        if (yearCheck) yearOk = !year.empty() && smallAtoi(year.substr(1)) == 2014;
+    } else if (yearCheck) {
+        yearOk = false;  // an empty text has no year piece: year 0
+    }
+
+    LoggerTime t;
+    if (!yearOk) {
+        t.day = -1;
+    } else {
+        t.day = month == 8 ? dayOfMonth : wrap(std::int64_t{dayOfMonth} + (month == 9 ? 31 : 61));
+    }
+    if (hasTime) {
+        FieldSplitter parts(time, ':');
+        std::string_view h, m;
+        parts.next(h);
+        const std::int32_t hour = smallAtoi(h);
+        const std::int32_t minute = parts.next(m) ? smallAtoi(m) : 0;
+        t.minute = wrap(60 * std::int64_t{hour} + minute);
+    }
+    return t;
+}
+
+SonicValues parseSonicValues(std::string_view rest) {
+    FieldSplitter fields(rest, ',');
+    std::string_view f;
+    SonicValues s;
+    if (!fields.next(f)) return s;  // field 2, not used
+    if (fields.next(f)) s.u = static_cast<float>(cAtof(f)); else return s;
+    if (fields.next(f)) s.v = static_cast<float>(cAtof(f)); else return s;
+    if (fields.next(f)) s.w = static_cast<float>(cAtof(f)); else return s;
+    if (fields.next(f)) s.Ts = static_cast<float>(cAtof(f));
+    return s;
+}
+
+}  // namespace field

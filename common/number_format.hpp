@@ -1,0 +1,16 @@
+#pragma once
+// Appending table values to a row: integers in plain decimal, floats widened
+// to double in the general format with 6 significant digits (printf's %g).
+
+#include <cstdint>
+#include <string>
+
+namespace field {
+
+/// Appends the decimal form of an integer.
+void appendInteger(std::string& row, std::int64_t value);
+
+/// Appends a float as printf("%g") writes it (6 significant digits; "nan", "inf").
+void appendFloat(std::string& row, float value);
+
+}  // namespace field

@@ -1,0 +1,27 @@
+#pragma once
+// The points where fieldjoin and casetable behave differently, chosen once
+// by each program's entry point and handed to the shared code.
+
+#include <cstddef>
+
+namespace field {
+
+enum class Program { Fieldjoin, Casetable };
+
+struct ProgramVariant {
+    Program program;
+    bool yearCheck;               // logger timestamps must be of 2014
+    bool subWindows;              // cut each case window into 30-minute slices
+    std::size_t sampleCapacity;   // initial sample buffer capacity (grows if needed)
+    bool standardDeviations;      // UStd, VStd, WStd, TsStd
+    bool windProfile;             // the five UZ values
+    bool testRunningSourceSum;    // -999 test after every mast level (else only on the final sum)
+    bool appendReadings;          // measurement readings appended (else stored at fixed places)
+};
+
+inline constexpr ProgramVariant kFieldjoinVariant{Program::Fieldjoin, false, false, 240000,
+                                                  true, true, true, true};
+inline constexpr ProgramVariant kCasetableVariant{Program::Casetable, true, true, 18000,
+                                                  false, false, false, false};
+
+}  // namespace field

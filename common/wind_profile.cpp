@@ -1,0 +1,120 @@
+#include "common/wind_profile.hpp"
+
+#include <cmath>
+
+namespace field {
+
+namespace {
+
+constexpr float kCanopyHeight = 1.3f;      // h, m
+constexpr float kRoughnessLength = 0.13f;  // z0, m
+constexpr double kVonKarman = 0.4;
+constexpr float kMissingSource = -999.0f;
+constexpr float kBalanceLength = 6.0f;  // m from the source point to the second ring
+
+/// R = (a - b)/90.0 * span + b: the difference and span in float, the rest in double.
+float interpolateRing(float a, float b, float span) {
+    return static_cast<float>(static_cast<double>(a - b) / 90.0 * static_cast<double>(span) + static_cast<double>(b));
+}
+
+}  // namespace
+
+std::array<float, kSourceProfileLevels> mastLayerThicknesses(const std::array<float, kSourceProfileLevels>& profile) {
+    std::array<float, kSourceProfileLevels> thickness = kMastLayerThicknesses;
+    for (int i = 0; i + 1 < kSourceProfileLevels; ++i) {
+        // Only a value below 0 is missing; a NaN reading keeps its layer.
+        if (profile[i] < 0.0f) {
+            thickness[i + 1] += thickness[i];
+            thickness[i] = 0.0f;
+        }
+    }
+    return thickness;
+}
+
+float stabilityCorrection(float height, const WindSummary& summary) {
+    const double l = static_cast<double>(summary.L);
+    const double z = static_cast<double>(height);
+    if (summary.L < 0.0f) {
+        const float x = static_cast<float>(std::sqrt(std::sqrt(1.0 - 15.0 * z / l)));
+        // x*x + 1 is float but (x + 1)*0.5 is double: only this mix reproduces the
+        // reference values psi(z0) = 0.0211182 and psi(5) = 0.473891.
+        const float arcTangent = static_cast<float>(std::atan(static_cast<double>(x)));
+        const double psi = std::log(static_cast<double>(x * x + 1.0f) * 0.5) +
+                           2.0 * std::log((static_cast<double>(x) + 1.0) * 0.5) -
+                           static_cast<double>(2.0f * arcTangent) + static_cast<double>(kSinglePi / 2.0f);
+        return static_cast<float>(psi);
+    }
+    // Stable, neutral (L = +-inf gives -0 or +0) and NaN L all take this branch.
+    return static_cast<float>(-5.0 * z / l);
+}
+
+float profileWindSpeed(float z, const WindSummary& summary) {
+    const double k = static_cast<double>(summary.UStar) / kVonKarman;
+    const float psiZ0 = stabilityCorrection(kRoughnessLength, summary);
+    if (z <= kCanopyHeight) {
+        // ln(h/z0) is ln(10) rounded to float, not the log of the float quotient.
+        const float logHOverZ0 = static_cast<float>(std::log(10.0));
+        const float bracket = logHOverZ0 - stabilityCorrection(kCanopyHeight, summary) + psiZ0;
+        const float uh = static_cast<float>(static_cast<double>(bracket) * k);
+        const float ratio = z / kCanopyHeight;
+        return static_cast<float>(std::exp(2.0 * (static_cast<double>(ratio) - 1.0)) * static_cast<double>(uh));
+    }
+    const float logZOverZ0 = static_cast<float>(std::log(static_cast<double>(z / kRoughnessLength)));
+    const float bracket = logZOverZ0 - stabilityCorrection(z, summary) + psiZ0;
+    return static_cast<float>(static_cast<double>(bracket) * k);
+}
+
+void computeSourceStrength(MeasurementCase sourceCase, WindSummary& summary, const ProgramVariant& variant) {
+    const float dc = sourceCase.SourceDeposition;
+    if (dc < 0.0f) {
+        summary.SourceStrength = kMissingSource;
+        return;
+    }
+    const auto& d = sourceCase.Deposition;  // d[0..7] = D1..D8
+    const float direction = summary.WindDirection;
+    float r1 = 0.0f;
+    float r2 = 0.0f;
+    // Whole quadrants between the ring samplers at 0/360, 90, 180 and 270 degrees;
+    // a negative or NaN direction falls into the last quadrant.
+    if (direction >= 0.0f && direction < 90.0f) {
+        const float span = 90.0f - direction;
+        r1 = interpolateRing(d[1], d[5], span);
+        r2 = interpolateRing(d[0], d[4], span);
+    } else if (direction >= 90.0f && direction < 180.0f) {
+        const float span = 180.0f - direction;
+        r1 = interpolateRing(d[5], d[2], span);
+        r2 = interpolateRing(d[4], d[3], span);
+    } else if (direction >= 180.0f && direction < 270.0f) {
+        const float span = 270.0f - direction;
+        r1 = interpolateRing(d[2], d[6], span);
+        r2 = interpolateRing(d[3], d[7], span);
+    } else {
+        const float span = 360.0f - direction;
+        r1 = interpolateRing(d[6], d[1], span);
+        r2 = interpolateRing(d[7], d[0], span);
+    }
+
+    // Trapezoidal rule over the source point and the two rings, 3 m apart, per metre of balance length.
+    float q = static_cast<float>((static_cast<double>(dc + r1) * 0.5 * 3.0 + static_cast<double>(r2 + r1) * 0.5 * 3.0) /
+                                 6.0);
+
+    auto& c = sourceCase.SourceProfile;
+    const std::array<float, kSourceProfileLevels> thickness = mastLayerThicknesses(c);
+    constexpr int lowest = kSourceProfileLevels - 1;
+    // The lowest sampler stands in for itself with the one above, even if that is missing too.
+    if (c[lowest] < 0.0f) c[lowest] = c[lowest - 1];
+    for (int i = 0; i < kSourceProfileLevels; ++i) {
+        if (thickness[i] == 0.0f) continue;  // layer handed down
+        q = profileWindSpeed(kMastHeights[i], summary) * c[i] * thickness[i] / kBalanceLength + q;
+        // fieldjoin marks the running sum; later flux terms are added to the marker itself.
+        if (variant.testRunningSourceSum && q < 0.0f) q = kMissingSource;
+    }
+    if (!variant.testRunningSourceSum && q < 0.0f) q = kMissingSource;
+    summary.SourceStrength = q;
+}
+
+void computeWindProfile(WindSummary& summary) {
+    for (int k = 0; k < kSourceProfileLevels; ++k) summary.UZ[k] = profileWindSpeed(kMastHeights[k], summary);
+}
+
+}  // namespace field

@@ -1,0 +1,52 @@
+#pragma once
+// Weather-station means of a case window: tab-separated station files read
+// by a forward-only cursor shared by all cases of the run.
+
+#include <cstdint>
+#include <ostream>
+#include <string_view>
+
+#include "common/measurement_case.hpp"
+#include "platform/directory_search.hpp"
+#include "platform/line_reader.hpp"
+#include "platform/windows_path.hpp"
+
+namespace field {
+
+/// Means of the station records of one window (running sums while it is open).
+struct WeatherSummary {
+    float SolarRad = 0.0f;
+    float RainFall = 0.0f;
+    float Humi = 0.0f;
+};
+
+/// Day index of a station date: month/day/year, or year/month/day when the first number exceeds 12.
+std::int32_t parseStationDate(std::string_view text);
+
+/// Minute of day of a station time "H:MM a" / "H:MM p" (12-hour clock); without a letter the hour stands.
+std::int32_t parseStationTime(std::string_view text);
+
+class StationCursor {
+public:
+    StationCursor(const PathMapper& paths, std::ostream& console) : paths_(paths), console_(console), search_(paths) {}
+
+    /// Fills `summary` with the means of the records of the case window. The sums
+    /// carry over from one station file to the next; past the last file the search
+    /// closes and the next call starts again from the first file.
+    void summariseWeather(const MeasurementCase& windowCase, std::int32_t windowSampleCount, WeatherSummary& summary);
+
+    /// Closes the station file search (end of the run).
+    void close() { search_.close(); }
+
+private:
+    void openCurrentFile();
+
+    const PathMapper& paths_;
+    std::ostream& console_;
+    DirectorySearch search_;
+    LineReader file_;
+    bool reopen_ = true;
+    std::int32_t count_ = 0;
+};
+
+}  // namespace field

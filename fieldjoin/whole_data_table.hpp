@@ -1,0 +1,42 @@
+#pragma once
+// The whole-data table: per case the timing, the wind statistics, the
+// weather-station means, every sampler's position and reading and the
+// modelled wind speeds. Every field is followed by a comma.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "common/measurement_case.hpp"
+#include "common/run_configuration.hpp"
+#include "common/wind_statistics.hpp"
+#include "fieldjoin/weather_station.hpp"
+#include "platform/table_file.hpp"
+
+namespace field {
+
+/// A sampler's id (prefix of its column names) and position in metres from the source point.
+struct SamplerPosition {
+    const char* id;
+    float x, y, z;
+};
+
+/// Deposition samplers of the field, in the order of the case's readings.
+std::span<const SamplerPosition> depositionSamplers(bool fenceField);
+/// Concentration samplers of the field, in the order of the case's readings.
+std::span<const SamplerPosition> concentrationSamplers(bool fenceField);
+
+/// The table file with a reusable row buffer.
+struct WholeDataTable {
+    TableFile file;
+    std::string row;
+};
+
+/// Writes the column-name row and the unit row.
+void writeWholeDataHeader(WholeDataTable& table, const RunConfiguration& config);
+
+/// Writes one data row (when the table is open), then sets the weather summary to 0.
+void writeWholeDataRow(WholeDataTable& table, const MeasurementCase& windowCase, std::int32_t lastWindowMinute,
+                       const WindSummary& wind, WeatherSummary& weather, const RunConfiguration& config);
+
+}  // namespace field

@@ -1,0 +1,107 @@
+#include "platform/c_numbers.hpp"
+
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+#include <string>
+
+namespace field {
+namespace {
+
+// White space as the "C" locale's isspace sees it.
+constexpr bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t skipSpace(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && isCSpace(s[i])) ++i;
+    return i;
+}
+
+// The rare forms (hexadecimal, inf, nan, out-of-range) go through strtod on a
+// NUL-terminated copy. Only the longest prefix strtod could read is copied.
+double strtodCopy(std::string_view s) {
+    std::size_t n = 0;
+    while (n < s.size()) {
+        const char c = s[n];
+        const bool plausible = isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                               c == '.' || c == '+' || c == '-' || c == '(' || c == ')' || c == '_';
+        if (!plausible) break;
+        ++n;
+    }
+    char small[128];
+    if (n < sizeof small) {
+        s.copy(small, n);
+        small[n] = '\0';
+        return std::strtod(small, nullptr);
+    }
+    const std::string copy(s.substr(0, n));
+    return std::strtod(copy.c_str(), nullptr);
+}
+
+}  // namespace
+
+std::int32_t cAtoi(std::string_view text) {
+    std::size_t i = skipSpace(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // strtol saturates at the long range; atoi then narrows to int.
+    unsigned long long magnitude = 0;
+    bool overflow = false;
+    const unsigned long long limit = negative ? static_cast<unsigned long long>(LONG_MAX) + 1ULL
+                                              : static_cast<unsigned long long>(LONG_MAX);
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        if (overflow) continue;
+        const unsigned digit = static_cast<unsigned>(text[i] - '0');
+        if (magnitude > (limit - digit) / 10) {
+            overflow = true;
+        } else {
+            magnitude = magnitude * 10 + digit;
+        }
+    }
+    long value;
+    if (overflow) {
+        value = negative ? LONG_MIN : LONG_MAX;
+    } else if (negative) {
+        value = magnitude == static_cast<unsigned long long>(LONG_MAX) + 1ULL
+                    ? LONG_MIN
+                    : -static_cast<long>(magnitude);
+    } else {
+        value = static_cast<long>(magnitude);
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned long>(value)));
+}
+
+double cAtof(std::string_view text) {
+    const std::size_t start = skipSpace(text);
+    std::string_view s = text.substr(start);
+    if (s.empty()) return 0.0;
+    std::size_t i = 0;
+    bool negative = false;
+    if (s[0] == '+' || s[0] == '-') {
+        negative = s[0] == '-';
+        i = 1;
+    }
+    if (i >= s.size()) return 0.0;
+    const char first = s[i];
+    if (!isDigit(first) && first != '.') {
+        // Only inf/infinity/nan(...) can still start a number here.
+        const char lower = static_cast<char>(first | 0x20);
+        if (lower == 'i' || lower == 'n') return strtodCopy(s);
+        return 0.0;
+    }
+    if (first == '0' && i + 1 < s.size() && (s[i + 1] == 'x' || s[i + 1] == 'X')) return strtodCopy(s);
+    // from_chars reads the same decimal grammar as strtod, less the '+' sign.
+    double value = 0.0;
+    const char* begin = s.data() + i;
+    const auto [ptr, ec] = std::from_chars(begin, s.data() + s.size(), value, std::chars_format::general);
+    if (ec == std::errc::invalid_argument) return 0.0;  // "." or ".e5": no number
+    if (ec == std::errc::result_out_of_range) return strtodCopy(s);
+    (void)ptr;
+    return negative ? -value : value;
+}
+
+}  // namespace field

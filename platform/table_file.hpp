@@ -1,0 +1,30 @@
+#pragma once
+// An output text table written row by row: each row leaves in one write and
+// is flushed at once, so a run that stops early leaves complete rows only.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace field {
+
+class TableFile {
+public:
+    TableFile() = default;
+    TableFile(const TableFile&) = delete;
+    TableFile& operator=(const TableFile&) = delete;
+    ~TableFile() { close(); }
+
+    /// Creates (or empties) the local file; false when it cannot be created.
+    bool create(const std::string& localPath);
+    bool isOpen() const { return file_ != nullptr; }
+    /// Writes one complete row (the caller supplies the line end) and flushes it.
+    /// Does nothing when the table is not open.
+    void writeRow(std::string_view row);
+    void close();
+
+private:
+    std::FILE* file_ = nullptr;
+};
+
+}  // namespace field
