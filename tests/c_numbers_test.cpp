@@ -1,1 +1,91 @@
+// atoi/atof conversion must give the C library's results bit for bit.
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/c_numbers.hpp"
+
+namespace field {
+namespace {
+
+// Tricky texts, each also tried with prefixes and suffixes below.
+const std::vector<std::string> kTexts = {
+    "", " ", "0", "-0", "+0", "1", "-1", "+1", "+-1", "-+1", "--1", "08", "0008", "1.25E-1", "1.25e-1", "1.25e+1",
+    "1e", "1e+", "1e-", "1E5x", ".5", "-.5", "5.", "-5.", ".", "-.", "+.", ".e5", "e5", "  -3.5m/s", "\t\n\v\f\r7",
+    "12abc", "abc", "nan", "NaN", "-nan", "nan(123)", "inf", "-inf", "+INF", "infinity", "Infinity", "infin", "in",
+    "0x10", "0X1p4", "-0x1.8p1", "0x", "0xg", "0x.8", "1e400", "-1e400", "1e-400", "4.9e-324", "2.2250738585072011e-308",
+    "1.7976931348623157e308", "1.7976931348623159e308", "0.1", "0.30000000000000004", "123456789012345678901234567890",
+    "2147483647", "2147483648", "-2147483648", "-2147483649", "4294967296", "9223372036854775807",
+    "9223372036854775808", "-9223372036854775808", "-9223372036854775809", "99999999999999999999", "1,5", "1 5",
+    "3.14159265358979323846264338327950288", "0.000015", "24.3", "-26.87", "1e0", "0e0", "0.0e-0", "00.00",
+    "9007199254740993", "1.00000000000000011102230246251565404236316680908203125", "\"2014", "2014-08-15",
+    "10:00:03.4\"", "+", "-", "++", "1e+308", "1e309", "1e-308", "1e-324", "1e-323", "7.", "7.e2", "7.e", "0.5e1.5"};
+
+std::string withNul(const std::string& s) { return s + std::string(1, '\0') + "9"; }
+
+TEST(CAtof, MatchesStrtodBitForBit) {
+    int compared = 0;
+    for (const std::string& base : kTexts) {
+        for (const std::string& text : {base, " " + base, base + " 1", base + ",2", base + "e"}) {
+            SCOPED_TRACE("text: \"" + text + "\"");
+            const double expected = std::atof(text.c_str());
+            const double got = cAtof(text);
+            if (std::isnan(expected)) {
+                EXPECT_TRUE(std::isnan(got));
+                EXPECT_EQ(std::signbit(expected), std::signbit(got));
+            } else {
+                EXPECT_EQ(0, std::memcmp(&expected, &got, sizeof got)) << expected << " vs " << got;
+            }
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 400);
+}
+
+TEST(CAtoi, MatchesAtoi) {
+    for (const std::string& base : kTexts) {
+        for (const std::string& text : {base, " " + base, base + " 1", base + "x"}) {
+            SCOPED_TRACE("text: \"" + text + "\"");
+            EXPECT_EQ(std::atoi(text.c_str()), cAtoi(text));
+        }
+    }
+}
+
+// A field is a view into a longer line: the conversion must stop at the
+// view's end, not at the next NUL or separator behind it.
+TEST(CNumbers, StopAtTheEndOfTheView) {
+    struct Case {
+        std::string line;
+        std::size_t length;
+        double atofExpected;
+        int atoiExpected;
+    };
+    const Case cases[] = {
+        {"12345", 2, 12.0, 12},
+        {"1.5e10", 3, 1.5, 1},
+        {"-0.25,99", 5, -0.25, 0},
+        {"7e5", 2, 7.0, 7},  // "7e" is 7
+        {withNul("42"), 2, 42.0, 42},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const std::string_view view(c.line.data(), c.length);
+        EXPECT_EQ(c.atofExpected, cAtof(view));
+        EXPECT_EQ(c.atoiExpected, cAtoi(view));
+    }
+}
+
+TEST(CAtof, LongFieldsFallBackWithoutTruncation) {
+    // Longer than any stack copy: a hexadecimal number with many digits.
+    const std::string hex = "0x" + std::string(300, '1') + "p-1000";
+    EXPECT_EQ(std::atof(hex.c_str()), cAtof(hex));
+    const std::string decimal = "0." + std::string(5000, '3');
+    EXPECT_EQ(std::atof(decimal.c_str()), cAtof(decimal));
+}
+
+}  // namespace
+}  // namespace field

@@ -165,6 +165,47 @@ TEST(WindProfile, NoTurbulenceGivesNaN) {
     for (int k = 0; k < 5; ++k) EXPECT_TRUE(std::isnan(s.UZ[k])) << "UZ[" << k << "]";
 }
 
+constexpr double kNotChecked = std::numeric_limits<double>::quiet_NaN();
+
+struct ExactRow {
+    const char* name;
+    float uStar;
+    float l;
+    float z;
+    double psi;
+    double speed;
+};
+
+// Worked through the precision rules by hand in a separate calculation. The psi values
+// need atan(x) rounded to float before it is doubled; the speeds at 1 m and 0.5 m need the
+// exponential factor kept in double until the final product.
+const ExactRow kExactRows[] = {
+    {"z0, L -1", 0.1f, -1, 0.13f, 0x1.4fed74p-2, kNotChecked},
+    {"2.225 m, L -1", 0.1f, -1, 2.225f, 0x1.84f0bep+0, kNotChecked},
+    {"h, L -2", 0.1f, -2, 1.3f, 0x1.c248bep-1, kNotChecked},
+    {"5 m unstable", 0.1f, -50, 5.0f, kNotChecked, 0x1.b1cf6p-1},
+    {"5 m stable", 0.1f, 10, 5.0f, kNotChecked, 0x1.856b0cp+0},
+    {"3.15 m unstable", 0.1f, -50, 3.15f, kNotChecked, 0x1.813778p-1},
+    {"3.15 m stable", 0.1f, 10, 3.15f, kNotChecked, 0x1.2ca5dcp+0},
+    {"1 m unstable", 0.1f, -50, 1.0f, kNotChecked, 0x1.66fb38p-2},
+    {"1 m stable", 0.1f, 10, 1.0f, kNotChecked, 0x1.d1f0f6p-2},
+    {"0.5 m unstable", 0.1f, -50, 0.5f, kNotChecked, 0x1.4cae92p-3},
+    {"0.5 m stable", 0.1f, 10, 0.5f, kNotChecked, 0x1.afce4ap-3},
+    {"0.5 m, L -10", 0.1f, -10, 0.5f, kNotChecked, 0x1.2e2744p-3},
+};
+
+TEST(WindProfile, ProfileToTheBit) {
+    for (const ExactRow& row : kExactRows) {
+        const WindSummary s = windOf(Wind::Custom, row.uStar, row.l, 0);
+        if (!std::isnan(row.psi)) {
+            EXPECT_EQ(static_cast<double>(field::stabilityCorrection(row.z, s)), row.psi) << row.name;
+        }
+        if (!std::isnan(row.speed)) {
+            EXPECT_EQ(static_cast<double>(field::profileWindSpeed(row.z, s)), row.speed) << row.name;
+        }
+    }
+}
+
 struct ThicknessRow {
     const char* name;
     std::array<float, 5> profile;  // c1..c5
@@ -273,6 +314,40 @@ TEST(WindProfile, SourceStrength) {
         row.edit(c);
         field::computeSourceStrength(c, s, *row.variant);
         EXPECT_EQ(printed(s.SourceStrength), row.expected) << row.name;
+    }
+}
+
+struct ExactSourceRow {
+    const char* name;
+    float direction;
+    Edit edit;
+    double expected;
+};
+
+// UStar 0.3, L -50, worked samplers, worked through the precision rules by hand in a
+// separate calculation. At 11 and 105 degrees the ring interpolation must divide and
+// multiply in double: done in float it moves the result by one unit in the last place.
+const ExactSourceRow kExactSourceRows[] = {
+    {"11 degrees, deposition only", 11, noFlux, 0x1.43e94p+2},
+    {"105 degrees, deposition only", 105, noFlux, 0x1.52aaaap+2},
+    {"11 degrees", 11, none, 0x1.5689aap+7},
+    {"11 degrees, c2 missing", 11, c2Missing, 0x1.73cb66p+7},
+    {"11 degrees, c1 to c4 missing",
+     11,
+     [](MeasurementCase& c) {
+         for (int k = 0; k < 4; ++k) c.SourceProfile[k] = -1;
+     },
+     0x1.483c34p+6},
+    {"11 degrees, negative rings, casetable", 11, negativeRings, 0x1.6cd4cp+6},
+};
+
+TEST(WindProfile, SourceStrengthToTheBit) {
+    for (const ExactSourceRow& row : kExactSourceRows) {
+        WindSummary s = windOf(Wind::Custom, 0.3f, -50, row.direction);
+        MeasurementCase c = workedCase();
+        row.edit(c);
+        field::computeSourceStrength(c, s, field::kCasetableVariant);
+        EXPECT_EQ(static_cast<double>(s.SourceStrength), row.expected) << row.name;
     }
 }
 

@@ -257,6 +257,32 @@ TEST(WindStatistics, ZeroMeanWindLeavesSamplesInPlace) {
     }
 }
 
+struct ExactRow {
+    const char* name;
+    Window window;
+    double uStar;
+    double l;
+};
+
+// Windows with zero mean v and w (no rotation), worked through the precision rules by hand
+// in a separate calculation: 273.15 and 3.92 must enter as doubles, a float 273.15f or
+// 3.92f moves L by one unit in the last place.
+const ExactRow kExactRows[] = {
+    {"stable pin", {{3.5f, 1.5f}, {0.5f, -0.5f}, {0.1f, -0.1f}, {20, 21}}, 0x1.e4384p-2, 0x1.3cd574p+6},
+    {"unstable pin", {{2.75f, 2.25f}, {0.5f, -0.5f}, {0.1f, -0.1f}, {20, 19}}, 0x1.566522p-2, -0x1.be8b76p+4},
+};
+
+TEST(WindStatistics, ObukhovLengthToTheBit) {
+    for (const ExactRow& row : kExactRows) {
+        SampleBuffer buffer(2);
+        fill(buffer, row.window);
+        WindSummary s;
+        computeWindSummary(buffer, s, workedCase(), field::kCasetableVariant);
+        EXPECT_EQ(static_cast<double>(s.UStar), row.uStar) << row.name;
+        EXPECT_EQ(static_cast<double>(s.L), row.l) << row.name;
+    }
+}
+
 struct CovarianceRow {
     const char* name;
     std::vector<float> x;
@@ -306,10 +332,11 @@ TEST(WindStatistics, VariantsFillTheirOwnFields) {
         EXPECT_EQ(s.UStd != kUnset, row.spreads) << name;
         EXPECT_EQ(s.TsStd != kUnset, row.spreads) << name;
         for (int k = 0; k < 5; ++k) {
-            if (row.profile)
+            if (row.profile) {
                 EXPECT_EQ(printed(s.UZ[k]), uz[k]) << name << ": UZ[" << k << "]";
-            else
+            } else {
                 EXPECT_EQ(s.UZ[k], kUnset) << name << ": UZ[" << k << "]";
+            }
         }
     }
 }
