@@ -101,7 +101,7 @@ void computeSourceStrength(MeasurementCase sourceCase, WindSummary& summary, con
     auto& c = sourceCase.SourceProfile;
     const std::array<float, kSourceProfileLevels> thickness = mastLayerThicknesses(c);
     constexpr int lowest = kSourceProfileLevels - 1;
-    // The lowest sampler stands in for itself with the one above, even if that is missing too.
+    // The 0.5 m level is always processed: a missing reading there borrows c4's, even a missing c4.
     if (c[lowest] < 0.0f) c[lowest] = c[lowest - 1];
     for (int i = 0; i < kSourceProfileLevels; ++i) {
         if (thickness[i] == 0.0f) continue;  // layer handed down

@@ -176,9 +176,11 @@ struct ExactRow {
     double speed;
 };
 
-// Worked through the precision rules by hand in a separate calculation. The psi values
-// need atan(x) rounded to float before it is doubled; the speeds at 1 m and 0.5 m need the
-// exponential factor kept in double until the final product.
+// Worked through the precision rules by hand in a separate calculation. The unstable psi
+// values need atan(x) rounded to float before it is doubled, the stable ones -5 z / L in
+// double; the speeds at 1 m and 0.5 m need the exponential factor kept in double until the
+// final product, those above the canopy the bracket summed left to right in float and
+// (at 1.35 m and 1.58 m) z / z0 divided in float.
 const ExactRow kExactRows[] = {
     {"z0, L -1", 0.1f, -1, 0.13f, 0x1.4fed74p-2, kNotChecked},
     {"2.225 m, L -1", 0.1f, -1, 2.225f, 0x1.84f0bep+0, kNotChecked},
@@ -192,6 +194,12 @@ const ExactRow kExactRows[] = {
     {"0.5 m unstable", 0.1f, -50, 0.5f, kNotChecked, 0x1.4cae92p-3},
     {"0.5 m stable", 0.1f, 10, 0.5f, kNotChecked, 0x1.afce4ap-3},
     {"0.5 m, L -10", 0.1f, -10, 0.5f, kNotChecked, 0x1.2e2744p-3},
+    {"h, L 10.1", 0.1f, 10.1f, 1.3f, -0x1.498142p-1, kNotChecked},
+    {"2.225 m, L 10.1", 0.1f, 10.1f, 2.225f, -0x1.19faecp+0, kNotChecked},
+    {"5 m, L -10", 0.1f, -10, 5.0f, kNotChecked, 0x1.76f4dap-1},
+    {"3.15 m, L 20", 0.1f, 20, 3.15f, kNotChecked, 0x1.f8a7e2p-1},
+    {"1.35 m unstable", 0.1f, -50, 1.35f, kNotChecked, 0x1.213512p-1},
+    {"1.58 m stable", 0.1f, 10, 1.58f, kNotChecked, 0x1.9c7fa6p-1},
 };
 
 TEST(WindProfile, ProfileToTheBit) {
@@ -319,31 +327,39 @@ TEST(WindProfile, SourceStrength) {
 
 struct ExactSourceRow {
     const char* name;
+    float uStar;
     float direction;
     Edit edit;
     double expected;
 };
 
-// UStar 0.3, L -50, worked samplers, worked through the precision rules by hand in a
-// separate calculation. At 11 and 105 degrees the ring interpolation must divide and
-// multiply in double: done in float it moves the result by one unit in the last place.
+// L -50, worked samplers, worked through the precision rules by hand in a separate
+// calculation. At 11 and 105 degrees the ring interpolation must divide and multiply in
+// double; with the last row's readings the flux term must be divided by the float 6.
+// Either done otherwise moves the result by one unit in the last place.
 const ExactSourceRow kExactSourceRows[] = {
-    {"11 degrees, deposition only", 11, noFlux, 0x1.43e94p+2},
-    {"105 degrees, deposition only", 105, noFlux, 0x1.52aaaap+2},
-    {"11 degrees", 11, none, 0x1.5689aap+7},
-    {"11 degrees, c2 missing", 11, c2Missing, 0x1.73cb66p+7},
+    {"11 degrees, deposition only", 0.3f, 11, noFlux, 0x1.43e94p+2},
+    {"105 degrees, deposition only", 0.3f, 105, noFlux, 0x1.52aaaap+2},
+    {"11 degrees", 0.3f, 11, none, 0x1.5689aap+7},
+    {"11 degrees, c2 missing", 0.3f, 11, c2Missing, 0x1.73cb66p+7},
     {"11 degrees, c1 to c4 missing",
+     0.3f,
      11,
      [](MeasurementCase& c) {
          for (int k = 0; k < 4; ++k) c.SourceProfile[k] = -1;
      },
      0x1.483c34p+6},
-    {"11 degrees, negative rings, casetable", 11, negativeRings, 0x1.6cd4cp+6},
+    {"11 degrees, negative rings, casetable", 0.3f, 11, negativeRings, 0x1.6cd4cp+6},
+    {"11 degrees, other readings",
+     0.1f,
+     11,
+     [](MeasurementCase& c) { c.SourceProfile = {239, 181, 181, 143, 251}; },
+     0x1.0ee0cep+7},
 };
 
 TEST(WindProfile, SourceStrengthToTheBit) {
     for (const ExactSourceRow& row : kExactSourceRows) {
-        WindSummary s = windOf(Wind::Custom, 0.3f, -50, row.direction);
+        WindSummary s = windOf(Wind::Custom, row.uStar, -50, row.direction);
         MeasurementCase c = workedCase();
         row.edit(c);
         field::computeSourceStrength(c, s, field::kCasetableVariant);

@@ -283,6 +283,34 @@ TEST(WindStatistics, ObukhovLengthToTheBit) {
     }
 }
 
+// A window that needs the full rotation, worked through the same rules by hand. Each
+// shortcut moves at least one field by a unit in the last place: the speed's sum of squares
+// taken in double, the yaw or the pitch angle kept in double, the pitch denominator formed
+// in double, UStar cubed kept in double.
+TEST(WindStatistics, RotatedWindowToTheBit) {
+    const Window window{{3.6f, 3.3f, 3.2f, 3.7f},
+                        {-1.4f, 1.3f, -1.4f, 0.6f},
+                        {-0.2f, -0.1f, -0.2f, -0.4f},
+                        {21.2f, 23.2f, 20.1f, 19.1f}};
+    SampleBuffer buffer(4);
+    fill(buffer, window);
+    WindSummary s;
+    computeWindSummary(buffer, s, workedCase(), field::kFieldjoinVariant);
+    const struct {
+        const char* field;
+        float actual;
+        double expected;
+    } rows[] = {
+        {"WindSpeed", s.WindSpeed, 0x1.ba89cp+1},  {"WindDirection", s.WindDirection, 0x1.11bb3ep+8},
+        {"AvgU", s.AvgU, 0x1.bb7968p+1},           {"AvgV", s.AvgV, -0x1p-25},
+        {"AvgW", s.AvgW, 0x1.6p-25},               {"AvgTs", s.AvgTs, 0x1.4e6666p+4},
+        {"UStar", s.UStar, 0x1.2c889ap-3},         {"L", s.L, -0x1.4fd4c4p+0},
+        {"UStd", s.UStd, 0x1.bd4c64p-3},           {"VStd", s.VStd, 0x1.3318cap+0},
+        {"WStd", s.WStd, 0x1.9862d8p-4},           {"TsStd", s.TsStd, 0x1.8581dap+0},
+    };
+    for (const auto& row : rows) EXPECT_EQ(static_cast<double>(row.actual), row.expected) << row.field;
+}
+
 struct CovarianceRow {
     const char* name;
     std::vector<float> x;
