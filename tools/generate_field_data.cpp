@@ -350,6 +350,7 @@ struct OutputTally {
     int files = 0;
     std::uint64_t bytes = 0;
     int cases = 0;
+    std::uint64_t sonicLines = 0;
 
     /// Adds one closed file of `size` bytes.
     void addFile(std::uint64_t size) {
@@ -398,21 +399,22 @@ constexpr std::array<Sampler, 36> kHillSamplers{{
     {"H3C", false, -15.56, 15.56, 1.3}, {"H3D", false, -15.56, 15.56, 0.5},
 }};
 
-struct FieldSpec {
-    int number;                     // 0 fence, 1 hill: selects random streams
+struct ExperimentField {
+    int number;                                       // 0 fence, 1 hill: selects random streams
     const char* name;
-    std::string_view windDirectory;  // Windows path, ending in a backslash
+    std::string_view windDirectory;                   // Windows path, ending in a backslash
     const char* loggerFilePrefix;
-    const char* loggerFileSuffix;   // what the programs search for in each day directory
-    std::array<std::string_view, 2> measurementPath;  // seed, pollen
-    const Sampler* samplers;
+    const char* loggerFileSuffix;                     // what the programs search for in a day directory
+    std::array<std::string_view, 2> measurementPath;  // seed, pollen (Windows paths)
+    const Sampler* samplers;                          // in block order
     int samplerCount;
-    double speedFactor;        // field wind relative to the regional wind
-    double directionOffset;    // degrees, field wind direction relative to the regional one
-    double tiltDegrees;        // sonic not quite level: a mean w that the rotation removes
+    double speedFactor;      // field wind relative to the regional wind
+    double directionOffset;  // degrees, field wind direction relative to the regional one
+    double tiltDegrees;      // sonic not quite level: w holds a share of the along-wind flow,
+                             // which the programs' double rotation removes
 };
 
-constexpr std::array<FieldSpec, 2> kFields{{
+constexpr std::array<ExperimentField, 2> kFields{{
     {0, "fence",
      "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\FenceFieldExperiment\\2014 Fence field wind Data\\",
      "fence_sonic_", "_data.DAT",
@@ -431,9 +433,8 @@ constexpr std::string_view kStationDirectory =
     "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\HillExperiment\\2014 weather station\\2014 weather station\\";
 
 /// What distinguishes seed from pollen in the readings.
-struct MaterialSpec {
+struct Material {
     int number;                  // 0 seed, 1 pollen
-    const char* name;
     double medianConcentration;  // grains/m3 at 0.5 m over the source point, at 2.5 m/s
     double settlingVelocity;     // m/s: deposition = settling velocity x concentration near ground
     double reach;                // m: e-folding distance of the plume along the ground
@@ -441,9 +442,9 @@ struct MaterialSpec {
     int decimals;                // printed decimals of a reading
 };
 
-constexpr std::array<MaterialSpec, 2> kMaterials{{
-    {0, "seed", 3.0, 0.5, 3.5, 0.9, 3},
-    {1, "pollen", 1500.0, 0.025, 12.0, 2.0, 1},
+constexpr std::array<Material, 2> kMaterials{{
+    {0, 3.0, 0.5, 3.5, 1.2, 3},        // seed
+    {1, 1500.0, 0.025, 12.0, 2.0, 1},  // pollen
 }};
 
 // ---------------------------------------------------------------------------------------------
@@ -564,7 +565,6 @@ std::vector<CivilDate> runDates(const Options& options) {
 
 struct WeatherMinute {
     double solar = 0;          // global radiation, W/m2
-    double clearSolar = 0;     // radiation under a clear sky, W/m2 (day-light shape)
     double airTemp = 0;        // deg C
     double dewPoint = 0;       // deg C
     double rain = 0;           // inch fallen in this minute
@@ -630,7 +630,9 @@ std::vector<WeatherMinute> buildWeather(const std::vector<CivilDate>& dates, std
         const double sunset = 20.3 - 0.03 * season;
         const double peak = std::max(500.0, 900.0 - 5.0 * season);
         double clear = 0.0;
-        if (hour > sunrise && hour < sunset) clear = peak * std::pow(std::sin(kPi * (hour - sunrise) / (sunset - sunrise)), 1.2);
+        if (hour > sunrise && hour < sunset) {
+            clear = peak * std::pow(std::sin(kPi * (hour - sunrise) / (sunset - sunrise)), 1.2);
+        }
         cloud = std::clamp(stepMeanReverting(cloud, 0.3, 0.2, 720.0, random), 0.0, 0.85);
         cloudFlicker = stepMeanReverting(cloudFlicker, 0.0, 0.12, 20.0, random);
         double transmittance = std::clamp(1.0 - cloud - cloudFlicker, 0.15, 1.0);
@@ -639,7 +641,8 @@ std::vector<WeatherMinute> buildWeather(const std::vector<CivilDate>& dates, std
         // Temperature: warmest mid-afternoon, the daily range smaller under cloud.
         tempMean = stepMeanReverting(tempMean, 23.0 - 0.1 * season, 2.0, 2880.0, random);
         const double amplitude = 7.0 * (1.0 - 0.6 * cloud);
-        const double airTemp = std::clamp(tempMean + amplitude * std::cos(2.0 * kPi * (hour - 15.5) / 24.0) - rainCooling, 12.0, 36.0);
+        const double diurnal = amplitude * std::cos(2.0 * kPi * (hour - 15.5) / 24.0);
+        const double airTemp = std::clamp(tempMean + diurnal - rainCooling, 12.0, 36.0);
         dewMean = stepMeanReverting(dewMean, 17.0 - 0.1 * season, 1.5, 1440.0, random);
         double dewPoint = std::min(dewMean, airTemp - 0.2);
         if (rain > 0 || rainCooling > 0.5) dewPoint = std::max(dewPoint, airTemp - 0.8);
@@ -657,7 +660,6 @@ std::vector<WeatherMinute> buildWeather(const std::vector<CivilDate>& dates, std
 
         WeatherMinute& w = weather[static_cast<std::size_t>(g)];
         w.solar = clear * transmittance;
-        w.clearSolar = clear;
         w.airTemp = airTemp;
         w.dewPoint = dewPoint;
         w.rain = rain;
@@ -678,6 +680,7 @@ enum SonicParameter : std::size_t {
     kAlongX, kAlongY, kCrossX, kCrossY,  // unit vectors along and across the mean wind, in (u, v)
     kAlongFromA, kAlongFromB,            // along-wind fluctuation = A-part x a + B-part x b
     kCrossSigma, kWSigma,                // cross-wind and vertical fluctuation scales
+    kWFromAlong,                         // a tilted sonic sees part of the along-wind flow as w
     kTsFromA, kTsFromD,                  // Ts fluctuation = A-part x a + D-part x d
     kMeanTs,
     kSonicParameterCount
@@ -693,7 +696,8 @@ struct FieldMinute {
 };
 
 /// The wind of one field for every minute, from the regional weather with a field offset.
-std::vector<FieldMinute> buildFieldWind(const std::vector<WeatherMinute>& weather, const FieldSpec& field, std::uint64_t seed) {
+std::vector<FieldMinute> buildFieldWind(const std::vector<WeatherMinute>& weather, const ExperimentField& field,
+                                        std::uint64_t seed) {
     RandomStream random(seed, kFieldWindStream + static_cast<std::uint64_t>(field.number));
     std::vector<FieldMinute> minutes(weather.size());
     double directionJitter = 0.0;
@@ -740,6 +744,7 @@ std::vector<FieldMinute> buildFieldWind(const std::vector<WeatherMinute>& weathe
         m.draw[kAlongFromB] = sigmaAlong * std::sqrt(1.0 - rho * rho);
         m.draw[kCrossSigma] = sigmaCross;
         m.draw[kWSigma] = sigmaW;
+        m.draw[kWFromAlong] = tilt;
         m.draw[kTsFromA] = sigmaTs * rhoTs;
         m.draw[kTsFromD] = sigmaTs * std::sqrt(1.0 - rhoTs * rhoTs);
         m.draw[kMeanTs] = m.sonicTemp;
@@ -750,9 +755,9 @@ std::vector<FieldMinute> buildFieldWind(const std::vector<WeatherMinute>& weathe
 // ---------------------------------------------------------------------------------------------
 // Logger files
 
-/// Writes the logger file of every day of one field; returns the data lines written.
-std::uint64_t writeLoggerFiles(const Options& options, const std::vector<CivilDate>& dates, const FieldSpec& field,
-                               const std::vector<FieldMinute>& wind, OutputTally& tally) {
+/// Writes the logger file of every day of one field.
+void writeLoggerFiles(const Options& options, const std::vector<CivilDate>& dates, const ExperimentField& field,
+                      const std::vector<FieldMinute>& wind, OutputTally& tally) {
     RandomStream random(options.seed, kSonicSampleStream + static_cast<std::uint64_t>(field.number));
     const fs::path windDirectory = localPathOf(options.root, field.windDirectory);
     const int rate = options.rateHz;
@@ -766,7 +771,6 @@ std::uint64_t writeLoggerFiles(const Options& options, const std::vector<CivilDa
     double c = random.normal();
     double d = random.normal();
     long long record = 0;
-    std::uint64_t lines = 0;
 
     for (std::size_t day = 0; day < dates.size(); ++day) {
         const CivilDate date = dates[day];
@@ -815,7 +819,7 @@ std::uint64_t writeLoggerFiles(const Options& options, const std::vector<CivilDa
                 const double cross = q[kCrossSigma] * c;
                 const double u = q[kMeanU] + along * q[kAlongX] + cross * q[kCrossX];
                 const double v = q[kMeanV] + along * q[kAlongY] + cross * q[kCrossY];
-                const double w = q[kMeanW] + q[kWSigma] * a;
+                const double w = q[kMeanW] + q[kWFromAlong] * along + q[kWSigma] * a;
                 // The programs drop samples with Ts outside (10, 40): keep every one inside.
                 const double ts = std::clamp(q[kMeanTs] + q[kTsFromA] * a + q[kTsFromD] * d, 10.01, 39.99);
 
@@ -845,10 +849,9 @@ std::uint64_t writeLoggerFiles(const Options& options, const std::vector<CivilDa
                 out.commit(line);
             }
         }
-        lines += static_cast<std::uint64_t>(kMinutesPerDay) * static_cast<std::uint64_t>(samplesPerMinute);
+        tally.sonicLines += static_cast<std::uint64_t>(kMinutesPerDay) * static_cast<std::uint64_t>(samplesPerMinute);
         tally.addFile(out.close());
     }
-    return lines;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -896,12 +899,14 @@ void writeStationFiles(const Options& options, const std::vector<CivilDate>& dat
             rainCarry += rain;
             const double gauge = std::floor(rainCarry * 100.0 + 1e-9) / 100.0;
             rainCarry -= gauge;
-            const double humidity = std::min(100.0, 100.0 * saturationVapourPressure(dew) / saturationVapourPressure(temp));
+            const double humidity =
+                std::min(100.0, 100.0 * saturationVapourPressure(dew) / saturationVapourPressure(temp));
             const double direction = std::fmod(std::atan2(east, north) * 180.0 / kPi + 360.0, 360.0);
             const WeatherMinute& now = weather[g];
             const double hour = minute / 60.0;
             const double soilTemp = temp - 1.0 + 2.0 * std::cos(2.0 * kPi * (hour - 18.0) / 24.0) - 0.3 * (temp - 23.0);
-            const int leafWetness = humidity > 95.0 || gauge > 0 ? std::min(15, 8 + static_cast<int>(humidity - 95.0)) : 0;
+            const int leafWetness =
+                humidity > 95.0 || gauge > 0 ? std::clamp(8 + static_cast<int>(humidity - 95.0), 8, 15) : 0;
 
             const std::string fields[] = {
                 dateText,
@@ -1002,14 +1007,15 @@ CaseWind caseWindOf(const std::vector<FieldMinute>& wind, const SamplingCase& sa
 }
 
 /// The readings of every sampler of one case, in block order; a missing reading is -1.
-std::vector<double> caseReadings(const FieldSpec& field, const MaterialSpec& material, const CaseWind& wind,
+std::vector<double> caseReadings(const ExperimentField& field, const Material& material, const CaseWind& wind,
                                  RandomStream& random) {
     // Plume from the source point: concentration falls off with height over a depth that grows in
     // unstable air, and along the ground within `reach`, mostly towards the bearing that equals the
     // wind direction (the bearing the programs' ring interpolation takes as the plume's path).
     const double stability = std::clamp(3.0 / wind.obukhovLength, -2.0, 2.0);
-    const double depth = material.plumeDepth * std::clamp(1.0 - 0.35 * stability, 0.5, 1.8);
-    const double nearGround = material.medianConcentration * std::exp(0.5 * random.normal()) * std::sqrt(2.5 / wind.speed);
+    const double depth = material.plumeDepth * std::clamp(1.0 - 0.35 * stability, 0.7, 1.8);
+    const double nearGround =
+        material.medianConcentration * std::exp(0.5 * random.normal()) * std::sqrt(2.5 / wind.speed);
     const double sourceDeposition = material.settlingVelocity * nearGround * std::exp(0.15 * random.normal());
 
     std::vector<double> readings(static_cast<std::size_t>(field.samplerCount));
@@ -1025,7 +1031,10 @@ std::vector<double> caseReadings(const FieldSpec& field, const MaterialSpec& mat
         }
         if (sampler.deposition) {
             double value = sourceDeposition;
-            if (distance > 0) value = std::min(0.95 * sourceDeposition, sourceDeposition * spread * std::exp(0.15 * random.normal()));
+            if (distance > 0) {
+                // Noise must not lift a ring sampler above the source point.
+                value = std::min(0.95 * sourceDeposition, sourceDeposition * spread * std::exp(0.15 * random.normal()));
+            }
             readings[static_cast<std::size_t>(i)] = value;
         } else {
             const double localDepth = depth + 0.1 * distance;  // the plume thickens downwind
@@ -1050,8 +1059,8 @@ std::vector<double> caseReadings(const FieldSpec& field, const MaterialSpec& mat
 }
 
 /// Writes one measurement-result file; returns the number of cases.
-int writeMeasurementFile(const Options& options, const std::vector<CivilDate>& dates, const FieldSpec& field,
-                         const MaterialSpec& material, const std::vector<FieldMinute>& wind, OutputTally& tally) {
+int writeMeasurementFile(const Options& options, const std::vector<CivilDate>& dates, const ExperimentField& field,
+                         const Material& material, const std::vector<FieldMinute>& wind, OutputTally& tally) {
     RandomStream random(options.seed, kMeasurementStream + 2 * static_cast<std::uint64_t>(field.number) +
                                           static_cast<std::uint64_t>(material.number));
     const fs::path path = localPathOf(options.root, field.measurementPath[static_cast<std::size_t>(material.number)]);
@@ -1092,9 +1101,9 @@ OutputTally generateFieldData(const Options& options) {
     const std::vector<WeatherMinute> weather = buildWeather(dates, options.seed);
     OutputTally tally;
     writeStationFiles(options, dates, weather, tally);
-    for (const FieldSpec& field : kFields) {
+    for (const ExperimentField& field : kFields) {
         const std::vector<FieldMinute> wind = buildFieldWind(weather, field, options.seed);
-        for (const MaterialSpec& material : kMaterials) {
+        for (const Material& material : kMaterials) {
             tally.cases += writeMeasurementFile(options, dates, field, material, wind, tally);
         }
         writeLoggerFiles(options, dates, field, wind, tally);
@@ -1104,6 +1113,8 @@ OutputTally generateFieldData(const Options& options) {
 
 }  // namespace
 
+/// Parses the options, writes the tree and prints a summary; 0 on success, 1 on a write failure,
+/// 2 on bad options.
 int main(int argc, char** argv) {
     Options options;
     std::string error;
@@ -1112,7 +1123,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!parseOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "generate_field_data: %s\n%.*s", error.c_str(), static_cast<int>(kUsage.size()), kUsage.data());
+        std::fprintf(stderr, "generate_field_data: %s\n%.*s", error.c_str(), static_cast<int>(kUsage.size()),
+                     kUsage.data());
         return 2;
     }
     const auto start = std::chrono::steady_clock::now();
@@ -1128,7 +1140,9 @@ int main(int argc, char** argv) {
     std::printf("generate_field_data: %d days from %s at %d Hz, seed %llu, under %s\n", options.days,
                 sortableDateText(options.firstDay).c_str(), options.rateHz,
                 static_cast<unsigned long long>(options.seed), options.root.string().c_str());
-    std::printf("  %d files, %.1f MB, %d cases (%d per measurement-result file), %.2f s, %.0f MB/s\n", tally.files,
-                megabytes, tally.cases, tally.cases / 4, seconds, seconds > 0 ? megabytes / seconds : 0.0);
+    std::printf("  %d files, %.1f MB, %llu sonic lines, %d cases (%d per measurement-result file), %.2f s, %.0f MB/s\n",
+                tally.files, megabytes, static_cast<unsigned long long>(tally.sonicLines), tally.cases,
+                tally.cases / static_cast<int>(kFields.size() * kMaterials.size()), seconds,
+                seconds > 0 ? megabytes / seconds : 0.0);
     return 0;
 }
