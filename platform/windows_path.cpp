@@ -55,7 +55,7 @@ std::string PathMapper::toLocal(std::string_view windowsPath) const {
         appendComponent(path, std::string(1, static_cast<char>(rest[0] | 0x20)));
         rest.remove_prefix(2);
     } else if (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) {
-        path = "/";
+        path.assign(1, '/');  // assign(1, c) sidesteps a false -Wrestrict of GCC 12 at -O3
     }
     bool trailing = false;
     while (!rest.empty()) {
