@@ -192,29 +192,44 @@ MeasurementCase caseOf(std::int32_t day, std::int32_t begin, std::int32_t end) {
 }
 
 // A station directory below a temporary mount root, and the cursor over it.
-class StationTest : public ::testing::Test {
-protected:
-    std::filesystem::path stationDir() const { return underRoot(root_.path(), kStationDirectory); }
+struct StationDirectory {
+    std::filesystem::path path() const { return underRoot(root.path(), kStationDirectory); }
 
     // A station file: two header lines, then the given lines, each ended by a line feed.
     void addFile(const std::string& name, const std::vector<std::string>& lines,
-                 const std::string& header = "Date\tTime\tOut\n\t\tTemp\n") {
+                 const std::string& header = "Date\tTime\tOut\n\t\tTemp\n") const {
         std::string text = header;
         for (const std::string& l : lines) text += l + "\n";
-        writeFile(stationDir() / name, text);
+        writeFile(path() / name, text);
     }
 
     // One call as a case's window close makes it; the row writer then clears the summary.
     WeatherSummary summarise(const MeasurementCase& c, std::int32_t samples = 100) {
         WeatherSummary s;
-        cursor_.summariseWeather(c, samples, s);
+        cursor.summariseWeather(c, samples, s);
         return s;
     }
 
-    TempDir root_;
-    PathMapper paths_{root_.str()};
-    std::ostringstream console_;
-    StationCursor cursor_{paths_, console_};
+    TempDir root;
+    PathMapper paths{root.str()};
+    std::ostringstream console;
+    StationCursor cursor{paths, console};
+};
+
+class StationTest : public ::testing::Test {
+protected:
+    std::filesystem::path stationDir() const { return station_.path(); }
+    void addFile(const std::string& name, const std::vector<std::string>& lines,
+                 const std::string& header = "Date\tTime\tOut\n\t\tTemp\n") {
+        station_.addFile(name, lines, header);
+    }
+    WeatherSummary summarise(const MeasurementCase& c, std::int32_t samples = 100) {
+        return station_.summarise(c, samples);
+    }
+
+    StationDirectory station_;
+    std::ostringstream& console_ = station_.console;
+    StationCursor& cursor_ = station_.cursor;
 };
 
 TEST_F(StationTest, RecordCountsWhenStampedAfterBeginMinusTenAndBeforeEnd) {
@@ -230,32 +245,24 @@ TEST_F(StationTest, RecordCountsWhenStampedAfterBeginMinusTenAndBeforeEnd) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDir root;
+        StationDirectory station;
         std::vector<std::string> lines;
         for (int t = 560; t <= 640; t += c.step) lines.push_back(record(15, t));
-        std::string text = "h1\nh2\n";
-        for (const std::string& l : lines) text += l + "\n";
-        writeFile(underRoot(root.path(), kStationDirectory) / "w.txt", text);
-        PathMapper paths(root.str());
-        std::ostringstream console;
-        StationCursor cursor(paths, console);
+        station.addFile("w.txt", lines);
 
-        WeatherSummary s;
-        cursor.summariseWeather(caseOf(15, 600, 630), 10, s);
-        expectSummary(meansAt(c.counted), s);
+        expectSummary(meansAt(c.counted), station.summarise(caseOf(15, 600, 630)));
 
         // The record stamped 630 closed the window: the next window [630, 640)
         // sees the records after it only.
         std::vector<int> next;
         for (int t = 630 + c.step; t < 640; t += c.step) next.push_back(t);
-        WeatherSummary s2;
-        cursor.summariseWeather(caseOf(15, 630, 640), 10, s2);
+        const WeatherSummary s2 = station.summarise(caseOf(15, 630, 640));
         if (next.empty()) {
             expectNotANumber(s2);  // the record at 640 closes it at once
         } else {
             expectSummary(meansAt(next), s2);
         }
-        EXPECT_EQ("", console.str());
+        EXPECT_EQ("", station.console.str());
     }
 }
 
@@ -326,49 +333,29 @@ TEST_F(StationTest, WindowBeforeTheCursorClosesAtOnceWithNotANumber) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDir root;
-        writeFile(underRoot(root.path(), kStationDirectory) / "w.txt",
-                  "h1\nh2\n" + record(15, 600) + "\n" + record(15, 630) + "\n" + record(15, 640) + "\n" +
-                      record(15, 650) + "\n");
-        PathMapper paths(root.str());
-        std::ostringstream console;
-        StationCursor cursor(paths, console);
-        WeatherSummary first;
-        cursor.summariseWeather(caseOf(15, 600, 630), 10, first);
-        expectSummary(meansAt({600}), first);
+        StationDirectory station;
+        station.addFile("w.txt", {record(15, 600), record(15, 630), record(15, 640), record(15, 650)});
+        expectSummary(meansAt({600}), station.summarise(caseOf(15, 600, 630)));
 
-        WeatherSummary late;
-        cursor.summariseWeather(c.late, c.samples, late);
-        expectNotANumber(late);
+        expectNotANumber(station.summarise(c.late, c.samples));
 
         // The record at 640 closed the late window and is gone; 650 is next.
-        WeatherSummary after;
-        cursor.summariseWeather(caseOf(15, 600, 700), 10, after);
-        expectSummary(meansAt({650}), after);
+        expectSummary(meansAt({650}), station.summarise(caseOf(15, 600, 700)));
     }
 }
 
 TEST_F(StationTest, LaterDayRecordClosesTheWindowWhateverTheSampleCount) {
     for (std::int32_t samples : {0, 1, 500}) {
         SCOPED_TRACE(samples);
-        TempDir root;
-        writeFile(underRoot(root.path(), kStationDirectory) / "w.txt",
-                  "h1\nh2\n" + record(15, 500) + "\n" + record(16, 100) + "\n" + record(16, 110) + "\n" +
-                      record(16, 300) + "\n");
-        PathMapper paths(root.str());
-        std::ostringstream console;
-        StationCursor cursor(paths, console);
+        StationDirectory station;
+        station.addFile("w.txt", {record(15, 500), record(16, 100), record(16, 110), record(16, 300)});
 
         // Nothing of day 15 in the window; the day-16 record closes it: 0/0.
         // (Passing it over would run to the end of the file and give 0, 0, 0.)
-        WeatherSummary s;
-        cursor.summariseWeather(caseOf(15, 600, 630), samples, s);
-        expectNotANumber(s);
+        expectNotANumber(station.summarise(caseOf(15, 600, 630), samples));
 
         // The day-16 record at 100 was used up in closing; the next case sees 110 only.
-        WeatherSummary next;
-        cursor.summariseWeather(caseOf(16, 60, 200), samples, next);
-        expectSummary(meansAt({110}), next);
+        expectSummary(meansAt({110}), station.summarise(caseOf(16, 60, 200), samples));
     }
 }
 
@@ -420,26 +407,16 @@ TEST_F(StationTest, NoStationFileSaysSoOnEveryCallAndGivesZeros) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDir root;
-        const auto dir = underRoot(root.path(), kStationDirectory);
-        if (c.makeDirectory) std::filesystem::create_directories(dir);
-        for (const char* name : c.otherFiles) writeFile(dir / name, "h1\nh2\n" + record(15, 600) + "\n");
-        PathMapper paths(root.str());
-        std::ostringstream console;
-        StationCursor cursor(paths, console);
-        for (int call = 0; call < 2; ++call) {
-            WeatherSummary s;
-            cursor.summariseWeather(caseOf(15, 600, 630), 10, s);
-            expectZero(s);
-        }
-        EXPECT_EQ("No file is found!\nNo file is found!\n", console.str());
+        StationDirectory station;
+        if (c.makeDirectory) std::filesystem::create_directories(station.path());
+        for (const char* name : c.otherFiles) station.addFile(name, {record(15, 600), record(15, 630)});
+        for (int call = 0; call < 2; ++call) expectZero(station.summarise(caseOf(15, 600, 630)));
+        EXPECT_EQ("No file is found!\nNo file is found!\n", station.console.str());
 
         // The search stayed closed, so a file that appears is found by the next call.
-        writeFile(dir / "late.txt", "h1\nh2\n" + record(15, 600) + "\n" + record(15, 630) + "\n");
-        WeatherSummary s;
-        cursor.summariseWeather(caseOf(15, 600, 630), 10, s);
-        expectSummary(meansAt({600}), s);
-        EXPECT_EQ("No file is found!\nNo file is found!\n", console.str());
+        station.addFile("late.txt", {record(15, 600), record(15, 630)});
+        expectSummary(meansAt({600}), station.summarise(caseOf(15, 600, 630)));
+        EXPECT_EQ("No file is found!\nNo file is found!\n", station.console.str());
     }
 }
 
@@ -468,16 +445,11 @@ TEST_F(StationTest, InWindowLineWithFewerThanTwentyFieldsIsNotCounted) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDir root;
-        writeFile(underRoot(root.path(), kStationDirectory) / "w.txt",
-                  "h1\nh2\n" + record(15, 600) + "\n" + record(15, 610, valuesAt(610), c.fields) + "\n" +
-                      record(15, 620) + "\n" + record(15, 630) + "\n");
-        PathMapper paths(root.str());
-        std::ostringstream console;
-        StationCursor cursor(paths, console);
-        WeatherSummary s;
-        cursor.summariseWeather(caseOf(15, 600, 630), 10, s);
-        expectSummary(c.counted ? meansAt({600, 610, 620}) : meansAt({600, 620}), s);
+        StationDirectory station;
+        station.addFile("w.txt",
+                        {record(15, 600), record(15, 610, valuesAt(610), c.fields), record(15, 620), record(15, 630)});
+        expectSummary(c.counted ? meansAt({600, 610, 620}) : meansAt({600, 620}),
+                      station.summarise(caseOf(15, 600, 630)));
     }
 }
 
