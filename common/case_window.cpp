@@ -29,8 +29,11 @@ bool CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std::stri
     while (file_.next(line)) {
         ++lineCount_;
         if (line.empty()) continue;  // no timestamp at all: neither closes a window nor enters one
-        std::string_view rest;
-        const LoggerTime t = parseLoggerTimestamp(timestampField(line, rest), variant_.yearCheck);
+        LoggerTime t;
+        if (!parseCanonicalTimestamp(line, variant_.yearCheck, t)) {
+            std::string_view ignored;
+            t = parseLoggerTimestamp(timestampField(line, ignored), variant_.yearCheck);
+        }
 
         if (t.day < day || (t.day == day && t.minute < walkCase.BeginMinute)) continue;
         if (!variant_.subWindows) {
@@ -51,6 +54,8 @@ bool CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std::stri
             if (later || t.minute >= endMinute) return true;
         }
         lastWindowMinute_ = t.minute;
+        std::string_view rest;
+        timestampField(line, rest);
         const SonicValues s = parseSonicValues(rest);
         if (s.Ts > 10.0f && s.Ts < 40.0f) buffer_.append(s.u, s.v, s.w, s.Ts);
     }

@@ -89,3 +89,35 @@ TEST(CAtof, LongFieldsFallBackWithoutTruncation) {
 
 }  // namespace
 }  // namespace field
+
+namespace field {
+namespace {
+
+// The short-decimal fast path must round exactly like strtod: random logger-like
+// values with up to 15 digits and every fraction length.
+TEST(CAtof, ShortDecimalsRoundLikeStrtod) {
+    std::uint64_t state = 0x9E3779B97F4A7C15ULL;
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    char text[64];
+    for (int n = 0; n < 200000; ++n) {
+        const int intDigits = static_cast<int>(next() % 8);
+        const int fracDigits = static_cast<int>(next() % 16);
+        int len = 0;
+        if (next() % 2) text[len++] = '-';
+        for (int d = 0; d < intDigits; ++d) text[len++] = static_cast<char>('0' + next() % 10);
+        text[len++] = '.';
+        for (int d = 0; d < fracDigits; ++d) text[len++] = static_cast<char>('0' + next() % 10);
+        text[len] = '\0';
+        const double expected = std::strtod(text, nullptr);
+        const double got = cAtof(std::string_view(text, static_cast<std::size_t>(len)));
+        ASSERT_EQ(0, std::memcmp(&expected, &got, sizeof got)) << text;
+    }
+}
+
+}  // namespace
+}  // namespace field

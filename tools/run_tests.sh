@@ -16,6 +16,7 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
 fi
 
+# Stages: the native build and its tests first, then the other stages.
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j2
 ctest --preset ci -j2
