@@ -1,0 +1,149 @@
+// Whole-program benchmark: runs fieldjoin and casetable on a generated data
+// tree and sets their wall time against a memchr line count of the same logger
+// files, measured in the same run.
+//
+// usage: end_to_end_bench --root DIR --bin DIR [--repeat N]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "common/run_configuration.hpp"
+#include "platform/wildcard.hpp"
+#include "platform/windows_path.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+struct Timing {
+    double seconds = 0;
+    long peakKiB = 0;
+    bool ok = true;
+};
+
+std::vector<std::string> loggerFiles(const std::string& root, bool fence) {
+    const field::PathMapper paths(root);
+    const auto config = field::makeRunConfiguration(fence, true, field::Program::Fieldjoin);
+    const fs::path dir = paths.toLocal(config.WindDirectory);
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& sub : fs::directory_iterator(dir, ec)) {
+        if (!sub.is_directory()) continue;
+        for (const auto& f : fs::directory_iterator(sub.path(), ec))
+            if (field::wildcardMatch(fence ? "*_data.DAT" : "*_SONIC.DAT", f.path().filename().string()))
+                files.push_back(f.path().string());
+    }
+    return files;
+}
+
+// The floor: read every file in 1 MiB blocks and count line feeds with memchr.
+double memchrLineCount(const std::vector<std::string>& files, long& lines) {
+    std::vector<char> block(1 << 20);
+    const auto start = Clock::now();
+    lines = 0;
+    for (const std::string& f : files) {
+        const int fd = open(f.c_str(), O_RDONLY);
+        if (fd < 0) continue;
+        ssize_t got;
+        while ((got = read(fd, block.data(), block.size())) > 0) {
+            const char* p = block.data();
+            const char* end = p + got;
+            while (const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(end - p))) {
+                ++lines;
+                p = static_cast<const char*>(hit) + 1;
+            }
+        }
+        close(fd);
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Runs one program with its two answers in a scratch working directory.
+Timing runProgram(const std::string& program, const std::string& answers, const std::string& root,
+                  const std::string& work) {
+    int in[2];
+    if (pipe(in) != 0) return {0, 0, false};
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in[0], 0);
+        close(in[1]);
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, 1);
+        if (chdir(work.c_str()) != 0) _exit(127);
+        setenv("DRIVE_MOUNT_ROOT", root.c_str(), 1);
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(in[0]);
+    if (write(in[1], answers.data(), answers.size()) < 0) std::perror("write");
+    close(in[1]);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    Timing t;
+    t.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    t.peakKiB = usage.ru_maxrss;
+    t.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return t;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string root, bin;
+    int repeat = 3;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string opt = argv[i];
+        if (opt == "--root") root = argv[i + 1];
+        else if (opt == "--bin") bin = argv[i + 1];
+        else if (opt == "--repeat") repeat = std::max(1, std::atoi(argv[i + 1]));
+    }
+    if (root.empty() || bin.empty()) {
+        std::fprintf(stderr, "usage: end_to_end_bench --root DIR --bin DIR [--repeat N]\n");
+        return 2;
+    }
+    root = fs::absolute(root).string();
+    const std::string work = (fs::temp_directory_path() / ("end_to_end_bench." + std::to_string(getpid()))).string();
+    fs::create_directories(work);
+
+    std::printf("%-10s %-6s %10s %8s %9s %8s %9s %9s\n", "program", "field", "input MB", "lines M", "wall s",
+                "MB/s", "x memchr", "peak MiB");
+    bool allOk = true;
+    for (const bool fence : {true, false}) {
+        const auto files = loggerFiles(root, fence);
+        double bytes = 0;
+        for (const auto& f : files) bytes += static_cast<double>(fs::file_size(f));
+        long lines = 0;
+        double floor = 1e9;
+        for (int r = 0; r < repeat; ++r) floor = std::min(floor, memchrLineCount(files, lines));
+        const char* fieldName = fence ? "fence" : "hill";
+        std::printf("%-10s %-6s %10.1f %8.2f %9.3f %8.0f %9.2f %9s\n", "memchr", fieldName, bytes / 1e6,
+                    static_cast<double>(lines) / 1e6, floor, bytes / 1e6 / floor, 1.0, "-");
+        for (const char* program : {"fieldjoin", "casetable"}) {
+            Timing best{1e9, 0, true};
+            for (int r = 0; r < repeat; ++r) {
+                const Timing t = runProgram(bin + "/" + program, fence ? "1\n1\n" : "0\n1\n", root, work);
+                best.seconds = std::min(best.seconds, t.seconds);
+                best.peakKiB = std::max(best.peakKiB, t.peakKiB);
+                best.ok = best.ok && t.ok;
+            }
+            allOk = allOk && best.ok;
+            std::printf("%-10s %-6s %10.1f %8.2f %9.3f %8.0f %9.2f %9.1f%s\n", program, fieldName, bytes / 1e6,
+                        static_cast<double>(lines) / 1e6, best.seconds, bytes / 1e6 / best.seconds,
+                        best.seconds / floor, static_cast<double>(best.peakKiB) / 1024.0, best.ok ? "" : "  FAILED");
+        }
+    }
+    fs::remove_all(work);
+    return allOk ? 0 : 1;
+}

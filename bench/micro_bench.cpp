@@ -1,0 +1,150 @@
+// Micro-benchmarks of the logger hot path and the window statistics, on
+// realistic multi-megabyte inputs; throughput is reported in bytes/s.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/logger_record.hpp"
+#include "common/wind_statistics.hpp"
+#include "platform/c_numbers.hpp"
+#include "platform/line_reader.hpp"
+
+namespace {
+
+using namespace field;
+
+// About 16 MB of logger lines at 10 Hz, values varying like real turbulence.
+const std::string& loggerText() {
+    static const std::string text = [] {
+        std::string t;
+        char line[128];
+        unsigned state = 12345;
+        for (int i = 0; i < 260000; ++i) {
+            state = state * 1103515245u + 12345u;
+            const int m = (i / 600) % 1440;
+            std::snprintf(line, sizeof line, "\"2014-08-15 %02d:%02d:%02d.%d\",%d,%.3f,%.3f,%.3f,%.2f,0\n", m / 60,
+                          m % 60, (i / 10) % 60, i % 10, i, 2.0 + (state % 1000) / 500.0,
+                          -0.5 + (state % 777) / 800.0, -0.3 + (state % 333) / 555.0, 20.0 + (state % 97) / 10.0);
+            t += line;
+        }
+        return t;
+    }();
+    return text;
+}
+
+std::vector<std::string_view> loggerLines() {
+    std::vector<std::string_view> lines;
+    std::string_view rest = loggerText();
+    while (!rest.empty()) {
+        const std::size_t lf = rest.find('\n');
+        lines.push_back(rest.substr(0, lf));
+        rest.remove_prefix(lf + 1);
+    }
+    return lines;
+}
+
+void BM_LineReader(benchmark::State& state) {
+    const std::string path = (std::filesystem::temp_directory_path() / "micro_bench_logger.dat").string();
+    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(loggerText().data(), 1, loggerText().size(), f);
+        std::fclose(f);
+    }
+    LineReader reader;
+    for (auto _ : state) {
+        reader.open(path);
+        std::string_view line;
+        std::size_t n = 0;
+        while (reader.next(line)) n += line.size();
+        benchmark::DoNotOptimize(n);
+    }
+    std::filesystem::remove(path);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * loggerText().size()));
+}
+BENCHMARK(BM_LineReader);
+
+void BM_CanonicalTimestamp(benchmark::State& state) {
+    const auto lines = loggerLines();
+    for (auto _ : state) {
+        long sum = 0;
+        for (std::string_view line : lines) {
+            LoggerTime t;
+            parseCanonicalTimestamp(line, true, t);
+            sum += t.day + t.minute;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * loggerText().size()));
+}
+BENCHMARK(BM_CanonicalTimestamp);
+
+void BM_GeneralTimestamp(benchmark::State& state) {
+    const auto lines = loggerLines();
+    for (auto _ : state) {
+        long sum = 0;
+        for (std::string_view line : lines) {
+            std::string_view rest;
+            const LoggerTime t = parseLoggerTimestamp(timestampField(line, rest), true);
+            sum += t.day + t.minute;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * loggerText().size()));
+}
+BENCHMARK(BM_GeneralTimestamp);
+
+void BM_SonicValues(benchmark::State& state) {
+    const auto lines = loggerLines();
+    for (auto _ : state) {
+        float sum = 0;
+        for (std::string_view line : lines) {
+            std::string_view rest;
+            timestampField(line, rest);
+            const SonicValues s = parseSonicValues(rest);
+            sum += s.u + s.v + s.w + s.Ts;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * loggerText().size()));
+}
+BENCHMARK(BM_SonicValues);
+
+void BM_CAtof(benchmark::State& state) {
+    const std::string_view fields[] = {"1.804", "-0.279", "24.31", "0.691", "2.5", "-12.375", "0.000015", "13"};
+    for (auto _ : state) {
+        double sum = 0;
+        for (int r = 0; r < 1000; ++r)
+            for (std::string_view f : fields) sum += cAtof(f);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * 8000);
+}
+BENCHMARK(BM_CAtof);
+
+// One 30-minute window at 20 Hz, refilled before each computation (the rotation works in place).
+void BM_WindSummary(benchmark::State& state) {
+    const int n = 36000;
+    SampleBuffer source(static_cast<std::size_t>(n));
+    unsigned s = 7;
+    for (int i = 0; i < n; ++i) {
+        s = s * 1103515245u + 12345u;
+        source.append(2.0f + static_cast<float>(s % 1000) / 500.0f, -0.5f + static_cast<float>(s % 777) / 800.0f,
+                      -0.3f + static_cast<float>(s % 333) / 555.0f, 20.0f + static_cast<float>(s % 97) / 10.0f);
+    }
+    SampleBuffer buffer(static_cast<std::size_t>(n));
+    MeasurementCase c;
+    WindSummary summary;
+    for (auto _ : state) {
+        state.PauseTiming();
+        buffer = source;
+        state.ResumeTiming();
+        computeWindSummary(buffer, summary, c, kFieldjoinVariant);
+        benchmark::DoNotOptimize(summary);
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_WindSummary);
+
+}  // namespace
