@@ -114,6 +114,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     root = fs::absolute(root).string();
+    bin = fs::absolute(bin).string();  // the programs run in a scratch working directory
     const std::string work = (fs::temp_directory_path() / ("end_to_end_bench." + std::to_string(getpid()))).string();
     fs::create_directories(work);
 
