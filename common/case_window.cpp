@@ -30,7 +30,7 @@ bool CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std::stri
         ++lineCount_;
         if (line.empty()) continue;  // no timestamp at all: neither closes a window nor enters one
         LoggerTime t;
-        if (!parseCanonicalTimestamp(line, variant_.yearCheck, t)) {
+        if (!timestamps_.convert(line, variant_.yearCheck, t)) {
             std::string_view ignored;
             t = parseLoggerTimestamp(timestampField(line, ignored), variant_.yearCheck);
         }

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "common/logger_record.hpp"
 #include "common/measurement_case.hpp"
 #include "common/program_variant.hpp"
 #include "common/wind_statistics.hpp"
@@ -51,6 +52,7 @@ private:
     WindowSink& sink_;
 
     LineReader file_;
+    TimestampCache timestamps_;
     bool headerPending_ = true;
     std::int32_t lineCount_ = 0;
     std::int32_t lastWindowMinute_ = 0;

@@ -49,5 +49,30 @@ TEST(CanonicalTimestamp, AgreesWithTheGeneralRulesOrDeclines) {
     EXPECT_FALSE(parseCanonicalTimestamp("2014-08-15 10:00:00.0,1", false, t));
 }
 
+// The cache may only answer for a line whose first 17 bytes and minute end
+// match a line it converted: a longer minute piece must not reuse the result.
+TEST(CanonicalTimestamp, CacheNeverAnswersForADifferentMinute) {
+    const std::string sequence[] = {
+        "\"2014-08-15 10:00:00.0\",1", "\"2014-08-15 10:00:00.1\",1", "\"2014-08-15 10:001:00\",1",
+        "\"2014-08-15 10:00\",1",      "\"2014-08-15 10:00:59.9\",1", "\"2014-08-15 10:01:00.0\",1",
+        "\"2014-08-16 10:01:00.0\",1", "2014-08-16 10:01:00.0,1",     "\"2014-08-16 10:01:00.0\",1",
+        "\"2013-08-16 10:01:00.0\",1", "\"2014-08-16 10:01:",          "\"2014-08-16 10:01",
+    };
+    for (const bool yearCheck : {false, true}) {
+        TimestampCache cache;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (const std::string& line : sequence) {
+                SCOPED_TRACE(line + (yearCheck ? " (year check)" : ""));
+                std::string_view rest;
+                const LoggerTime general = parseLoggerTimestamp(timestampField(line, rest), yearCheck);
+                LoggerTime t;
+                if (!cache.convert(line, yearCheck, t)) t = general;
+                EXPECT_EQ(general.day, t.day);
+                EXPECT_EQ(general.minute, t.minute);
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace field
