@@ -1,1 +1,463 @@
+#include "common/case_window.hpp"
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "logger_test_support.hpp"
+
+namespace field {
+namespace {
+
+using testing::ClosedWindow;
+using testing::lineCountMessage;
+using testing::LoggerData;
+using testing::loggerStamp;
+using testing::ReaderRig;
+using testing::Sample;
+using testing::windowCase;
+
+const std::string kFileA = "C:\\W\\A\\a_data.DAT";
+const std::string kFileB = "C:\\W\\B\\b_data.DAT";
+
+Sample withU(float u) { return Sample{u, 2.0f, 3.0f, 20.0f}; }
+
+// --- fieldjoin: one window per case -----------------------------------------
+
+TEST(CaseWindowFieldjoin, ClosingLineIsNotReusedByTheNextCase) {
+    ReaderRig rig(kFieldjoinVariant);
+    LoggerData data;
+    data.line(15, 599, withU(100))
+        .line(15, 600, withU(1))
+        .line(15, 601, withU(2))
+        .line(15, 659, withU(4))
+        .line(15, 660, withU(8))  // closes the first case
+        .line(15, 660, withU(16))
+        .line(15, 669, withU(32))
+        .line(15, 670, withU(64))  // closes the second case
+        .minutes(15, 671, 672);
+    rig.put(kFileA, data);
+
+    MeasurementCase first = windowCase(15, 600, 660);
+    EXPECT_TRUE(rig.read(first, kFileA));
+    MeasurementCase second = windowCase(15, 660, 670);
+    EXPECT_TRUE(rig.read(second, kFileA));
+
+    ASSERT_EQ(2u, rig.sink.closed.size());
+    EXPECT_EQ(3, rig.sink.closed[0].count);
+    EXPECT_EQ(7.0f, rig.sink.closed[0].sumU);
+    EXPECT_EQ(659, rig.sink.closed[0].lastWindowMinute);
+    EXPECT_EQ(2, rig.sink.closed[1].count);
+    EXPECT_EQ(48.0f, rig.sink.closed[1].sumU);
+    EXPECT_EQ(669, rig.sink.closed[1].lastWindowMinute);
+    EXPECT_EQ(0, rig.buffer.count) << "the buffer is cleared after each window";
+    EXPECT_EQ("", rig.takeConsole()) << "the file stays open between cases";
+
+    // The line count runs over the whole file and is reported once, at its end.
+    MeasurementCase third = windowCase(15, 700, 710);
+    EXPECT_FALSE(rig.read(third, kFileA));
+    EXPECT_EQ(lineCountMessage(data.dataLines()), rig.takeConsole());
+    EXPECT_EQ(2u, rig.sink.closed.size());
+}
+
+TEST(CaseWindowFieldjoin, AllFourValuesOfAnAcceptedLineEnterTheBuffer) {
+    ReaderRig rig(kFieldjoinVariant);
+    rig.put(kFileA, LoggerData().line(15, 600, {1.5f, -2.25f, 0.125f, 24.5f}).line(15, 601, {1, 2, 3, 20}).line(15, 660));
+    MeasurementCase c = windowCase(15, 600, 660);
+    ASSERT_TRUE(rig.read(c, kFileA));
+    ASSERT_EQ(1u, rig.sink.closed.size());
+    const ClosedWindow& w = rig.sink.closed[0];
+    EXPECT_EQ(2, w.count);
+    EXPECT_EQ(2.5f, w.sumU);
+    EXPECT_EQ(-0.25f, w.sumV);
+    EXPECT_EQ(3.125f, w.sumW);
+    EXPECT_EQ(44.5f, w.sumTs);
+    EXPECT_EQ(1.5f, rig.buffer.u[0]);
+    EXPECT_EQ(-2.25f, rig.buffer.v[0]);
+    EXPECT_EQ(0.125f, rig.buffer.w[0]);
+    EXPECT_EQ(24.5f, rig.buffer.Ts[0]);
+}
+
+struct TsCase {
+    const char* ts;
+    bool accepted;
+};
+
+TEST(CaseWindowFieldjoin, TsMustLieStrictlyBetween10And40InSinglePrecision) {
+    const TsCase cases[] = {
+        {"10.0", false},        {"40.0", false},         {"10", false},         {"4e1", false},
+        {"10.01", true},        {"39.99", true},         {"10.000001", true},   {"9.99", false},
+        {"40.01", false},       {"-20", false},          {"nan", false},        {"", false},
+        {"abc", false},
+        // Above 10 (below 40) as a double, but exactly 10 (40) once rounded to float.
+        {"10.00000001", false}, {"39.999999999", false},
+    };
+    for (const TsCase& c : cases) {
+        SCOPED_TRACE(std::string("Ts [") + c.ts + "]");
+        ReaderRig rig(kFieldjoinVariant);
+        LoggerData data;
+        data.line(15, 601, {1, 2, 3, 20}).raw(loggerStamp(15, 605) + ",7,2,4,8," + c.ts + ",0").line(15, 660);
+        rig.put(kFileA, data);
+        MeasurementCase mc = windowCase(15, 600, 660);
+        ASSERT_TRUE(rig.read(mc, kFileA));
+        ASSERT_EQ(1u, rig.sink.closed.size());
+        const ClosedWindow& w = rig.sink.closed[0];
+        EXPECT_EQ(605, w.lastWindowMinute) << "a dropped line still is the last window minute";
+        if (c.accepted) {
+            EXPECT_EQ(2, w.count);
+            EXPECT_EQ(3.0f, w.sumU);
+            EXPECT_EQ(6.0f, w.sumV);
+            EXPECT_EQ(11.0f, w.sumW);
+            EXPECT_EQ(20.0f + static_cast<float>(std::strtod(c.ts, nullptr)), w.sumTs);
+        } else {
+            // Dropped whole: none of u, v, w enters the sums.
+            EXPECT_EQ(1, w.count);
+            EXPECT_EQ(1.0f, w.sumU);
+            EXPECT_EQ(2.0f, w.sumV);
+            EXPECT_EQ(3.0f, w.sumW);
+            EXPECT_EQ(20.0f, w.sumTs);
+        }
+    }
+}
+
+TEST(CaseWindowFieldjoin, WindowSpanningTwoFilesFillsOneBufferWithTheLineCountBetween) {
+    ReaderRig rig(kFieldjoinVariant);
+    const LoggerData a = LoggerData().minutes(15, 590, 605);
+    // Header lines that look like window data: read as data they would be counted.
+    LoggerData b;
+    b.header(loggerStamp(15, 606) + ",0,1,2,3,20,0\n" + loggerStamp(15, 607) + ",0,1,2,3,20,0\n" +
+             loggerStamp(15, 608) + ",0,1,2,3,20,0\n" + loggerStamp(15, 609) + ",0,1,2,3,20,0\n");
+    b.minutes(15, 606, 615).line(15, 660).minutes(15, 661, 662);
+    rig.put(kFileA, a);
+    rig.put(kFileB, b);
+
+    ASSERT_TRUE(rig.marker.start("C:\\W\\*.*"));
+    MeasurementCase c = windowCase(15, 600, 660);
+    EXPECT_FALSE(rig.read(c, kFileA));
+    EXPECT_EQ(lineCountMessage(16), rig.takeConsole());
+    EXPECT_FALSE(rig.marker.isOpen()) << "the end of a file closes the walk's logger-file marker";
+    EXPECT_TRUE(rig.sink.closed.empty());
+    EXPECT_EQ(6, rig.buffer.count) << "samples stay for the next file of the case";
+
+    ASSERT_TRUE(rig.marker.start("C:\\W\\*.*"));
+    EXPECT_TRUE(rig.read(c, kFileB));
+    EXPECT_EQ("", rig.takeConsole());
+    EXPECT_TRUE(rig.marker.isOpen()) << "a case ending inside a file leaves the marker open";
+    ASSERT_EQ(1u, rig.sink.closed.size());
+    EXPECT_EQ(16, rig.sink.closed[0].count);
+    EXPECT_EQ(615, rig.sink.closed[0].lastWindowMinute);
+
+    // While a file is open the path handed in is not looked at.
+    MeasurementCase next = windowCase(15, 661, 700);
+    EXPECT_FALSE(rig.read(next, "C:\\W\\missing_data.DAT"));
+    EXPECT_EQ(lineCountMessage(13), rig.takeConsole());
+    EXPECT_EQ(2, rig.buffer.count);
+}
+
+struct LaterDayCase {
+    const char* what;
+    int leftoverSamples;  // left in the buffer by a case the walk could not finish
+    std::size_t closes;
+};
+
+TEST(CaseWindowFieldjoin, CaseWhoseDayHasNoLinesEndsAtTheFirstLaterDayLine) {
+    const LaterDayCase cases[] = {
+        {"empty buffer: no statistics, no row", 0, 0},
+        {"samples left from an unfinished case: the window closes", 1, 1},
+    };
+    for (const LaterDayCase& lc : cases) {
+        SCOPED_TRACE(lc.what);
+        ReaderRig rig(kFieldjoinVariant);
+        rig.put(kFileA, LoggerData().minutes(14, 600, 610).minutes(16, 600, 610));
+        for (int i = 0; i < lc.leftoverSamples; ++i) rig.buffer.append(1, 2, 3, 20);
+
+        MeasurementCase c = windowCase(15, 600, 660);
+        EXPECT_TRUE(rig.read(c, kFileA));
+        ASSERT_EQ(lc.closes, rig.sink.closed.size());
+        if (lc.closes == 1) {
+            EXPECT_EQ(lc.leftoverSamples, rig.sink.closed[0].count);
+        }
+        EXPECT_EQ(0, rig.buffer.count);
+
+        // The day-16 line that ended the case is gone: the next case starts after it.
+        MeasurementCase next = windowCase(16, 600, 605);
+        EXPECT_TRUE(rig.read(next, kFileA));
+        ASSERT_EQ(lc.closes + 1, rig.sink.closed.size());
+        EXPECT_EQ(4, rig.sink.closed.back().count);
+    }
+}
+
+TEST(CaseWindow, SameDayLinePastAnEmptyWindowClosesItAndKeepsTheLastMinute) {
+    for (const ProgramVariant* variant : {&kFieldjoinVariant, &kCasetableVariant}) {
+        SCOPED_TRACE(variant->subWindows ? "casetable" : "fieldjoin");
+        ReaderRig rig(*variant);
+        rig.put(kFileA, LoggerData().minutes(15, 500, 510).line(15, 700).line(15, 701));
+
+        MeasurementCase earlier = windowCase(15, 500, 505);
+        EXPECT_TRUE(rig.read(earlier, kFileA));
+        MeasurementCase empty = windowCase(15, 600, 660);
+        EXPECT_TRUE(rig.read(empty, kFileA));
+
+        ASSERT_EQ(2u, rig.sink.closed.size());
+        EXPECT_EQ(5, rig.sink.closed[0].count);
+        EXPECT_EQ(504, rig.sink.closed[0].lastWindowMinute);
+        EXPECT_EQ(0, rig.sink.closed[1].count) << "closed on its own day even without samples";
+        EXPECT_EQ(504, rig.sink.closed[1].lastWindowMinute) << "the last window minute is never reset";
+        EXPECT_EQ(504, rig.reader.lastWindowMinute());
+    }
+}
+
+TEST(CaseWindowFieldjoin, CaseBeforeTheFilePositionClosesAtOnceOnItsDayAndNotOnAnEarlierDay) {
+    ReaderRig rig(kFieldjoinVariant);
+    rig.put(kFileA, LoggerData().minutes(15, 700, 705));
+    MeasurementCase sameDay = windowCase(15, 600, 660);
+    EXPECT_TRUE(rig.read(sameDay, kFileA));
+    ASSERT_EQ(1u, rig.sink.closed.size());
+    EXPECT_EQ(0, rig.sink.closed[0].count);
+
+    MeasurementCase earlierDay = windowCase(14, 600, 660);
+    EXPECT_TRUE(rig.read(earlierDay, kFileA));
+    EXPECT_EQ(1u, rig.sink.closed.size());
+}
+
+struct ShortLineCase {
+    const char* what;
+    const ProgramVariant* variant;
+    std::vector<std::string> lines;  // case 15, 600 to 660
+    std::int32_t count;
+    float sumU;
+    std::int32_t lastMinute;
+};
+
+std::string full(int minute, float u) {
+    return loggerStamp(15, minute) + ",7," + std::to_string(static_cast<int>(u)) + ",2,3,20,0";
+}
+
+TEST(CaseWindow, EmptyAndShortLinesFollowTheDecidedRules) {
+    const std::string close = full(660, 0);
+    const ShortLineCase cases[] = {
+        {"empty lines neither end the case nor set the last minute (fieldjoin)", &kFieldjoinVariant,
+         {full(600, 1), "", full(601, 2), "", close}, 2, 3.0f, 601},
+        {"empty lines in casetable", &kCasetableVariant, {full(600, 1), "", full(601, 2), "", close}, 2, 3.0f, 601},
+        {"an empty first line does not end the case", &kFieldjoinVariant, {"", full(600, 1), close}, 1, 1.0f, 600},
+        {"timestamp only: counted as the last minute, no sample", &kFieldjoinVariant,
+         {full(600, 1), loggerStamp(15, 605), close}, 1, 1.0f, 605},
+        {"timestamp only in casetable", &kCasetableVariant, {full(600, 1), loggerStamp(15, 605), close}, 1, 1.0f, 605},
+        {"cut after v: Ts is not taken from the line before", &kFieldjoinVariant,
+         {full(600, 1), loggerStamp(15, 605) + ",7,5,6", close}, 1, 1.0f, 605},
+        {"cut after w in casetable", &kCasetableVariant, {full(600, 1), loggerStamp(15, 605) + ",7,5,6,7", close}, 1,
+         1.0f, 605},
+        {"six fields, no seventh: a sample", &kFieldjoinVariant, {loggerStamp(15, 605) + ",7,5,6,7,25", close}, 1, 5.0f,
+         605},
+        // Day index 61 lies after case day 15: the line ends the case.
+        {"empty Timestamp field ends a fieldjoin case", &kFieldjoinVariant,
+         {full(600, 1), ",7,5,6,7,25", full(601, 2), close}, 1, 1.0f, 600},
+        // Day index -1 lies before every case day: the line is passed over.
+        {"empty Timestamp field is passed over in casetable", &kCasetableVariant,
+         {full(600, 1), ",7,5,6,7,25", full(601, 2), close}, 2, 3.0f, 601},
+    };
+    for (const ShortLineCase& sc : cases) {
+        SCOPED_TRACE(sc.what);
+        ReaderRig rig(*sc.variant);
+        LoggerData data;
+        for (const std::string& l : sc.lines) data.raw(l);
+        rig.put(kFileA, data);
+        MeasurementCase c = windowCase(15, 600, 660);
+        EXPECT_TRUE(rig.read(c, kFileA));
+        ASSERT_EQ(1u, rig.sink.closed.size());
+        EXPECT_EQ(sc.count, rig.sink.closed[0].count);
+        EXPECT_EQ(sc.sumU, rig.sink.closed[0].sumU);
+        EXPECT_EQ(sc.lastMinute, rig.sink.closed[0].lastWindowMinute);
+    }
+}
+
+TEST(CaseWindow, EmptyLinesAreCountedInTheLineCount) {
+    ReaderRig rig(kFieldjoinVariant);
+    rig.put(kFileA, LoggerData().raw(full(600, 1)).raw("").raw("").raw(full(601, 1)).raw(""));
+    MeasurementCase c = windowCase(15, 600, 660);
+    EXPECT_FALSE(rig.read(c, kFileA));
+    EXPECT_EQ(lineCountMessage(5), rig.takeConsole());
+    EXPECT_EQ(2, rig.buffer.count);
+}
+
+TEST(CaseWindow, CarriageReturnLineEndsReadLikeLineFeeds) {
+    // Logger files written on Windows end their lines with CR LF; a blank line
+    // there is "\r\n" and must be passed over like an empty one.
+    ReaderRig rig(kFieldjoinVariant);
+    LoggerData data;
+    data.header("h1\r\nh2\r\nh3\r\nh4\r\n");
+    data.raw(full(600, 1) + "\r").raw("\r").raw(full(601, 2) + "\r").raw(full(660, 0) + "\r").raw(full(661, 4) + "\r");
+    rig.put(kFileA, data);
+    MeasurementCase c = windowCase(15, 600, 660);
+    EXPECT_TRUE(rig.read(c, kFileA));
+    ASSERT_EQ(1u, rig.sink.closed.size());
+    EXPECT_EQ(2, rig.sink.closed[0].count);
+    EXPECT_EQ(3.0f, rig.sink.closed[0].sumU);
+    EXPECT_EQ(601, rig.sink.closed[0].lastWindowMinute);
+    MeasurementCase next = windowCase(15, 660, 700);
+    EXPECT_FALSE(rig.read(next, kFileA));
+    EXPECT_EQ(lineCountMessage(5), rig.takeConsole());
+    EXPECT_EQ(4.0f, rig.buffer.sumU);
+}
+
+TEST(CaseWindow, FileThatCannotBeOpenedLeavesTheReaderAsItWas) {
+    ReaderRig rig(kFieldjoinVariant);
+    rig.put(kFileA, LoggerData().minutes(15, 600, 605));
+    // Header lines stamped inside the window: a header left unskipped would add samples.
+    LoggerData b;
+    b.header(loggerStamp(15, 606) + ",0,1,2,3,20,0\n" + loggerStamp(15, 607) + ",0,1,2,3,20,0\n" +
+             loggerStamp(15, 608) + ",0,1,2,3,20,0\n" + loggerStamp(15, 609) + ",0,1,2,3,20,0\n");
+    b.minutes(15, 606, 610);
+    rig.put(kFileB, b);
+    std::filesystem::create_directories(testing::underRoot(rig.root.path(), "C:\\W\\dir_data.DAT"));
+
+    MeasurementCase c = windowCase(15, 600, 610);
+    EXPECT_FALSE(rig.read(c, kFileA));
+    EXPECT_EQ(lineCountMessage(6), rig.takeConsole());
+
+    for (const char* path : {"C:\\W\\missing_data.DAT", "", "C:\\W\\dir_data.DAT"}) {
+        SCOPED_TRACE(std::string("path [") + path + "]");
+        EXPECT_FALSE(rig.read(c, path));
+        EXPECT_EQ("fail to open file\n", rig.takeConsole());
+        EXPECT_EQ(6, rig.buffer.count);
+        EXPECT_EQ(605, rig.reader.lastWindowMinute());
+        EXPECT_TRUE(rig.sink.closed.empty());
+    }
+
+    // The next call opens its own path and still skips that file's header.
+    EXPECT_TRUE(rig.read(c, kFileB));
+    ASSERT_EQ(1u, rig.sink.closed.size());
+    EXPECT_EQ(10, rig.sink.closed[0].count);
+    EXPECT_EQ(609, rig.sink.closed[0].lastWindowMinute);
+}
+
+TEST(CaseWindow, FileWithoutDataLinesReportsZeroAndTheNextFileIsOpened) {
+    const char* headers[] = {"", "\"h1\"\n\"h2\"\n", "\"h1\"\n\"h2\"\n\"h3\"\n\"h4\"\n", "\"h1\"\n\"h2\"\n\"h3\"\n\"h4\""};
+    for (const char* header : headers) {
+        SCOPED_TRACE(std::string("file [") + header + "]");
+        ReaderRig rig(kFieldjoinVariant);
+        rig.put(kFileA, LoggerData().header(header));
+        rig.put(kFileB, LoggerData().minutes(15, 600, 601).line(15, 660));
+        MeasurementCase c = windowCase(15, 600, 660);
+        EXPECT_FALSE(rig.read(c, kFileA));
+        EXPECT_EQ(lineCountMessage(0), rig.takeConsole());
+        EXPECT_TRUE(rig.read(c, kFileB));
+        ASSERT_EQ(1u, rig.sink.closed.size());
+        EXPECT_EQ(2, rig.sink.closed[0].count);
+    }
+}
+
+// --- casetable: 30-minute sub-windows ----------------------------------------
+
+struct Row {
+    std::int32_t begin;
+    std::int32_t last;
+    std::int32_t count;
+};
+
+struct SubWindowCase {
+    const char* what;
+    std::int32_t begin, end;  // the case window on day 15
+    void (*fill)(LoggerData&);
+    std::vector<Row> rows;
+    std::int32_t beginAfter;  // BeginMinute of the walk's copy after the call
+    bool finished;
+};
+
+TEST(CaseWindowCasetable, SubWindowSequences) {
+    const SubWindowCase cases[] = {
+        // The line at 630 closes the first sub-window and is the second one's first sample.
+        {"600-690, a line every minute", 600, 690, [](LoggerData& d) { d.minutes(15, 600, 700); },
+         {{600, 629, 30}, {630, 659, 30}, {660, 689, 30}}, 690, true},
+        {"600-645: the last sub-window is shorter", 600, 645, [](LoggerData& d) { d.minutes(15, 600, 650); },
+         {{600, 629, 30}, {630, 644, 15}}, 660, true},
+        // Each line at 700 raises the begin only once: three lines walk it from 600 to 690.
+        {"600-720 with minutes 610 to 699 missing", 600, 720,
+         [](LoggerData& d) { d.minutes(15, 600, 609, 10).minutes(15, 700, 720, 10); },
+         {{600, 609, 100}, {630, 700, 1}, {660, 700, 1}, {690, 719, 198}}, 720, true},
+        {"600-660 jumping from 615 to 700: no sub-window 630", 600, 660,
+         [](LoggerData& d) { d.minutes(15, 600, 615).line(15, 700); }, {{600, 615, 16}}, 630, true},
+        {"600-720 with data from 650 on: an empty first row", 600, 720, [](LoggerData& d) { d.minutes(15, 650, 720); },
+         {{600, 0, 0}, {630, 659, 10}, {660, 689, 30}, {690, 719, 30}}, 720, true},
+        {"later-day line on an empty buffer: no row", 600, 660,
+         [](LoggerData& d) { d.minutes(15, 500, 510).line(16, 600); }, {}, 600, true},
+        {"later-day line with samples closes the sub-window", 600, 660,
+         [](LoggerData& d) { d.minutes(15, 600, 610).line(16, 0); }, {{600, 610, 11}}, 630, true},
+        {"file ends inside the case", 600, 690, [](LoggerData& d) { d.minutes(15, 600, 640); }, {{600, 629, 30}}, 630,
+         false},
+        {"case before the file position: one empty row", 600, 660, [](LoggerData& d) { d.minutes(15, 700, 705); },
+         {{600, 0, 0}}, 630, true},
+        {"lines of another year are passed over", 600, 660,
+         [](LoggerData& d) {
+             for (int m = 600; m <= 620; ++m) d.raw(loggerStamp(15, m, 0.0, 2013) + ",0,1,2,3,20,0");
+             d.minutes(15, 640, 660);
+         },
+         {{600, 0, 0}, {630, 659, 20}}, 660, true},
+    };
+    for (const SubWindowCase& sc : cases) {
+        SCOPED_TRACE(sc.what);
+        ReaderRig rig(kCasetableVariant);
+        LoggerData data;
+        sc.fill(data);
+        rig.put(kFileA, data);
+        MeasurementCase c = windowCase(15, sc.begin, sc.end);
+        EXPECT_EQ(sc.finished, rig.read(c, kFileA));
+        EXPECT_EQ(sc.beginAfter, c.BeginMinute);
+        EXPECT_EQ(sc.end, c.EndMinute);
+        ASSERT_EQ(sc.rows.size(), rig.sink.closed.size());
+        for (std::size_t i = 0; i < sc.rows.size(); ++i) {
+            SCOPED_TRACE("row " + std::to_string(i + 1));
+            const ClosedWindow& w = rig.sink.closed[i];
+            EXPECT_EQ(sc.rows[i].begin, w.windowCase.BeginMinute);
+            EXPECT_EQ(sc.rows[i].last, w.lastWindowMinute);
+            EXPECT_EQ(sc.rows[i].count, w.count);
+            EXPECT_EQ(sc.end, w.windowCase.EndMinute);
+            EXPECT_EQ(15, w.windowCase.DayIndex);
+        }
+    }
+}
+
+TEST(CaseWindowCasetable, RaisedBeginCarriesOverToTheNextFileOfTheCase) {
+    ReaderRig rig(kCasetableVariant);
+    rig.put(kFileA, LoggerData().minutes(15, 600, 640));
+    rig.put(kFileB, LoggerData().minutes(15, 641, 700));
+    MeasurementCase c = windowCase(15, 600, 690);
+    EXPECT_FALSE(rig.read(c, kFileA));
+    EXPECT_EQ(630, c.BeginMinute);
+    EXPECT_EQ(11, rig.buffer.count);
+    EXPECT_TRUE(rig.read(c, kFileB));
+    ASSERT_EQ(3u, rig.sink.closed.size());
+    EXPECT_EQ(630, rig.sink.closed[1].windowCase.BeginMinute);
+    EXPECT_EQ(30, rig.sink.closed[1].count);
+    EXPECT_EQ(660, rig.sink.closed[2].windowCase.BeginMinute);
+    EXPECT_EQ(689, rig.sink.closed[2].lastWindowMinute);
+}
+
+TEST(CaseWindowCasetable, TimestampsWithoutOpeningQuoteArePassedOverOnlyByCasetable) {
+    LoggerData data;
+    for (int m = 600; m <= 700; ++m) data.raw(loggerStamp(15, m).substr(1) + ",0,1,2,3,20,0");
+    {
+        SCOPED_TRACE("casetable: every line reads day -1");
+        ReaderRig rig(kCasetableVariant);
+        rig.put(kFileA, data);
+        MeasurementCase c = windowCase(15, 600, 660);
+        EXPECT_FALSE(rig.read(c, kFileA));
+        EXPECT_EQ(lineCountMessage(101), rig.takeConsole());
+        EXPECT_TRUE(rig.sink.closed.empty());
+        EXPECT_EQ(0, rig.buffer.count);
+    }
+    {
+        SCOPED_TRACE("fieldjoin: no year check");
+        ReaderRig rig(kFieldjoinVariant);
+        rig.put(kFileA, data);
+        MeasurementCase c = windowCase(15, 600, 660);
+        EXPECT_TRUE(rig.read(c, kFileA));
+        ASSERT_EQ(1u, rig.sink.closed.size());
+        EXPECT_EQ(60, rig.sink.closed[0].count);
+    }
+}
+
+}  // namespace
+}  // namespace field

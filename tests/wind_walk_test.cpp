@@ -1,1 +1,260 @@
+#include "common/wind_walk.hpp"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "logger_test_support.hpp"
+
+namespace field {
+namespace {
+
+using testing::lineCountMessage;
+using testing::LoggerData;
+using testing::ReaderRig;
+using testing::Sample;
+using testing::windowCase;
+
+const std::string kWindDirectory = "C:\\W\\";
+const std::string kNoFile = "No file is found!\n";
+const std::string kFailToOpen = "fail to open file\n";
+
+Sample withU(float u) { return Sample{u, 2.0f, 3.0f, 20.0f}; }
+
+// A walk and its reader over a temporary drive root, wind data in C:\W.
+struct WalkRig {
+    explicit WalkRig(const ProgramVariant& variant = kFieldjoinVariant, bool fenceField = true)
+        : rig(variant), walk(rig.paths, rig.console, fenceField) {}
+
+    std::filesystem::path local(const std::string& relative) const {
+        return testing::underRoot(rig.root.path(), kWindDirectory + relative);
+    }
+    void logger(const std::string& relative, const LoggerData& data) { rig.put(kWindDirectory + relative, data); }
+    void subdirectory(const std::string& name) const { std::filesystem::create_directories(local(name)); }
+    void plainFile(const std::string& relative) const { testing::writeFile(local(relative), "not a logger file\n"); }
+    void walkCase(const MeasurementCase& c) { walk.walkWindDirectory(kWindDirectory, c, rig.reader); }
+
+    ReaderRig rig;
+    WindDataWalk walk;
+};
+
+TEST(WindDataWalk, CasesContinueThroughTwoSubdirectoriesInOrder) {
+    WalkRig w;
+    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 700));
+    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 701, 800));
+
+    w.walkCase(windowCase(15, 600, 630));
+    EXPECT_EQ("", w.rig.takeConsole());
+    ASSERT_EQ(1u, w.rig.sink.closed.size());
+    EXPECT_EQ(30, w.rig.sink.closed[0].count);
+
+    // Continues in A after the line that ended case 1, runs out of A, ends in B.
+    w.walkCase(windowCase(15, 630, 720));
+    EXPECT_EQ(lineCountMessage(101), w.rig.takeConsole());
+    ASSERT_EQ(2u, w.rig.sink.closed.size());
+    EXPECT_EQ(89, w.rig.sink.closed[1].count);
+    EXPECT_EQ(719, w.rig.sink.closed[1].lastWindowMinute);
+
+    // B stays open: with its file gone from the directory, any new lookup would fail loudly.
+    std::filesystem::remove(w.local("B\\b_data.DAT"));
+    w.walkCase(windowCase(15, 730, 740));
+    EXPECT_EQ("", w.rig.takeConsole());
+    ASSERT_EQ(3u, w.rig.sink.closed.size());
+    EXPECT_EQ(10, w.rig.sink.closed[2].count);
+}
+
+TEST(WindDataWalk, DotEntriesAndPlainFilesBeforeTheFirstSubdirectoryPassSilently) {
+    WalkRig w;
+    w.plainFile("0readme.txt");
+    w.plainFile("1_data.DAT");  // matches the logger pattern, but is no subdirectory
+    w.plainFile("A.txt");
+    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 600, 620));
+
+    w.walkCase(windowCase(15, 600, 610));
+    EXPECT_EQ("", w.rig.takeConsole());
+    ASSERT_EQ(1u, w.rig.sink.closed.size());
+    EXPECT_EQ(10, w.rig.sink.closed[0].count);
+}
+
+struct LoggerChoiceCase {
+    const char* what;
+    bool fenceField;
+    std::vector<std::pair<std::string, float>> files;  // name in subdirectory A, u of its lines
+    float u;                                           // u of the file read; 0: none read
+};
+
+TEST(WindDataWalk, ReadsOnlyTheFirstMatchingLoggerFileOfTheField) {
+    const LoggerChoiceCase cases[] = {
+        {"two fence files: the first by name", true, {{"b_data.DAT", 2}, {"a_data.DAT", 1}}, 1},
+        {"first by name ignoring case", true, {{"B2_data.DAT", 2}, {"a1_data.DAT", 1}}, 1},
+        {"fence field takes *_data.DAT", true, {{"x_SONIC.DAT", 5}, {"y_data.DAT", 1}}, 1},
+        {"hill field takes *_SONIC.DAT", false, {{"x_SONIC.DAT", 5}, {"y_data.DAT", 1}}, 5},
+        {"letter case of the name does not matter", true, {{"z_DATA.dat", 3}}, 3},
+        {"an empty run before the suffix", true, {{"_data.DAT", 4}}, 4},
+        {"a longer suffix does not match", true, {{"x_data.DAT.bak", 6}, {"x_data.DATA", 7}}, 0},
+    };
+    for (const LoggerChoiceCase& lc : cases) {
+        SCOPED_TRACE(lc.what);
+        WalkRig w(kFieldjoinVariant, lc.fenceField);
+        for (const auto& [name, u] : lc.files) w.logger("A\\" + name, LoggerData().minutes(15, 600, 620, 1, withU(u)));
+
+        w.walkCase(windowCase(15, 600, 610));
+        if (lc.u == 0) {
+            EXPECT_EQ(kNoFile + kFailToOpen, w.rig.takeConsole());
+            EXPECT_TRUE(w.rig.sink.closed.empty());
+        } else {
+            EXPECT_EQ("", w.rig.takeConsole());
+            ASSERT_EQ(1u, w.rig.sink.closed.size());
+            EXPECT_EQ(10 * lc.u, w.rig.sink.closed[0].sumU);
+        }
+    }
+}
+
+TEST(WindDataWalk, SecondLoggerFileOfASubdirectoryIsNeverReadAfterTheFirstEnds) {
+    WalkRig w;
+    w.logger("A\\a1_data.DAT", LoggerData().minutes(15, 600, 610, 1, withU(1)));
+    w.logger("A\\a2_data.DAT", LoggerData().minutes(15, 611, 700, 1, withU(100)));
+    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 611, 700, 1, withU(2)));
+
+    w.walkCase(windowCase(15, 600, 660));
+    EXPECT_EQ(lineCountMessage(11), w.rig.takeConsole());
+    ASSERT_EQ(1u, w.rig.sink.closed.size());
+    EXPECT_EQ(60, w.rig.sink.closed[0].count);
+    EXPECT_EQ(11 * 1.0f + 49 * 2.0f, w.rig.sink.closed[0].sumU);
+}
+
+TEST(WindDataWalk, FirstMatchThatCannotBeOpenedSendsTheWalkToTheNextEntry) {
+    WalkRig w;
+    w.subdirectory("A\\0_data.DAT");  // a directory is found by the pattern but cannot be read
+    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 620, 1, withU(100)));
+    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 600, 620, 1, withU(2)));
+
+    w.walkCase(windowCase(15, 600, 610));
+    EXPECT_EQ(kFailToOpen, w.rig.takeConsole());
+    ASSERT_EQ(1u, w.rig.sink.closed.size());
+    EXPECT_EQ(20.0f, w.rig.sink.closed[0].sumU) << "the second file of A is never looked at";
+}
+
+TEST(WindDataWalk, EntryWithoutLoggerFileMetWhileACaseContinuesIsReportedAndPassed) {
+    WalkRig w;
+    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 610));
+    w.plainFile("B\\notes.txt");  // a subdirectory without a logger file
+    w.plainFile("B2.txt");        // a plain file is tried like a subdirectory here
+    w.logger("C\\c_data.DAT", LoggerData().minutes(15, 611, 700));
+
+    w.walkCase(windowCase(15, 600, 660));
+    EXPECT_EQ(lineCountMessage(11) + kNoFile + kFailToOpen + kNoFile + kFailToOpen, w.rig.takeConsole());
+    ASSERT_EQ(1u, w.rig.sink.closed.size());
+    EXPECT_EQ(60, w.rig.sink.closed[0].count);
+}
+
+TEST(WindDataWalk, LastLoggerFileIsReadAgainFromItsFirstLineAfterTheWalkRanOut) {
+    WalkRig w;
+    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 700));
+
+    w.walkCase(windowCase(15, 600, 610));
+    EXPECT_EQ("", w.rig.takeConsole());
+
+    // Windows after the file's data: read to its end, no row.
+    w.walkCase(windowCase(16, 600, 610));
+    EXPECT_EQ(lineCountMessage(101), w.rig.takeConsole());
+    w.walkCase(windowCase(17, 600, 610));
+    EXPECT_EQ(lineCountMessage(101), w.rig.takeConsole());
+    EXPECT_EQ(1u, w.rig.sink.closed.size());
+
+    // The re-read starts at the first data line: a window long passed is found again.
+    w.walkCase(windowCase(15, 620, 625));
+    EXPECT_EQ("", w.rig.takeConsole());
+    ASSERT_EQ(2u, w.rig.sink.closed.size());
+    EXPECT_EQ(5, w.rig.sink.closed[1].count);
+}
+
+TEST(WindDataWalk, PlainFileAsLastEntryLeavesLaterCasesWithoutALoggerFile) {
+    WalkRig w;
+    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 700));
+    w.plainFile("zz.txt");
+
+    w.walkCase(windowCase(16, 600, 610));
+    EXPECT_EQ(lineCountMessage(101) + kNoFile + kFailToOpen, w.rig.takeConsole());
+    // The last entry is no subdirectory: the path of the failed lookup (empty) is tried.
+    w.walkCase(windowCase(17, 600, 610));
+    EXPECT_EQ(kFailToOpen, w.rig.takeConsole());
+    EXPECT_TRUE(w.rig.sink.closed.empty());
+}
+
+TEST(WindDataWalk, MissingWindDirectoryReportsEveryCaseAndIsTriedAgain) {
+    WalkRig w;
+    w.walkCase(windowCase(15, 600, 610));
+    EXPECT_EQ(kNoFile, w.rig.takeConsole());
+    w.walkCase(windowCase(15, 600, 610));
+    EXPECT_EQ(kNoFile, w.rig.takeConsole());
+    EXPECT_TRUE(w.rig.sink.closed.empty());
+
+    // The search stayed closed, so a directory that appears later is found.
+    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 620));
+    w.walkCase(windowCase(15, 600, 610));
+    EXPECT_EQ("", w.rig.takeConsole());
+    ASSERT_EQ(1u, w.rig.sink.closed.size());
+    EXPECT_EQ(10, w.rig.sink.closed[0].count);
+}
+
+TEST(WindDataWalk, WindDirectoryWithoutSubdirectoriesFailsToOpenOnEveryCase) {
+    WalkRig w;
+    w.plainFile("readme.txt");
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE("case " + std::to_string(i + 1));
+        w.walkCase(windowCase(15, 600, 610));
+        EXPECT_EQ(kFailToOpen, w.rig.takeConsole());
+    }
+}
+
+TEST(WindDataWalk, LoggerPatternOfMoreThan259CharactersFindsNothing) {
+    // "C:\W\" + name + "\*_data.DAT": a 243-character name gives a pattern of exactly 259.
+    for (const std::size_t length : {std::size_t{243}, std::size_t{244}}) {
+        SCOPED_TRACE("subdirectory name of " + std::to_string(length) + " characters");
+        WalkRig w;
+        const std::string name(length, 'x');
+        w.logger(name + "\\a_data.DAT", LoggerData().minutes(15, 600, 620));
+        w.walkCase(windowCase(15, 600, 610));
+        if (length == 243) {
+            EXPECT_EQ("", w.rig.takeConsole());
+            EXPECT_EQ(1u, w.rig.sink.closed.size());
+        } else {
+            EXPECT_EQ(kNoFile + kFailToOpen, w.rig.takeConsole());
+            EXPECT_TRUE(w.rig.sink.closed.empty());
+        }
+    }
+}
+
+TEST(WindDataWalk, RaisedSubWindowBeginCarriesOverFilesButNotIntoTheCallersCase) {
+    WalkRig w(kCasetableVariant, true);
+    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 640));
+    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 641, 700));
+
+    const MeasurementCase record = windowCase(15, 600, 690);
+    w.walkCase(record);
+    EXPECT_EQ(600, record.BeginMinute);
+    ASSERT_EQ(3u, w.rig.sink.closed.size());
+    EXPECT_EQ(600, w.rig.sink.closed[0].windowCase.BeginMinute);
+    EXPECT_EQ(630, w.rig.sink.closed[1].windowCase.BeginMinute);
+    EXPECT_EQ(30, w.rig.sink.closed[1].count);
+    EXPECT_EQ(660, w.rig.sink.closed[2].windowCase.BeginMinute);
+}
+
+TEST(WindDataWalk, CloseRestartsTheSearchAtTheFirstEntry) {
+    WalkRig w;
+    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 610));
+    w.walkCase(windowCase(16, 600, 610));
+    EXPECT_EQ(lineCountMessage(11), w.rig.takeConsole());
+    w.walk.close();
+    w.logger("0\\first_data.DAT", LoggerData().minutes(15, 600, 620, 1, withU(5)));
+    w.walkCase(windowCase(15, 600, 610));
+    EXPECT_EQ("", w.rig.takeConsole());
+    ASSERT_EQ(1u, w.rig.sink.closed.size());
+    EXPECT_EQ(50.0f, w.rig.sink.closed[0].sumU);
+}
+
+}  // namespace
+}  // namespace field
