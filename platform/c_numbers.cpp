@@ -1,7 +1,7 @@
 #include "platform/c_numbers.hpp"
 
 #include <charconv>
-#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -76,11 +76,13 @@ std::int32_t cAtoi(std::string_view text) {
         negative = text[i] == '-';
         ++i;
     }
-    // strtol saturates at the long range; atoi then narrows to int.
-    unsigned long long magnitude = 0;
+    // strtol saturates at the range of a 64-bit long and atoi narrows that to
+    // int. The 64-bit range holds on every platform, also where long has 32
+    // bits, so a table never depends on where it was made.
+    constexpr std::uint64_t kMax = static_cast<std::uint64_t>(INT64_MAX);
+    const std::uint64_t limit = negative ? kMax + 1 : kMax;
+    std::uint64_t magnitude = 0;
     bool overflow = false;
-    const unsigned long long limit = negative ? static_cast<unsigned long long>(LONG_MAX) + 1ULL
-                                              : static_cast<unsigned long long>(LONG_MAX);
     for (; i < text.size() && isDigit(text[i]); ++i) {
         if (overflow) continue;
         const unsigned digit = static_cast<unsigned>(text[i] - '0');
@@ -90,17 +92,10 @@ std::int32_t cAtoi(std::string_view text) {
             magnitude = magnitude * 10 + digit;
         }
     }
-    long value;
-    if (overflow) {
-        value = negative ? LONG_MIN : LONG_MAX;
-    } else if (negative) {
-        value = magnitude == static_cast<unsigned long long>(LONG_MAX) + 1ULL
-                    ? LONG_MIN
-                    : -static_cast<long>(magnitude);
-    } else {
-        value = static_cast<long>(magnitude);
-    }
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned long>(value)));
+    if (overflow) magnitude = limit;
+    // Two's complement wrap-around of the saturated value, then the low 32 bits.
+    const std::uint64_t bits = negative ? ~magnitude + 1 : magnitude;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
 }
 
 double cAtof(std::string_view text) {

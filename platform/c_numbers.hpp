@@ -8,7 +8,7 @@
 namespace field {
 
 /// Same value as std::atoi on the text (leading white space, sign, digits; 0 when none).
-/// Out-of-range values follow the C library: the long result truncated to int.
+/// Out-of-range values follow the C library with a 64-bit long: strtol's saturated result truncated to int.
 std::int32_t cAtoi(std::string_view text);
 
 /// Same value as std::atof (= strtod) on the text, bit for bit, including

@@ -1,48 +1,6 @@
 #include "platform/directory_search.hpp"
 
-#include <algorithm>
-#include <dirent.h>
-#include <sys/stat.h>
-
-#include "platform/wildcard.hpp"
-
 namespace field {
-namespace {
-
-bool searchOrder(const DirectoryEntry& a, const DirectoryEntry& b) {
-    const auto rank = [](const std::string& n) { return n == "." ? 0 : n == ".." ? 1 : 2; };
-    const int ra = rank(a.name), rb = rank(b.name);
-    if (ra != rb) return ra < rb;
-    const std::size_t n = std::min(a.name.size(), b.name.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto ca = static_cast<unsigned char>(foldUpper(a.name[i]));
-        const auto cb = static_cast<unsigned char>(foldUpper(b.name[i]));
-        if (ca != cb) return ca < cb;
-    }
-    if (a.name.size() != b.name.size()) return a.name.size() < b.name.size();
-    return a.name < b.name;
-}
-
-}  // namespace
-
-std::vector<DirectoryEntry> listDirectory(const std::string& localDirectory, std::string_view pattern) {
-    std::vector<DirectoryEntry> entries;
-    DIR* dir = opendir(localDirectory.empty() ? "." : localDirectory.c_str());
-    if (dir == nullptr) return entries;
-    while (const dirent* d = readdir(dir)) {
-        std::string_view name(d->d_name);
-        if (!wildcardMatch(pattern, name)) continue;
-        DirectoryEntry e;
-        e.name = std::string(name);
-        std::string full = localDirectory.empty() ? e.name : localDirectory + "/" + e.name;
-        struct stat st {};
-        e.isDirectory = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        entries.push_back(std::move(e));
-    }
-    closedir(dir);
-    std::sort(entries.begin(), entries.end(), searchOrder);
-    return entries;
-}
 
 bool DirectorySearch::start(std::string_view windowsPattern) {
     close();
@@ -51,9 +9,7 @@ bool DirectorySearch::start(std::string_view windowsPattern) {
     const std::string_view dir = slash == std::string_view::npos ? std::string_view() : windowsPattern.substr(0, slash + 1);
     const std::string_view pattern = slash == std::string_view::npos ? windowsPattern : windowsPattern.substr(slash + 1);
     if (pattern.empty()) return false;
-    std::string local = paths_->toLocal(dir);
-    while (local.size() > 1 && local.back() == '/') local.pop_back();
-    entries_ = listDirectory(local, pattern);
+    entries_ = listDirectory(paths_->toLocal(dir), pattern);
     if (entries_.empty()) return false;
     position_ = 0;
     open_ = true;

@@ -2,7 +2,10 @@
 // Directory search by wildcard pattern with the start / next / close shape of
 // the Windows C runtime's find-first/find-next/find-close. Entries come in a
 // stable order: "." and ".." first when they match, then the rest sorted by
-// name with ASCII letters folded to upper case, ties by raw bytes.
+// name with ASCII letters folded to upper case, ties by raw bytes. On Windows
+// the C runtime's own search gives the entries, in the file system's order
+// (the same on NTFS); elsewhere a sorted directory listing stands in for it.
+// A search takes its entries when it starts: later changes are not seen.
 
 #include <cstddef>
 #include <string>

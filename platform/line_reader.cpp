@@ -1,23 +1,19 @@
 #include "platform/line_reader.hpp"
 
+#include <algorithm>
 #include <cstring>
-#include <sys/stat.h>
+
+#include "platform/file_open.hpp"
 
 namespace field {
 
 bool LineReader::open(const std::string& localPath) {
     close();
-    std::FILE* f = std::fopen(localPath.c_str(), "rb");
+    std::FILE* f = openForReading(localPath);
     if (f == nullptr) return false;
-    // A directory opens on POSIX but cannot be read as a text file.
-    struct stat st {};
-    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
-        std::fclose(f);
-        return false;
-    }
     std::setvbuf(f, nullptr, _IONBF, 0);  // we read in our own big blocks
     file_ = f;
-    if (buffer_.size() < kBlockSize) buffer_.resize(kBlockSize);
+    if (buffer_.size() < blockSize_) buffer_.resize(blockSize_);
     begin_ = end_ = 0;
     eof_ = false;
     return true;
@@ -28,10 +24,13 @@ void LineReader::close() {
     file_ = nullptr;
     begin_ = end_ = 0;
     eof_ = false;
+    skipping_ = false;
 }
 
 // Moves the unread tail to the front and reads more behind it, growing the
-// buffer only when one line is longer than the whole buffer.
+// buffer only when one line is longer than the whole buffer, and never past
+// the line limit + 2: a full buffer of that size holds a line to cut, and
+// next() cuts it before it asks for more.
 bool LineReader::refill() {
     if (eof_) return false;
     if (begin_ > 0) {
@@ -39,7 +38,7 @@ bool LineReader::refill() {
         end_ -= begin_;
         begin_ = 0;
     }
-    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    if (end_ == buffer_.size()) buffer_.resize(std::min(buffer_.size() * 2, maxLineLength_ + 2));
     const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
     if (got == 0) {
         eof_ = true;
@@ -49,8 +48,27 @@ bool LineReader::refill() {
     return true;
 }
 
+// Drops the rest of a line cut at the limit, up to and including its line feed;
+// false when the file ends first.
+bool LineReader::skipRestOfLine() {
+    for (;;) {
+        const void* hit = begin_ < end_ ? std::memchr(buffer_.data() + begin_, '\n', end_ - begin_) : nullptr;
+        if (hit != nullptr) {
+            begin_ = static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) + 1;
+            skipping_ = false;
+            return true;
+        }
+        begin_ = end_;
+        if (!refill()) {
+            skipping_ = false;
+            return false;
+        }
+    }
+}
+
 bool LineReader::next(std::string_view& line) {
     if (file_ == nullptr) return false;
+    if (skipping_ && !skipRestOfLine()) return false;
     std::size_t scanned = begin_;
     for (;;) {
         const char* base = buffer_.data();
@@ -59,14 +77,23 @@ bool LineReader::next(std::string_view& line) {
             const auto lf = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
             std::size_t stop = lf;
             if (stop > begin_ && base[stop - 1] == '\r') --stop;
-            line = std::string_view(base + begin_, stop - begin_);
+            line = std::string_view(base + begin_, std::min(stop - begin_, maxLineLength_));
             begin_ = lf + 1;
             return true;
         }
         const std::size_t pending = end_ - begin_;
+        if (pending > maxLineLength_ + 1) {
+            // Longer than the limit even if a CR LF follows: give the first part now and
+            // drop the rest (no line feed among the bytes read so far) up to the line end.
+            line = std::string_view(base + begin_, maxLineLength_);
+            begin_ = end_;
+            skipping_ = true;
+            return true;
+        }
         if (!refill()) {
             if (pending == 0) return false;
-            line = std::string_view(buffer_.data() + begin_, end_ - begin_);  // last line, no line feed
+            // The last line, without a line feed.
+            line = std::string_view(buffer_.data() + begin_, std::min(pending, maxLineLength_));
             begin_ = end_;
             return true;
         }

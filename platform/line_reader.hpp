@@ -2,7 +2,9 @@
 // Reading a text file line by line in big blocks. A line ends at a line feed;
 // one carriage return right before it belongs to the line end; a last line
 // without a line feed is still a line. Lines are views into the reader's
-// buffer and stay valid until the next call.
+// buffer and stay valid until the next call. A line longer than the line
+// limit comes as its first `limit` bytes and the rest of it is dropped, so a
+// file without line feeds cannot make the buffer grow without bound.
 
 #include <cstddef>
 #include <cstdio>
@@ -15,8 +17,12 @@ namespace field {
 class LineReader {
 public:
     static constexpr std::size_t kBlockSize = 1 << 20;
+    /// Longest line given whole (records are some hundred bytes); the buffer never grows past it + 2.
+    static constexpr std::size_t kMaxLineLength = std::size_t{8} << 20;
 
-    LineReader() = default;
+    /// Smaller sizes are for tests (both at least 1).
+    explicit LineReader(std::size_t blockSize = kBlockSize, std::size_t maxLineLength = kMaxLineLength)
+        : blockSize_(blockSize < 1 ? 1 : blockSize), maxLineLength_(maxLineLength < 1 ? 1 : maxLineLength) {}
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
     ~LineReader() { close(); }
@@ -31,12 +37,16 @@ public:
 
 private:
     bool refill();
+    bool skipRestOfLine();
 
+    std::size_t blockSize_;
+    std::size_t maxLineLength_;
     std::FILE* file_ = nullptr;
     std::vector<char> buffer_;
     std::size_t begin_ = 0;  // first unread byte
     std::size_t end_ = 0;    // one past the last byte read
     bool eof_ = false;
+    bool skipping_ = false;  // the line given last was cut at the limit: drop up to its line feed
 };
 
 }  // namespace field

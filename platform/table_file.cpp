@@ -1,10 +1,12 @@
 #include "platform/table_file.hpp"
 
+#include "platform/file_open.hpp"
+
 namespace field {
 
 bool TableFile::create(const std::string& localPath) {
     close();
-    file_ = std::fopen(localPath.c_str(), "wb");
+    file_ = createForTable(localPath);
     return file_ != nullptr;
 }
 

@@ -15,7 +15,8 @@ public:
     TableFile& operator=(const TableFile&) = delete;
     ~TableFile() { close(); }
 
-    /// Creates (or empties) the local file; false when it cannot be created.
+    /// Creates (or empties) the local file, in text mode on Windows ("\n" becomes CR LF);
+    /// false when it cannot be created.
     bool create(const std::string& localPath);
     bool isOpen() const { return file_ != nullptr; }
     /// Writes one complete row (the caller supplies the line end) and flushes it.

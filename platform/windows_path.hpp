@@ -1,8 +1,11 @@
 #pragma once
-// The programs keep Windows path texts ("C:\dir\file"). On POSIX a drive
-// path maps below a mount root: "X:\a\b" -> "<root>/x/a/b". Windows paths are
-// not case-sensitive, so a component missing with its exact spelling is looked
-// up ignoring ASCII case (the first match in listing order wins).
+// The programs keep Windows path texts ("C:\dir\file"). On Windows these are
+// the local paths as they are. On POSIX a drive path maps below a mount root:
+// "X:\a\b" -> "<root>/x/a/b". Windows paths are not case-sensitive, so there a
+// component missing with its exact spelling is looked up ignoring ASCII case
+// (the first match in listing order wins). A mapper given a root moves drive
+// paths below it on Windows too ("<root>\x\a\b"), so a data tree can live in
+// any folder (the tests keep theirs in temporary ones).
 
 #include <string>
 #include <string_view>
@@ -11,15 +14,18 @@ namespace field {
 
 class PathMapper {
 public:
-    /// Mount root under which drive letters appear as lower-case folders.
-    explicit PathMapper(std::string mountRoot = "/mnt");
+    /// Mount root under which drive letters appear as lower-case folders; empty gives the
+    /// platform's own drives ("/mnt" on POSIX, the paths as they are on Windows).
+    explicit PathMapper(std::string mountRoot = {});
 
-    /// The mapper of this process: DRIVE_MOUNT_ROOT, or "/mnt" when unset or empty.
+    /// The mapper of this process: on POSIX DRIVE_MOUNT_ROOT ("/mnt" when unset or empty),
+    /// on Windows the paths as they are.
     static PathMapper fromEnvironment();
 
     /// Local path of a Windows path text; relative texts stay relative.
     std::string toLocal(std::string_view windowsPath) const;
 
+    /// The root drive paths move below; empty when they are used as they are (Windows only).
     const std::string& mountRoot() const { return mountRoot_; }
 
 private:

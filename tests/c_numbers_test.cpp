@@ -27,12 +27,23 @@ const std::vector<std::string> kTexts = {
 
 std::string withNul(const std::string& s) { return s + std::string(1, '\0') + "9"; }
 
+// The C library's atof and atoi by their definitions, strtod and strtol (with
+// a 64-bit long, as strtoll) narrowed to int: MinGW's atof and atoi are the
+// old msvcrt ones, which read no nan, inf or hexadecimal form and wrap on overflow. A text without a
+// number gives +0 as C requires (MinGW's strtod gives -0 after a lone '-').
+double referenceAtof(const char* text) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    return end == text ? 0.0 : value;
+}
+int referenceAtoi(const char* text) { return static_cast<int>(std::strtoll(text, nullptr, 10)); }
+
 TEST(CAtof, MatchesStrtodBitForBit) {
     int compared = 0;
     for (const std::string& base : kTexts) {
         for (const std::string& text : {base, " " + base, base + " 1", base + ",2", base + "e"}) {
             SCOPED_TRACE("text: \"" + text + "\"");
-            const double expected = std::atof(text.c_str());
+            const double expected = referenceAtof(text.c_str());
             const double got = cAtof(text);
             if (std::isnan(expected)) {
                 EXPECT_TRUE(std::isnan(got));
@@ -50,7 +61,7 @@ TEST(CAtoi, MatchesAtoi) {
     for (const std::string& base : kTexts) {
         for (const std::string& text : {base, " " + base, base + " 1", base + "x"}) {
             SCOPED_TRACE("text: \"" + text + "\"");
-            EXPECT_EQ(std::atoi(text.c_str()), cAtoi(text));
+            EXPECT_EQ(referenceAtoi(text.c_str()), cAtoi(text));
         }
     }
 }
@@ -82,9 +93,9 @@ TEST(CNumbers, StopAtTheEndOfTheView) {
 TEST(CAtof, LongFieldsFallBackWithoutTruncation) {
     // Longer than any stack copy: a hexadecimal number with many digits.
     const std::string hex = "0x" + std::string(300, '1') + "p-1000";
-    EXPECT_EQ(std::atof(hex.c_str()), cAtof(hex));
+    EXPECT_EQ(referenceAtof(hex.c_str()), cAtof(hex));
     const std::string decimal = "0." + std::string(5000, '3');
-    EXPECT_EQ(std::atof(decimal.c_str()), cAtof(decimal));
+    EXPECT_EQ(referenceAtof(decimal.c_str()), cAtof(decimal));
 }
 
 }  // namespace
@@ -113,7 +124,7 @@ TEST(CAtof, ShortDecimalsRoundLikeStrtod) {
         text[len++] = '.';
         for (int d = 0; d < fracDigits; ++d) text[len++] = static_cast<char>('0' + next() % 10);
         text[len] = '\0';
-        const double expected = std::strtod(text, nullptr);
+        const double expected = referenceAtof(text);
         const double got = cAtof(std::string_view(text, static_cast<std::size_t>(len)));
         ASSERT_EQ(0, std::memcmp(&expected, &got, sizeof got)) << text;
     }

@@ -25,7 +25,7 @@ TEST(CasetableRun, CutsCasesIntoSubWindowsAndNumbersEveryCase) {
         std::istringstream answers("0\n0\n");
         std::ostringstream out;
         EXPECT_EQ(0, runCasetable(answers, out, paths, work.str()));
-        const auto lines = linesOf(readFile(work.path() / "2014 TN Pollen Test Cases_hill.txt"));
+        const auto lines = linesOf(readTable(work.path() / "2014 TN Pollen Test Cases_hill.txt"));
         ASSERT_EQ(7u, lines.size());
         EXPECT_EQ(14u, fieldsOf(lines[0]).size());
         EXPECT_EQ("TestCaseID", fieldsOf(lines[1])[0]);

@@ -59,7 +59,11 @@ inline std::string stationText(int dayOfAugust) {
         const int hour12 = (m / 60) % 12 == 0 ? 12 : (m / 60) % 12;
         text += "8/" + std::to_string(dayOfAugust) + "/2014\t" + std::to_string(hour12) + ":" +
                 (m % 60 < 10 ? "0" : "") + std::to_string(m % 60) + (m < 720 ? " a" : " p");
-        for (int f = 3; f <= 20; ++f) text += "\t" + std::to_string(f == 20 ? m : f == 6 ? 50 : f == 18 ? 0 : f);
+        // Two appends, not "\t" + string: MinGW's GCC 12 sees a false -Wrestrict in that at -O3.
+        for (int f = 3; f <= 20; ++f) {
+            text += '\t';
+            text += std::to_string(f == 20 ? m : f == 6 ? 50 : f == 18 ? 0 : f);
+        }
         text += "\n";
     }
     return text;

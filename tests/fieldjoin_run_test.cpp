@@ -26,7 +26,7 @@ RunResult runOnce(const TempDir& root, const TempDir& work, const std::string& a
     RunResult r;
     r.status = runFieldjoin(in, console, paths, work.str());
     r.console = console.str();
-    r.table = readFile(work.path() / tableName);
+    r.table = readTable(work.path() / tableName);
     return r;
 }
 

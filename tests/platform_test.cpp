@@ -75,6 +75,7 @@ TEST(DirectorySearch, OrdersDotsFirstThenNamesFoldedToUpperCase) {
 }
 
 TEST(DirectorySearch, DirectoryFlagFollowsLinksAndLastEntryStays) {
+    if (kWindowsHost) GTEST_SKIP() << "the C++ library makes no directory symbolic links on Windows";
     TempDir root;
     std::filesystem::create_directories(root.path() / "c" / "w" / "real");
     std::filesystem::create_directory_symlink(root.path() / "c" / "w" / "real", root.path() / "c" / "w" / "link");
@@ -95,6 +96,7 @@ TEST(DirectorySearch, DirectoryFlagFollowsLinksAndLastEntryStays) {
 }
 
 TEST(DirectorySearch, FailsOnNothingMissingDirectoryAndOverlongPattern) {
+    if (kWindowsHost) GTEST_SKIP() << "below a temporary root the local path passes Windows' 260-character limit";
     TempDir root;
     const std::string dirName(240, 'd');
     writeFile(root.path() / "c" / dirName / "x_data.DAT", "x");
@@ -115,6 +117,7 @@ TEST(DirectorySearch, FailsOnNothingMissingDirectoryAndOverlongPattern) {
 }
 
 TEST(PathMapper, MapsDriveAndFindsComponentsIgnoringCase) {
+    if (kWindowsHost) GTEST_SKIP() << "Windows uses drive paths as they are, in a file system that ignores case";
     TempDir root;
     writeFile(root.path() / "c" / "Vantrel" / "Data Dir" / "File.TXT", "x");
     std::filesystem::create_directories(root.path() / "c" / "vantrel");  // two spellings: listing order decides

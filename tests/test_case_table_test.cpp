@@ -17,7 +17,7 @@ namespace {
 using testing::fieldsOf;
 using testing::linesOf;
 using testing::LoggerData;
-using testing::readFile;
+using testing::readTable;
 using testing::TempDir;
 using testing::underRoot;
 using testing::writeFile;
@@ -37,7 +37,7 @@ TEST(TestCaseTable, HeaderRowsEndEveryFieldWithACommaAndRepeatTheIdAsUnit) {
     writeTestCaseHeader(table);
     table.file.close();
 
-    const std::string text = readFile(path);
+    const std::string text = readTable(path);
     EXPECT_EQ(kNamesRow + kUnitsRow, text);
     const auto lines = linesOf(text);
     ASSERT_EQ(2u, lines.size());
@@ -104,7 +104,7 @@ TEST(TestCaseTable, DataRowsTakeTimePeriodFromTheMinutesReached) {
         writeTestCaseRow(table, rc.testCaseId, c, rc.last, rc.wind);
         table.file.close();
 
-        const std::string text = readFile(path);
+        const std::string text = readTable(path);
         EXPECT_EQ(std::string(rc.row) + "\n", text);
         const auto lines = linesOf(text);
         ASSERT_EQ(1u, lines.size());
@@ -118,9 +118,9 @@ TEST(TestCaseTable, RowsAreFlushedOneByOne) {
     TestCaseTable table;
     ASSERT_TRUE(table.file.create(path.string()));
     writeTestCaseHeader(table);
-    EXPECT_EQ(2u, linesOf(readFile(path)).size());
+    EXPECT_EQ(2u, linesOf(readTable(path)).size());
     writeTestCaseRow(table, 1, testing::windowCase(15, 600, 660), 629, WindSummary{});
-    EXPECT_EQ(3u, linesOf(readFile(path)).size()) << "a run stopped now must leave the complete row";
+    EXPECT_EQ(3u, linesOf(readTable(path)).size()) << "a run stopped now must leave the complete row";
 }
 
 TEST(TestCaseTable, WritersDoNothingWhenTheTableIsNotOpen) {
@@ -182,8 +182,8 @@ TEST(CasetableRun, CaseNumbersAreUsedUpByCasesWithoutRows) {
     EXPECT_EQ(0, r.run("1\n1\n"));
     EXPECT_EQ(prompts(), r.console.str());
 
-    const auto lines = linesOf(readFile(r.work.path() / "2014 TN Seed Test Cases_fence.txt"));
-    ASSERT_EQ(6u, lines.size()) << readFile(r.work.path() / "2014 TN Seed Test Cases_fence.txt");
+    const auto lines = linesOf(readTable(r.work.path() / "2014 TN Seed Test Cases_fence.txt"));
+    ASSERT_EQ(6u, lines.size()) << readTable(r.work.path() / "2014 TN Seed Test Cases_fence.txt");
     EXPECT_EQ(kNamesRow, lines[0] + "\n");
     EXPECT_EQ(kUnitsRow, lines[1] + "\n");
     // Cases 1 and 2 lie on a day without lines; case 4 starts after the line that closed case 3.
@@ -211,7 +211,7 @@ TEST(CasetableRun, SubWindowRowsOfWholeCases) {
                   .text());
 
     EXPECT_EQ(0, r.run("1\n1\n"));
-    const auto lines = linesOf(readFile(r.work.path() / "2014 TN Seed Test Cases_fence.txt"));
+    const auto lines = linesOf(readTable(r.work.path() / "2014 TN Seed Test Cases_fence.txt"));
     const std::vector<std::string> expected = {
         "1,15,600,629,8/15/2014,1000,1029,1800", "1,15,630,659,8/15/2014,1030,1059,1800",
         "2,16,600,609,8/16/2014,1000,1009,600",  "2,16,630,700,8/16/2014,1030,1140,4260",
@@ -242,7 +242,7 @@ TEST(CasetableRun, MissingMeasurementResultFileLeavesOnlyTheHeaderRows) {
         CasetableRun r;
         EXPECT_EQ(1, r.run(ac.answers));
         EXPECT_EQ(prompts() + "fail to open file\n", r.console.str());
-        EXPECT_EQ(kNamesRow + kUnitsRow, readFile(r.work.path() / ac.tableName));
+        EXPECT_EQ(kNamesRow + kUnitsRow, readTable(r.work.path() / ac.tableName));
     }
 }
 

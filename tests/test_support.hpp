@@ -10,6 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "platform/host.hpp"
+
 namespace field::testing {
 
 /// A fresh directory under the system's temporary folder, removed with everything in it.
@@ -50,6 +54,25 @@ inline std::string readFile(const std::filesystem::path& path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+/// A table file's text with the platform's line ends turned back into "\n"; in a
+/// Windows build every line feed must come as CR LF (the table is a text-mode file).
+inline std::string readTable(const std::filesystem::path& path) {
+    const std::string bytes = readFile(path);
+    if (kTableLineEnd == "\n") return bytes;
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes.compare(i, kTableLineEnd.size(), kTableLineEnd) == 0) {
+            text += '\n';
+            i += kTableLineEnd.size() - 1;
+            continue;
+        }
+        if (bytes[i] == '\n') ADD_FAILURE() << "a line feed without its carriage return: byte " << i << " of " << path;
+        text += bytes[i];
+    }
+    return text;
 }
 
 /// The lines of a text (without their line feeds; no empty last line).

@@ -26,7 +26,7 @@ namespace {
 
 using testing::fieldsOf;
 using testing::linesOf;
-using testing::readFile;
+using testing::readTable;
 using testing::TempDir;
 using testing::underRoot;
 using testing::writeFile;
@@ -109,7 +109,7 @@ std::string percentG(float value) {
 
 // The rows of a table file; every row must end in ",\n".
 std::vector<std::string> rowsOf(const std::filesystem::path& file) {
-    const std::string text = readFile(file);
+    const std::string text = readTable(file);
     EXPECT_TRUE(text.empty() || text.back() == '\n');
     std::vector<std::string> rows = linesOf(text);
     for (const std::string& row : rows) EXPECT_TRUE(!row.empty() && row.back() == ',') << row;
@@ -182,7 +182,7 @@ TEST(WholeDataHeader, UnitRowHasOneUnitPerColumn) {
 TEST(WholeDataHeader, RowsAreOnDiskBeforeTheTableIsClosed) {
     TableInDir t;
     writeWholeDataHeader(t.table, fieldjoinConfig(true));
-    EXPECT_EQ(2u, linesOf(readFile(t.path)).size());
+    EXPECT_EQ(2u, linesOf(readTable(t.path)).size());
 }
 
 // ---------------------------------------------------------------- data rows
@@ -221,7 +221,7 @@ std::vector<std::string> writeOneRow(const MeasurementCase& c, std::int32_t last
                                      WeatherSummary weather, bool fence) {
     TableInDir t;
     writeWholeDataRow(t.table, c, lastWindowMinute, wind, weather, fieldjoinConfig(fence));
-    const std::vector<std::string> rows = linesOf(readFile(t.path));  // flushed: no close needed
+    const std::vector<std::string> rows = linesOf(readTable(t.path));  // flushed: no close needed
     EXPECT_EQ(1u, rows.size());
     return rows.empty() ? std::vector<std::string>{} : columnsOf(rows[0]);
 }
@@ -231,7 +231,7 @@ TEST(WholeDataRow, FixedPartStartsWithTheCaseTimingAndClockTimes) {
         TableInDir t;
         WeatherSummary weather;
         writeWholeDataRow(t.table, exampleCase(), 629, WindSummary{}, weather, fieldjoinConfig(true));
-        return readFile(t.path);
+        return readTable(t.path);
     }();
     EXPECT_EQ(0u, row.rfind("15,600,629,8/15/2014,1000,1029,", 0)) << row;
     const std::vector<std::string> f = columnsOf(linesOf(row).at(0));
@@ -365,7 +365,7 @@ TEST(WholeDataRow, WeatherSummaryIsClearedAfterEachRow) {
         EXPECT_EQ(0.0f, weather.RainFall);
         EXPECT_EQ(0.0f, weather.Humi);
         table.file.close();
-        EXPECT_EQ(open ? 1u : 0u, linesOf(readFile(dir.path() / "t.txt")).size());
+        EXPECT_EQ(open ? 1u : 0u, linesOf(readTable(dir.path() / "t.txt")).size());
     }
 }
 
@@ -669,14 +669,14 @@ TEST_F(FieldjoinWholeRun, SecondRunReplacesTheFirstTable) {
     writeFile(table, std::string(5000, 'x') + "\nold,row,\nold,row,\nold,row,\nold,row,\nold,row,\n");
 
     ASSERT_EQ(0, run(true, false, work_.str()).status);
-    const std::string firstRun = readFile(table);
+    const std::string firstRun = readTable(table);
     EXPECT_EQ(4u, linesOf(firstRun).size());
     EXPECT_EQ(std::string::npos, firstRun.find("old")) << firstRun;
 
     // The same answers again, now with one case: the table holds that run alone.
     makeMeasurements(config, 1);
     ASSERT_EQ(0, run(true, false, work_.str()).status);
-    const std::string secondRun = readFile(table);
+    const std::string secondRun = readTable(table);
     const std::vector<std::string> rows = linesOf(secondRun);
     ASSERT_EQ(3u, rows.size());
     const std::vector<std::string> firstRows = linesOf(firstRun);

@@ -58,7 +58,10 @@ TEST(WindDataWalk, CasesContinueThroughTwoSubdirectoriesInOrder) {
     EXPECT_EQ(719, w.rig.sink.closed[1].lastWindowMinute);
 
     // B stays open: with its file gone from the directory, any new lookup would fail loudly.
-    std::filesystem::remove(w.local("B\\b_data.DAT"));
+    // Windows refuses to remove a file that is open, which shows the same.
+    std::error_code removeError;
+    std::filesystem::remove(w.local("B\\b_data.DAT"), removeError);
+    EXPECT_EQ(kWindowsHost, static_cast<bool>(removeError)) << removeError.message();
     w.walkCase(windowCase(15, 730, 740));
     EXPECT_EQ("", w.rig.takeConsole());
     ASSERT_EQ(3u, w.rig.sink.closed.size());
@@ -211,6 +214,7 @@ TEST(WindDataWalk, WindDirectoryWithoutSubdirectoriesFailsToOpenOnEveryCase) {
 }
 
 TEST(WindDataWalk, LoggerPatternOfMoreThan259CharactersFindsNothing) {
+    if (kWindowsHost) GTEST_SKIP() << "below a temporary root the local path passes Windows' 260-character limit";
     // "C:\W\" + name + "\*_data.DAT": a 243-character name gives a pattern of exactly 259.
     for (const std::size_t length : {std::size_t{243}, std::size_t{244}}) {
         SCOPED_TRACE("subdirectory name of " + std::to_string(length) + " characters");

@@ -4,17 +4,14 @@
 # combinations and leaves the eight tables in demo/output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/ci/packages.sh
 top=$(pwd)
 
 need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v g++ >/dev/null || need+=(g++)
-if [ ${#need[@]} -gt 0 ]; then
-  echo "installing: ${need[*]}"
-  if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+command -v gnuplot >/dev/null || need+=(gnuplot-nox)
+apt_install ${need[@]+"${need[@]}"}
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j2 >/dev/null
@@ -42,3 +39,8 @@ for table in "$out"/*.txt; do
   printf '  %6d  %s\n' "$(( $(wc -l <"$table") - 2 ))" "$(basename "$table")"
 done
 echo "Console transcripts: $out/*.log"
+
+# Quick-look figures of the eight tables, written beside them.
+echo
+echo "Figures in $out:"
+(cd "$out" && "$top/tools/plot_tables.sh" -- *.txt)

@@ -1,22 +1,28 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, on a fresh machine too: installs the
-# compiler, CMake and GoogleTest from the distribution's packages when missing.
+# compiler, CMake, GoogleTest and gnuplot from the distribution's packages when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/ci/packages.sh
 
 need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v g++ >/dev/null || need+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
-if [ ${#need[@]} -gt 0 ]; then
-  echo "installing: ${need[*]}"
-  if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+command -v gnuplot >/dev/null || need+=(gnuplot-nox)
+apt_install ${need[@]+"${need[@]}"}
 
 # Stages: the native build and its tests first, then the other stages.
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j2
 ctest --preset ci -j2
+
+# Windows: the cross build, its tests under Wine, its tables against build/ci's.
+FIELD_LINUX_BIN=build/ci tools/ci/windows.sh
+
+# Sanitizers: the whole test suite again under ASan + UBSan (build/asan).
+tools/ci/sanitizers.sh
+
+# Fuzzing: each parser's libFuzzer target for a bounded time (clang, build/fuzz).
+tools/ci/fuzz.sh

@@ -1,0 +1,153 @@
+// Logger files: the input's leading bytes choose a program and up to four
+// cases, the rest is a logger file. Every line's timestamp goes through the
+// general conversion and the canonical fast path (which must agree), its
+// values through parseSonicValues (which must equal atof of the fields), and
+// the file through CaseWindowReader::readCaseWindow case after case, each
+// closed window through the statistics into a table row (to /dev/null).
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "casetable/test_case_table.hpp"
+#include "common/case_window.hpp"
+#include "common/logger_record.hpp"
+#include "common/run_configuration.hpp"
+#include "common/wind_statistics.hpp"
+#include "fieldjoin/weather_station.hpp"
+#include "fieldjoin/whole_data_table.hpp"
+#include "fuzz_support.hpp"
+#include "platform/directory_search.hpp"
+#include "platform/fields.hpp"
+#include "platform/line_reader.hpp"
+
+namespace {
+
+using namespace field;
+
+float referenceValue(const std::vector<std::string_view>& fields, std::size_t index) {
+    if (index >= fields.size()) return 0.0f;
+    const std::string copy(fields[index]);
+    return static_cast<float>(std::atof(copy.c_str()));
+}
+
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+void checkLine(std::string_view line, TimestampCache (&caches)[2]) {
+    std::string_view rest;
+    const std::string_view stamp = timestampField(line, rest);
+    for (const bool yearCheck : {false, true}) {
+        const LoggerTime general = parseLoggerTimestamp(stamp, yearCheck);
+        LoggerTime fast;
+        if (caches[yearCheck ? 1 : 0].convert(line, yearCheck, fast)) {
+            FUZZ_CHECK(fast.day == general.day);
+            FUZZ_CHECK(fast.minute == general.minute);
+        }
+    }
+    // Fields 3 to 6 of the line are fields 2 to 5 of the rest (field 2 of the line is rest's first).
+    std::vector<std::string_view> fields;
+    FieldSplitter splitter(rest, ',');
+    std::string_view f;
+    while (fields.size() < 6 && splitter.next(f)) fields.push_back(f);
+    const SonicValues s = parseSonicValues(rest);
+    FUZZ_CHECK(sameBits(s.u, referenceValue(fields, 1)));
+    FUZZ_CHECK(sameBits(s.v, referenceValue(fields, 2)));
+    FUZZ_CHECK(sameBits(s.w, referenceValue(fields, 3)));
+    FUZZ_CHECK(sameBits(s.Ts, referenceValue(fields, 4)));
+}
+
+// The end-of-window actions of either program, writing into /dev/null tables.
+class RowSink final : public WindowSink {
+public:
+    RowSink(const ProgramVariant& variant, SampleBuffer& buffer) : variant_(variant), buffer_(buffer) {
+        config_ = makeRunConfiguration(true, true, variant.program);
+        FUZZ_CHECK(wholeData_.file.create("/dev/null"));
+        FUZZ_CHECK(testCases_.file.create("/dev/null"));
+    }
+    void closeWindow(const MeasurementCase& windowCase, std::int32_t lastWindowMinute) override {
+        FUZZ_CHECK(buffer_.count >= 0 && static_cast<std::size_t>(buffer_.count) <= buffer_.capacity());
+        WindSummary wind;
+        computeWindSummary(buffer_, wind, windowCase, variant_);
+        if (variant_.program == Program::Fieldjoin) {
+            WeatherSummary weather;
+            writeWholeDataRow(wholeData_, windowCase, lastWindowMinute, wind, weather, config_);
+            FUZZ_CHECK(std::count(wholeData_.row.begin(), wholeData_.row.end(), ',') == 83);
+        } else {
+            writeTestCaseRow(testCases_, 1, windowCase, lastWindowMinute, wind);
+            FUZZ_CHECK(std::count(testCases_.row.begin(), testCases_.row.end(), ',') == 12);
+        }
+        ++closed;
+    }
+    int closed = 0;
+
+private:
+    const ProgramVariant& variant_;
+    SampleBuffer& buffer_;
+    RunConfiguration config_;
+    WholeDataTable wholeData_;
+    TestCaseTable testCases_;
+};
+
+MeasurementCase chooseCase(fuzzing::Choices& choose, bool extreme) {
+    MeasurementCase c;
+    c.Date = "8/15/2014";
+    c.DayIndex = choose.byte() % 40 - 1;
+    if (extreme) {
+        // Minutes near the ends of the 32-bit range: nothing may overflow.
+        c.BeginMinute = (choose.byte() & 1) ? INT32_MAX - choose.byte() : INT32_MIN + choose.byte();
+        c.EndMinute = (choose.byte() & 1) ? INT32_MAX : INT32_MIN + choose.byte();
+    } else {
+        c.BeginMinute = choose.byte() * 6;
+        c.EndMinute = c.BeginMinute + choose.byte() - 16;
+    }
+    c.Deposition.fill(1.0f);
+    c.SourceDeposition = 2.0f;
+    c.SourceProfile = {5.0f, 4.0f, 3.0f, 2.0f, 1.0f};
+    return c;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static fuzzing::MemoryFile file;
+    static LineReader lines;
+    fuzzing::Choices choose(data, size);
+    const std::uint8_t mode = choose.byte();
+    const ProgramVariant& variant = (mode & 1) ? kCasetableVariant : kFieldjoinVariant;
+    const int caseCount = 1 + (mode >> 1) % 4;
+    std::vector<MeasurementCase> cases;
+    for (int i = 0; i < caseCount; ++i) cases.push_back(chooseCase(choose, (mode & 0x80) != 0));
+    const std::string_view text = fuzzing::asText(data, size);
+    file.set(text);
+
+    FUZZ_CHECK(lines.open(file.path()));
+    TimestampCache caches[2];
+    std::string_view line;
+    while (lines.next(line)) checkLine(line, caches);
+    lines.close();
+
+    const PathMapper paths("/nonexistent-mount-root");
+    std::ostringstream console;
+    SampleBuffer buffer(4);  // small, so that windows make it grow
+    RowSink sink(variant, buffer);
+    CaseWindowReader reader(paths, console, variant, buffer, sink);
+    DirectorySearch marker(paths);
+    for (const MeasurementCase& c : cases) {
+        MeasurementCase walkCase = c;
+        reader.readCaseWindow(walkCase, file.path(), marker);
+    }
+    // Only line-count messages: the file always opens.
+    std::istringstream messages(console.str());
+    std::string message;
+    while (std::getline(messages, message)) {
+        FUZZ_CHECK(message.rfind("The line number is ", 0) == 0);
+        FUZZ_CHECK(message.size() > 19 && std::all_of(message.begin() + 19, message.end(),
+                                                      [](char ch) { return ch >= '0' && ch <= '9'; }));
+    }
+    return 0;
+}

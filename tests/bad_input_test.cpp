@@ -1,0 +1,1160 @@
+// Whole runs of both programs on bad input: empty files, binary garbage, NUL
+// bytes, a 100 MB line, header-only files, directories and files swapped,
+// unreadable files, symbolic-link loops, cases out of time order, 20 Hz data
+// past the nominal buffer capacity, and a run killed mid-way. Each test states
+// what the programs print and write, and that nothing already written is lost.
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "casetable/casetable_run.hpp"
+#include "common/clock_time.hpp"
+#include "common/messages.hpp"
+#include "common/number_format.hpp"
+#include "common/run_configuration.hpp"
+#include "common/wind_statistics.hpp"
+#include "field_tree.hpp"
+#include "fieldjoin/fieldjoin_run.hpp"
+#include "platform/line_reader.hpp"
+
+extern char** environ;
+
+namespace field {
+namespace {
+
+using namespace field::testing;
+namespace fs = std::filesystem;
+
+const std::string kPrompts = std::string(kFenceFieldPrompt) + std::string(kSeedDataPrompt);
+const std::string kFail = "fail to open file\n";
+const std::string kNoFile = "No file is found!\n";
+std::string lineCount(int n) { return "The line number is " + std::to_string(n) + "\n"; }
+
+// ---------------------------------------------------------------- running the programs
+
+struct RunResult {
+    int status = 0;
+    std::string console;
+    std::string table;  // the table's bytes ("" when it was not written)
+};
+
+std::string tableName(Program program, bool fence, bool seed) {
+    return makeRunConfiguration(fence, seed, program).OutputFileName;
+}
+
+std::string answersFor(bool fence, bool seed) { return std::string(fence ? "1" : "0") + " " + (seed ? "1" : "0") + "\n"; }
+
+RunResult runProgram(Program program, const fs::path& root, const fs::path& work, bool fence = true, bool seed = true) {
+    std::istringstream in(answersFor(fence, seed));
+    std::ostringstream console;
+    const PathMapper paths(root.string());
+    RunResult r;
+    r.status = program == Program::Fieldjoin ? runFieldjoin(in, console, paths, work.string())
+                                             : runCasetable(in, console, paths, work.string());
+    r.console = console.str();
+    r.table = readFile(work / tableName(program, fence, seed));
+    return r;
+}
+
+RunResult runFieldjoinOn(const fs::path& root, const fs::path& work, bool fence = true) {
+    return runProgram(Program::Fieldjoin, root, work, fence, true);
+}
+RunResult runCasetableOn(const fs::path& root, const fs::path& work, bool fence = true) {
+    return runProgram(Program::Casetable, root, work, fence, true);
+}
+
+std::vector<std::string> rowsOf(const std::string& table) {
+    std::vector<std::string> lines = linesOf(table);
+    if (lines.size() <= 2) return {};
+    return std::vector<std::string>(lines.begin() + 2, lines.end());
+}
+
+std::size_t fieldCount(Program program, bool fence) {
+    if (program == Program::Casetable) return 13;
+    return fence ? 83 : 171;
+}
+
+// Every line ends with a line feed and has the program's number of fields
+// (a whole-data row ends every field with a comma, a test-case data row does not).
+void expectCompleteRows(const std::string& table, Program program, bool fence) {
+    ASSERT_FALSE(table.empty());
+    EXPECT_EQ('\n', table.back()) << "the last row is cut short";
+    const std::vector<std::string> lines = linesOf(table);
+    ASSERT_GE(lines.size(), 2u);
+    const std::size_t fields = fieldCount(program, fence);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const bool header = i < 2;
+        const std::size_t pieces = program == Program::Fieldjoin || header ? fields + 1 : fields;
+        EXPECT_EQ(pieces, fieldsOf(lines[i]).size()) << "line " << i + 1 << ": " << lines[i].substr(0, 60);
+    }
+}
+
+// The console holds only the programs' prompts and messages.
+void expectOnlyKnownMessages(const std::string& console) {
+    ASSERT_EQ(0u, console.rfind(kPrompts, 0));
+    for (const std::string& line : linesOf(console.substr(kPrompts.size()))) {
+        const bool known = line == "fail to open file" || line == "No file is found!" ||
+                           (line.rfind("The line number is ", 0) == 0 && line.size() > 19);
+        EXPECT_TRUE(known) << line;
+    }
+}
+
+// ---------------------------------------------------------------- building trees
+
+fs::path windDirectory(const fs::path& root, bool fence) {
+    return underRoot(root, makeRunConfiguration(fence, true, Program::Fieldjoin).WindDirectory);
+}
+fs::path measurementPath(const fs::path& root, bool fence) {
+    return underRoot(root, makeRunConfiguration(fence, true, Program::Fieldjoin).MeasurementResultPath);
+}
+fs::path stationDirectory(const fs::path& root) { return underRoot(root, kStationDirectory); }
+std::string loggerName(bool fence) { return fence ? "logger_data.DAT" : "logger_SONIC.DAT"; }
+
+// Cases 600-630, 630-660 and 700-730 of 15 August, logger data 590-740 in subdirectory "B"
+// (each case closes inside it, so the file stays open to the end of the run), station
+// records every 10 minutes.
+const std::vector<std::pair<int, int>> kCases{{600, 630}, {630, 660}, {700, 730}};
+std::string standardLogger() { return loggerText(15, 590, 740); }
+constexpr int kStandardLoggerLines = 150 * 60;
+
+void standardTree(const fs::path& root, bool fence = true) {
+    writeMeasurements(root, fence, true, measurementText(fence ? 14 : 36, kCases));
+    writeLogger(root, fence, "B", standardLogger());
+    writeStation(root, "s.txt", stationText(15));
+}
+
+// The rows of the standard tree, as the reference of what must not be lost.
+RunResult cleanRun(Program program, bool fence = true) {
+    TempDir root, work;
+    standardTree(root.path(), fence);
+    return runProgram(program, root.path(), work.path(), fence, true);
+}
+
+std::string randomBytes(std::size_t size, unsigned seed, int lineFeedPercent) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) {
+        const unsigned r = random();
+        c = static_cast<int>(r % 100) < lineFeedPercent ? '\n' : static_cast<char>(r >> 8);
+    }
+    return bytes;
+}
+
+// ---------------------------------------------------------------- the real program as a child process
+
+struct ChildResult {
+    bool exited = false;
+    int exitStatus = -1;
+    int signal = 0;
+    std::string console;
+    long maxRssKiB = 0;
+};
+
+struct ChildOptions {
+    uid_t uid = static_cast<uid_t>(-1);  // run as this user (needs root); -1 keeps the current one
+    std::function<void(pid_t, const fs::path& console)> whileRunning;  // then waits for the child
+};
+
+constexpr int kCannotDropPrivileges = 125;
+
+ChildResult runBinary(const std::string& binary, const fs::path& root, const fs::path& work, const std::string& answers,
+                      const ChildOptions& options = {}) {
+    TempDir io;
+    writeFile(io.path() / "stdin", answers);
+    const int in = open((io.path() / "stdin").c_str(), O_RDONLY);
+    const int out = open((io.path() / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> environment;
+    for (char** e = environ; *e != nullptr; ++e)
+        if (std::strncmp(*e, "DRIVE_MOUNT_ROOT=", 17) != 0) environment.emplace_back(*e);
+    environment.push_back("DRIVE_MOUNT_ROOT=" + root.string());
+    std::vector<char*> envp;
+    for (std::string& e : environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const std::string workDirectory = work.string();
+
+    ChildResult result;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in, 0);
+        dup2(out, 1);
+        if (chdir(workDirectory.c_str()) != 0) _exit(126);
+        if (options.uid != static_cast<uid_t>(-1)) {
+            if (setgroups(0, nullptr) != 0 || setgid(options.uid) != 0 || setuid(options.uid) != 0)
+                _exit(kCannotDropPrivileges);
+        }
+        char* argv[] = {const_cast<char*>(binary.c_str()), nullptr};
+        execve(binary.c_str(), argv, envp.data());
+        _exit(127);
+    }
+    close(in);
+    close(out);
+    if (pid < 0) {
+        ADD_FAILURE() << "fork failed";
+        return result;
+    }
+    if (options.whileRunning) options.whileRunning(pid, io.path() / "stdout");
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    result.exited = WIFEXITED(status);
+    result.exitStatus = result.exited ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.maxRssKiB = usage.ru_maxrss;
+    result.console = readFile(io.path() / "stdout");
+    return result;
+}
+
+// ================================================================ empty files
+
+TEST(BadInputEmptyFiles, EmptyMeasurementResultFileGivesTheHeaderRowsOnly) {
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        SCOPED_TRACE(program == Program::Fieldjoin ? "fieldjoin" : "casetable");
+        TempDir root, work;
+        standardTree(root.path());
+        writeMeasurements(root.path(), true, true, "");
+        const RunResult r = runProgram(program, root.path(), work.path());
+        EXPECT_EQ(0, r.status);
+        EXPECT_EQ(kPrompts, r.console);
+        EXPECT_EQ(2u, linesOf(r.table).size());
+        expectCompleteRows(r.table, program, true);
+    }
+}
+
+TEST(BadInputEmptyFiles, EmptyLoggerFileIsReadAsNoDataAndTheNextSubdirectoryServesTheCases) {
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        SCOPED_TRACE(program == Program::Fieldjoin ? "fieldjoin" : "casetable");
+        const RunResult clean = cleanRun(program);
+        TempDir root, work;
+        standardTree(root.path());
+        writeLogger(root.path(), true, "A", "");  // listed before "B"
+        const RunResult r = runProgram(program, root.path(), work.path());
+        EXPECT_EQ(0, r.status);
+        EXPECT_EQ(kPrompts + lineCount(0) + clean.console.substr(kPrompts.size()), r.console);
+        EXPECT_EQ(clean.table, r.table);
+        EXPECT_EQ(3u, rowsOf(r.table).size());
+    }
+}
+
+TEST(BadInputEmptyFiles, EmptyStationFileAddsNoRecordAndAloneGivesZeroMeans) {
+    const RunResult clean = cleanRun(Program::Fieldjoin);
+    {
+        SCOPED_TRACE("an empty station file before the real one");
+        TempDir root, work;
+        standardTree(root.path());
+        writeStation(root.path(), "a.txt", "");
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(clean.console, r.console);
+        EXPECT_EQ(clean.table, r.table);
+    }
+    {
+        SCOPED_TRACE("the only station file is empty");
+        TempDir root, work;
+        standardTree(root.path());
+        fs::remove(stationDirectory(root.path()) / "s.txt");
+        writeStation(root.path(), "s.txt", "");
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(clean.console, r.console);
+        const auto rows = rowsOf(r.table), cleanRows = rowsOf(clean.table);
+        ASSERT_EQ(cleanRows.size(), rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            auto f = fieldsOf(rows[i]);
+            EXPECT_EQ((std::vector<std::string>{"0", "0", "0"}), std::vector<std::string>(f.begin() + 19, f.begin() + 22));
+            // Everything but the weather means is as in the clean run.
+            auto c = fieldsOf(cleanRows[i]);
+            std::copy(c.begin() + 19, c.begin() + 22, f.begin() + 19);
+            EXPECT_EQ(c, f);
+        }
+    }
+}
+
+// ================================================================ binary garbage
+
+TEST(BadInputGarbage, GarbageMeasurementResultFileGivesCompleteRowsOnly) {
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        for (const bool fence : {true, false}) {
+            for (const int lineFeeds : {0, 3, 30}) {
+                SCOPED_TRACE(std::string(program == Program::Fieldjoin ? "fieldjoin " : "casetable ") +
+                             (fence ? "fence, " : "hill, ") + std::to_string(lineFeeds) + "% line feeds");
+                TempDir root, work;
+                standardTree(root.path(), fence);
+                writeMeasurements(root.path(), fence, true, randomBytes(20000, 7u + static_cast<unsigned>(lineFeeds), lineFeeds));
+                const RunResult r = runProgram(program, root.path(), work.path(), fence, true);
+                EXPECT_EQ(0, r.status);
+                expectOnlyKnownMessages(r.console);
+                expectCompleteRows(r.table, program, fence);
+            }
+        }
+    }
+}
+
+TEST(BadInputGarbage, GarbageLoggerFileAfterTheDataLosesNoRowOfTheData) {
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        SCOPED_TRACE(program == Program::Fieldjoin ? "fieldjoin" : "casetable");
+        const RunResult clean = cleanRun(program);
+        TempDir root, work;
+        standardTree(root.path());
+        // A fourth case beyond the data sends the walk into the garbage file "C".
+        writeMeasurements(root.path(), true, true, measurementText(14, {{600, 630}, {630, 660}, {700, 730}, {900, 930}}));
+        writeLogger(root.path(), true, "C", randomBytes(300000, 11, 2));
+        const RunResult r = runProgram(program, root.path(), work.path());
+        EXPECT_EQ(0, r.status);
+        expectOnlyKnownMessages(r.console);
+        expectCompleteRows(r.table, program, true);
+        const auto rows = rowsOf(r.table), cleanRows = rowsOf(clean.table);
+        ASSERT_GE(rows.size(), cleanRows.size());
+        EXPECT_EQ(cleanRows, std::vector<std::string>(rows.begin(), rows.begin() + static_cast<long>(cleanRows.size())));
+    }
+}
+
+TEST(BadInputGarbage, GarbageLoggerFileBeforeTheDataAndGarbageStationFilesGiveCompleteRows) {
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        SCOPED_TRACE(program == Program::Fieldjoin ? "fieldjoin" : "casetable");
+        TempDir root, work;
+        standardTree(root.path());
+        writeLogger(root.path(), true, "A", randomBytes(300000, 13, 2));
+        writeStation(root.path(), "t.txt", randomBytes(50000, 17, 3));
+        writeStation(root.path(), "r.txt", randomBytes(50000, 19, 0));
+        const RunResult r = runProgram(program, root.path(), work.path());
+        EXPECT_EQ(0, r.status);
+        expectOnlyKnownMessages(r.console);
+        expectCompleteRows(r.table, program, true);
+    }
+}
+
+// ================================================================ NUL bytes
+
+TEST(BadInputNul, NulBytesInsideLoggerLinesEndOnlyTheNumberTheyFollow) {
+    // NUL bytes in the unused second and seventh fields and right after Ts: the values
+    // read are those of the clean file.
+    const std::string logger = standardLogger();
+    std::string withNul;
+    for (const std::string& line : linesOf(logger)) {
+        const auto f = fieldsOf(line);
+        if (f.size() != 7) {
+            withNul += line + "\n";
+            continue;
+        }
+        withNul += f[0] + "," + f[1] + std::string("\0x", 2) + "," + f[2] + "," + f[3] + "," + f[4] + "," + f[5] +
+                   std::string("\0\0", 2) + "," + std::string("\0", 1) + f[6] + "\n";
+    }
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        SCOPED_TRACE(program == Program::Fieldjoin ? "fieldjoin" : "casetable");
+        const RunResult clean = cleanRun(program);
+        TempDir root, work;
+        standardTree(root.path());
+        writeLogger(root.path(), true, "B", withNul);
+        const RunResult r = runProgram(program, root.path(), work.path());
+        EXPECT_EQ(clean.console, r.console);
+        EXPECT_EQ(clean.table, r.table);
+    }
+}
+
+TEST(BadInputNul, LineOfOnlyNulBytesIsPassedOverByCasetableAndEndsTheCaseInFieldjoin) {
+    // A non-empty line without a timestamp: day index -1 in casetable (passed over),
+    // day index 61 in fieldjoin (a later day: it ends the case, as an empty timestamp does).
+    std::string logger = standardLogger();
+    const std::string at610 = "\"2014-08-15 10:10:00.0\"";
+    const std::size_t pos = logger.find(at610);
+    ASSERT_NE(std::string::npos, pos);
+    logger.insert(pos, std::string(40, '\0') + "\n");
+    {
+        const RunResult clean = cleanRun(Program::Casetable);
+        TempDir root, work;
+        standardTree(root.path());
+        writeLogger(root.path(), true, "B", logger);
+        const RunResult r = runCasetableOn(root.path(), work.path());
+        EXPECT_EQ(kPrompts, r.console);
+        EXPECT_EQ(clean.table, r.table);
+    }
+    {
+        TempDir root, work;
+        standardTree(root.path());
+        writeLogger(root.path(), true, "B", logger);
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(kPrompts, r.console);
+        expectCompleteRows(r.table, Program::Fieldjoin, true);
+        const auto rows = rowsOf(r.table);
+        ASSERT_EQ(3u, rows.size());
+        // The first case ends at the NUL line with the samples of 600 to 609; the next cases follow.
+        EXPECT_EQ("15,600,609,8/15/2014,1000,1009", rows[0].substr(0, 30));
+        EXPECT_EQ("15,630,659,8/15/2014,1030,1059", rows[1].substr(0, 30));
+        EXPECT_EQ(rowsOf(cleanRun(Program::Fieldjoin).table)[2], rows[2]);
+    }
+}
+
+TEST(BadInputNul, NulBytesInMeasurementAndStationLinesAreKeptOrEndTheirNumber) {
+    const RunResult clean = cleanRun(Program::Fieldjoin);
+    TempDir root, work;
+    standardTree(root.path());
+    // The date text keeps its NUL byte; a reading stops at the NUL after its digits.
+    std::string text = measurementText(14, kCases);
+    const std::string firstCase = "15,600,630,8/15/2014,x,y,S1,1.5\n";
+    ASSERT_NE(std::string::npos, text.find(firstCase));
+    text.replace(text.find(firstCase), firstCase.size(), std::string("15,600,630,8/15\0/2014,x,y,S1,1.5\0junk\n", 38));
+    writeMeasurements(root.path(), true, true, text);
+    // NUL in an unused station field.
+    std::string station = stationText(15);
+    for (std::size_t p = station.find("\t3\t"); p != std::string::npos; p = station.find("\t3\t", p + 4))
+        station.replace(p, 3, std::string("\t3\0\t", 4));
+    writeStation(root.path(), "s.txt", station);
+
+    const RunResult r = runFieldjoinOn(root.path(), work.path());
+    EXPECT_EQ(clean.console, r.console);
+    const auto rows = rowsOf(r.table), cleanRows = rowsOf(clean.table);
+    ASSERT_EQ(cleanRows.size(), rows.size());
+    auto first = fieldsOf(rows[0]);
+    EXPECT_EQ(std::string("8/15\0/2014", 10), first[3]);
+    first[3] = "8/15/2014";
+    EXPECT_EQ(fieldsOf(cleanRows[0]), first);
+    EXPECT_EQ(cleanRows[1], rows[1]);
+    EXPECT_EQ(cleanRows[2], rows[2]);
+}
+
+// ================================================================ a 100 MB line
+
+#ifdef FIELDJOIN_BINARY
+constexpr const char* kFieldjoinBinary = FIELDJOIN_BINARY;
+#else
+constexpr const char* kFieldjoinBinary = "";
+#endif
+
+// Logger "B": minutes 600 to 620, then one line of 100 MB without a line feed that starts
+// like a sample of minute 620; logger "C": minutes 630 to 644. Case 600-610, then 610-640.
+struct LongLineTree {
+    static constexpr std::size_t kLength = 100u << 20;
+    static constexpr const char* kStart = "\"2014-08-15 10:20:30.0\",1,3.5,-1.25,0.5,25,0,";
+
+    // `pipe`: "C" holds a named pipe instead, at which a run waits for ever.
+    explicit LongLineTree(const fs::path& root, bool pipe = false) {
+        writeMeasurements(root, true, true, measurementText(14, {{600, 610}, {610, 640}}));
+        writeStation(root, "s.txt", stationText(15));
+        if (pipe) {
+            fs::create_directories(windDirectory(root, true) / "C");
+            EXPECT_EQ(0, mkfifo((windDirectory(root, true) / "C" / loggerName(true)).c_str(), 0644));
+        } else {
+            writeLogger(root, true, "C", loggerText(15, 630, 645));
+        }
+        writeLogger(root, true, "B", loggerText(15, 600, 621));
+        std::ofstream out(windDirectory(root, true) / "B" / loggerName(true), std::ios::binary | std::ios::app);
+        out << kStart;
+        const std::string chunk(1 << 20, 'x');
+        for (std::size_t written = std::strlen(kStart); written < kLength; written += chunk.size())
+            out.write(chunk.data(), static_cast<std::streamsize>(std::min(chunk.size(), kLength - written)));
+    }
+};
+
+TEST(BadInputLongLine, HundredMegabyteLineWithoutLineFeedIsOneLineAndItsSampleCounts) {
+    TempDir root, work;
+    LongLineTree tree(root.path());
+    ASSERT_EQ(loggerText(15, 600, 621).size() + LongLineTree::kLength,
+              fs::file_size(windDirectory(root.path(), true) / "B" / loggerName(true)));
+
+    const RunResult r = runFieldjoinOn(root.path(), work.path());
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(kPrompts + lineCount(21 * 60 + 1), r.console);
+    expectCompleteRows(r.table, Program::Fieldjoin, true);
+    const auto rows = rowsOf(r.table);
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_EQ("15,600,609,8/15/2014,1000,1009", rows[0].substr(0, 30));
+    EXPECT_EQ("15,610,639,8/15/2014,1010,1039", rows[1].substr(0, 30));
+
+    // The second window: minutes 610 to 620, the long line's sample, minutes 630 to 639.
+    SampleBuffer buffer(16);
+    const auto add = [&](int from, int to, int firstTenth) {
+        for (int m = from; m < to; ++m)
+            for (int t = m == from ? firstTenth : 0; t < 600; t += 10) {
+                const TreeSample s = sampleAt(m, t);
+                buffer.append(s.u, s.v, s.w, s.Ts);
+            }
+    };
+    add(610, 621, 10);  // the line at 10:10:00 closed the first case and is gone
+    buffer.append(3.5f, -1.25f, 0.5f, 25.0f);
+    add(630, 640, 0);
+    MeasurementCase c;
+    c.Deposition = {1.5f, 2, 3, 4, 5, 6, 7, 8, 9};
+    c.SourceDeposition = 9;
+    c.SourceProfile = {190, 189, 188, 187, 186};
+    WindSummary w;
+    computeWindSummary(buffer, w, c, kFieldjoinVariant);
+    std::string expected;
+    for (float v : {w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection, w.AvgU, w.UStd, w.AvgV, w.VStd,
+                    w.AvgW, w.WStd, w.AvgTs, w.TsStd}) {
+        appendFloat(expected, v);
+        expected += ',';
+    }
+    const auto f = fieldsOf(rows[1]);
+    std::string got;
+    for (std::size_t i = 6; i < 19; ++i) got += f[i] + ",";
+    EXPECT_EQ(expected, got);
+}
+
+// The peak resident memory of a running process (its VmHWM), in KiB; -1 when unknown.
+long peakResidentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    return -1;
+}
+
+TEST(BadInputLongLine, HundredMegabyteLineKeepsTheProgramsMemorySmall) {
+    if (std::string(kFieldjoinBinary).empty()) GTEST_SKIP() << "the fieldjoin binary's path was not built in";
+    // The real program reads the long line, then waits at the pipe in "C": its peak memory
+    // is read there (the peak of a process that has ended is blurred by its parent's).
+    TempDir root, work;
+    LongLineTree tree(root.path(), true);
+    long peakKiB = -1;
+    std::string consoleAtPipe;
+    ChildOptions options;
+    options.whileRunning = [&](pid_t pid, const fs::path& console) {
+        const std::string expected = kPrompts + lineCount(21 * 60 + 1);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while (std::chrono::steady_clock::now() < until && readFile(console) != expected)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        consoleAtPipe = readFile(console);
+        peakKiB = peakResidentKiB(pid);
+        kill(pid, SIGKILL);
+    };
+    const ChildResult child = runBinary(kFieldjoinBinary, root.path(), work.path(), "1 1\n", options);
+    EXPECT_EQ(SIGKILL, child.signal);
+    EXPECT_EQ(kPrompts + lineCount(21 * 60 + 1), consoleAtPipe);
+    EXPECT_EQ(3u, linesOf(readFile(work.path() / tableName(Program::Fieldjoin, true, true))).size());
+    // A line of more than 8 MiB comes cut at 8 MiB: the process never holds the 100 MB
+    // line (that took a buffer of 128 MiB besides the 64 MiB one it grew from).
+    ASSERT_GT(peakKiB, 0) << "no VmHWM in /proc";
+    RecordProperty("peakResidentKiB", static_cast<int>(peakKiB));
+    EXPECT_LT(peakKiB, 100 * 1024) << "peak resident memory in KiB";
+}
+
+TEST(BadInputLongLine, OverlongLineComesCutAtTheLimitAndTheNextLineFollows) {
+    TempDir dir;
+    const std::string longLine(5000, 'L');
+    // At the limit: 100 bytes and CR LF come whole, 101 bytes and CR LF are cut.
+    writeFile(dir.path() / "f", "a\r\n" + longLine + "\r\nb\n" + std::string(100, 'M') + "\r\n" +
+                                    std::string(101, 'N') + "\r\n" + longLine);
+    for (const std::size_t block : {1u, 7u, 64u, 101u, 102u, 103u, 4096u}) {
+        SCOPED_TRACE(block);
+        LineReader reader(block, 100);
+        ASSERT_TRUE(reader.open((dir.path() / "f").string()));
+        std::vector<std::string> got;
+        std::string_view line;
+        while (reader.next(line)) got.emplace_back(line);
+        EXPECT_EQ((std::vector<std::string>{"a", std::string(100, 'L'), "b", std::string(100, 'M'),
+                                            std::string(100, 'N'), std::string(100, 'L')}),
+                  got);
+    }
+}
+
+// ================================================================ files of only header lines
+
+TEST(BadInputHeadersOnly, HeaderLinesWithoutDataGiveNoCaseNoSampleAndNoStationRecord) {
+    const RunResult clean = cleanRun(Program::Fieldjoin);
+    for (const char* header : {"Day,Begin\nunits\n", "Day,Begin\nunits", "Day,Begin\n"}) {
+        SCOPED_TRACE(header);
+        TempDir root, work;
+        standardTree(root.path());
+        writeMeasurements(root.path(), true, true, header);
+        for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+            const RunResult r = runProgram(program, root.path(), work.path());
+            EXPECT_EQ(0, r.status);
+            EXPECT_EQ(kPrompts, r.console);
+            EXPECT_EQ(2u, linesOf(r.table).size());
+        }
+    }
+    {
+        SCOPED_TRACE("a logger file of its four header lines");
+        TempDir root, work;
+        standardTree(root.path());
+        writeLogger(root.path(), true, "A", "h1\nh2\nh3\nh4\n");
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(kPrompts + lineCount(0), r.console);
+        EXPECT_EQ(clean.table, r.table);
+    }
+    {
+        SCOPED_TRACE("station files of their two header lines");
+        TempDir root, work;
+        standardTree(root.path());
+        fs::remove(stationDirectory(root.path()) / "s.txt");
+        writeStation(root.path(), "a.txt", "station\nunits\n");
+        writeStation(root.path(), "b.txt", "station\nunits");
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(clean.console, r.console);
+        for (const std::string& row : rowsOf(r.table)) {
+            const auto f = fieldsOf(row);
+            EXPECT_EQ((std::vector<std::string>{"0", "0", "0"}), std::vector<std::string>(f.begin() + 19, f.begin() + 22));
+        }
+        EXPECT_EQ(3u, rowsOf(r.table).size());
+    }
+}
+
+// ================================================================ directories and files swapped
+
+TEST(BadInputKinds, DirectoryWhereAFileIsExpected) {
+    const RunResult clean = cleanRun(Program::Fieldjoin);
+    {
+        SCOPED_TRACE("the measurement-result file is a directory");
+        TempDir root, work;
+        standardTree(root.path());
+        fs::remove(measurementPath(root.path(), true));
+        fs::create_directories(measurementPath(root.path(), true) / "inside");
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(1, r.status);
+        EXPECT_EQ(kPrompts + kFail, r.console);
+        EXPECT_EQ(2u, linesOf(r.table).size());
+    }
+    {
+        SCOPED_TRACE("the first subdirectory's logger file is a directory");
+        TempDir root, work;
+        standardTree(root.path());
+        fs::create_directories(windDirectory(root.path(), true) / "A" / loggerName(true));
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(0, r.status);
+        EXPECT_EQ(kPrompts + kFail, r.console);
+        EXPECT_EQ(clean.table, r.table);
+    }
+    {
+        SCOPED_TRACE("a station file is a directory");
+        TempDir root, work;
+        standardTree(root.path());
+        fs::create_directories(stationDirectory(root.path()) / "a.txt");
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(clean.console, r.console);
+        EXPECT_EQ(clean.table, r.table);
+    }
+    {
+        SCOPED_TRACE("a directory has the table's name");
+        for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+            TempDir root, work;
+            standardTree(root.path());
+            const fs::path table = work.path() / tableName(program, true, true);
+            fs::create_directories(table / "kept");
+            const RunResult r = runProgram(program, root.path(), work.path());
+            EXPECT_EQ(1, r.status);
+            EXPECT_EQ(kPrompts + kFail, r.console) << "the cases still run, without output";
+            EXPECT_TRUE(fs::is_directory(table / "kept")) << "the directory is left as it was";
+        }
+    }
+}
+
+TEST(BadInputKinds, FileWhereADirectoryIsExpected) {
+    const RunResult clean = cleanRun(Program::Fieldjoin);
+    {
+        SCOPED_TRACE("the wind-data directory is a file");
+        TempDir root, work;
+        standardTree(root.path());
+        fs::remove_all(windDirectory(root.path(), true));
+        writeFile(windDirectory(root.path(), true), "not a directory\n");
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(0, r.status);
+        EXPECT_EQ(kPrompts + kNoFile + kNoFile + kNoFile, r.console) << "one message per case";
+        EXPECT_EQ(2u, linesOf(r.table).size());
+    }
+    {
+        SCOPED_TRACE("plain files among the subdirectories");
+        TempDir root, work;
+        standardTree(root.path());
+        // "A" is passed over when the walk looks for its first subdirectory; "Bz",
+        // met while the last case continues past B's data, is tried and found empty.
+        writeFile(windDirectory(root.path(), true) / "A", "file\n");
+        writeFile(windDirectory(root.path(), true) / "Bz", "file\n");
+        writeLogger(root.path(), true, "C", loggerText(15, 740, 760));
+        writeMeasurements(root.path(), true, true,
+                          measurementText(14, {{600, 630}, {630, 660}, {700, 730}, {735, 745}, {750, 755}}));
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(0, r.status);
+        EXPECT_EQ(kPrompts + lineCount(kStandardLoggerLines) + kNoFile + kFail, r.console);
+        const auto rows = rowsOf(r.table), cleanRows = rowsOf(clean.table);
+        ASSERT_EQ(5u, rows.size());
+        EXPECT_EQ(cleanRows, std::vector<std::string>(rows.begin(), rows.begin() + 3));
+        EXPECT_EQ("15,735,744,8/15/2014,1215,1224", rows[3].substr(0, 30)) << "the case across the two files";
+        EXPECT_EQ("15,750,754,8/15/2014,1230,1234", rows[4].substr(0, 30));
+    }
+    {
+        SCOPED_TRACE("the station directory is a file");
+        TempDir root, work;
+        standardTree(root.path());
+        fs::remove_all(stationDirectory(root.path()));
+        writeFile(stationDirectory(root.path()), "not a directory\n");
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(kPrompts + kNoFile + kNoFile + kNoFile, r.console);
+        for (const std::string& row : rowsOf(r.table)) {
+            const auto f = fieldsOf(row);
+            EXPECT_EQ((std::vector<std::string>{"0", "0", "0"}), std::vector<std::string>(f.begin() + 19, f.begin() + 22));
+        }
+    }
+    {
+        SCOPED_TRACE("the work directory is a file");
+        TempDir root, work;
+        standardTree(root.path());
+        writeFile(work.path() / "file", "x");
+        const RunResult r = runProgram(Program::Casetable, root.path(), work.path() / "file");
+        EXPECT_EQ(1, r.status);
+        EXPECT_EQ(kPrompts + kFail, r.console);
+        EXPECT_EQ("x", readFile(work.path() / "file"));
+    }
+}
+
+// ================================================================ unreadable files
+
+// Permission bits do not stop root (or a process with CAP_DAC_OVERRIDE) from reading.
+bool permissionsStopReading(const fs::path& unreadable) {
+    return geteuid() != 0 && access(unreadable.c_str(), R_OK) != 0;
+}
+
+TEST(BadInputPermissions, UnreadableInputsAreReportedAndTheRunGoesOn) {
+    const RunResult clean = cleanRun(Program::Fieldjoin);
+    struct Case {
+        const char* what;
+        std::function<fs::path(const fs::path& root)> make;  // returns the path made unreadable
+        int status;
+        std::string console;
+        bool sameTable;
+    };
+    const Case cases[] = {
+        {"measurement-result file", [](const fs::path& root) { return measurementPath(root, true); }, 1,
+         kPrompts + kFail, false},
+        {"logger file of the first subdirectory",
+         [](const fs::path& root) {
+             writeLogger(root, true, "A", loggerText(15, 590, 600));
+             return windDirectory(root, true) / "A" / loggerName(true);
+         },
+         0, kPrompts + kFail, true},
+        {"a first subdirectory",
+         [](const fs::path& root) {
+             writeLogger(root, true, "A", loggerText(15, 590, 600));
+             return windDirectory(root, true) / "A";
+         },
+         0, kPrompts + kNoFile + kFail, true},
+        {"a station file before the real one",
+         [](const fs::path& root) {
+             writeStation(root, "a.txt", stationText(15));
+             return stationDirectory(root) / "a.txt";
+         },
+         0, kPrompts, true},
+        {"the wind-data directory", [](const fs::path& root) { return windDirectory(root, true); }, 0,
+         kPrompts + kNoFile + kNoFile + kNoFile, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir root, work;
+        standardTree(root.path());
+        const fs::path unreadable = c.make(root.path());
+        fs::permissions(unreadable, fs::perms::none);
+        if (!permissionsStopReading(unreadable)) {
+            fs::permissions(unreadable, fs::perms::owner_all);
+            GTEST_SKIP() << "running as root (or with CAP_DAC_OVERRIDE): permissions do not stop reads here; "
+                            "UnreadableInputsStopAnUnprivilegedChild covers this as root";
+        }
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        fs::permissions(unreadable, fs::perms::owner_all);
+        EXPECT_EQ(c.status, r.status);
+        EXPECT_EQ(c.console, r.console);
+        if (c.sameTable) {
+            EXPECT_EQ(clean.table, r.table);
+        } else {
+            EXPECT_EQ(2u, linesOf(r.table).size());
+        }
+    }
+}
+
+TEST(BadInputPermissions, UnreadableInputsStopAnUnprivilegedChild) {
+    if (geteuid() != 0) GTEST_SKIP() << "not root: UnreadableInputsAreReportedAndTheRunGoesOn covers this in-process";
+    if (std::string(kFieldjoinBinary).empty()) GTEST_SKIP() << "the fieldjoin binary's path was not built in";
+    const uid_t nobody = 65534;
+    const RunResult clean = cleanRun(Program::Fieldjoin);
+    struct Case {
+        const char* what;
+        std::function<fs::path(const fs::path& root)> make;
+        int status;
+        std::string console;
+        bool sameTable;
+    };
+    const Case cases[] = {
+        {"measurement-result file", [](const fs::path& root) { return measurementPath(root, true); }, 1,
+         kPrompts + kFail, false},
+        {"logger file of the first subdirectory",
+         [](const fs::path& root) {
+             writeLogger(root, true, "A", loggerText(15, 590, 600));
+             return windDirectory(root, true) / "A" / loggerName(true);
+         },
+         0, kPrompts + kFail, true},
+        {"a first subdirectory",
+         [](const fs::path& root) {
+             writeLogger(root, true, "A", loggerText(15, 590, 600));
+             return windDirectory(root, true) / "A";
+         },
+         0, kPrompts + kNoFile + kFail, true},
+        {"a station file before the real one",
+         [](const fs::path& root) {
+             writeStation(root, "a.txt", stationText(15));
+             return stationDirectory(root) / "a.txt";
+         },
+         0, kPrompts, true},
+        {"the wind-data directory", [](const fs::path& root) { return windDirectory(root, true); }, 0,
+         kPrompts + kNoFile + kNoFile + kNoFile, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir root, work;
+        standardTree(root.path());
+        // The tree is readable by everyone, the work directory writable.
+        fs::permissions(root.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                         fs::perms::others_read | fs::perms::others_exec);
+        fs::permissions(work.path(), fs::perms::all);
+        const fs::path unreadable = c.make(root.path());
+        fs::permissions(unreadable, fs::perms::none);
+        ChildOptions options;
+        options.uid = nobody;
+        const ChildResult child = runBinary(kFieldjoinBinary, root.path(), work.path(), "1 1\n", options);
+        fs::permissions(unreadable, fs::perms::owner_all);
+        if (child.exited && child.exitStatus == kCannotDropPrivileges) GTEST_SKIP() << "cannot switch to user nobody";
+        ASSERT_TRUE(child.exited);
+        EXPECT_EQ(c.status, child.exitStatus);
+        EXPECT_EQ(c.console, child.console);
+        const std::string table = readFile(work.path() / tableName(Program::Fieldjoin, true, true));
+        if (c.sameTable) {
+            EXPECT_EQ(clean.table, table);
+        } else {
+            EXPECT_EQ(2u, linesOf(table).size());
+        }
+    }
+}
+
+// ================================================================ symbolic-link loops
+
+TEST(BadInputLinks, SymbolicLinkLoopsInTheWindDataTreeAreTriedOnceAndPassedOver) {
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        SCOPED_TRACE(program == Program::Fieldjoin ? "fieldjoin" : "casetable");
+        // The data split over "A" (590-640) and "F" (640-740); a fourth case lies past the data.
+        const auto build = [](const fs::path& root, bool links) {
+            writeMeasurements(root, true, true, measurementText(14, {{600, 630}, {630, 660}, {700, 730}, {800, 830}}));
+            writeStation(root, "s.txt", stationText(15));
+            writeLogger(root, true, "A", loggerText(15, 590, 640));
+            writeLogger(root, true, "F", loggerText(15, 640, 740));
+            if (!links) return;
+            const fs::path wind = windDirectory(root, true);
+            fs::create_directory_symlink("B_self", wind / "B_self");  // a link to itself
+            fs::create_directory_symlink("D_pair", wind / "C_pair");  // two links to each other
+            fs::create_directory_symlink("C_pair", wind / "D_pair");
+            fs::create_directories(wind / "E_link");                   // a logger "file" that loops
+            fs::create_symlink("x" + loggerName(true), wind / "E_link" / ("x" + loggerName(true)));
+            fs::create_directory_symlink("..", wind / "G_up");         // a cycle back up the tree
+            fs::create_directory_symlink(".", wind / "A" / "again");   // a cycle inside a subdirectory
+        };
+        TempDir cleanRoot, cleanWork, root, work;
+        build(cleanRoot.path(), false);
+        build(root.path(), true);
+        const RunResult reference = runProgram(program, cleanRoot.path(), cleanWork.path());
+        const RunResult r = runProgram(program, root.path(), work.path());
+        EXPECT_EQ(0, r.status);
+        // Case 2 runs past A's end: B_self, C_pair and D_pair cannot be listed, E_link's
+        // logger file cannot be opened, F serves the case. Case 4 runs past F's end:
+        // G_up (the folder above the wind data) holds no logger file.
+        EXPECT_EQ(kPrompts + lineCount(50 * 60) + kNoFile + kFail + kNoFile + kFail + kNoFile + kFail + kFail +
+                      lineCount(100 * 60) + kNoFile + kFail,
+                  r.console);
+        EXPECT_EQ(kPrompts + lineCount(50 * 60) + lineCount(100 * 60), reference.console);
+        EXPECT_EQ(reference.table, r.table);
+        EXPECT_EQ(3u, rowsOf(r.table).size());
+    }
+}
+
+// ================================================================ cases out of time order
+
+// The statistics columns of a window without samples, as computeWindSummary gives them.
+std::vector<std::string> emptyWindowStatistics(const ProgramVariant& variant) {
+    SampleBuffer buffer(1);
+    WindSummary w;
+    MeasurementCase c;
+    c.Deposition = {1.5f, 2, 3, 4, 5, 6, 7, 8, 9};
+    c.SourceDeposition = 9;
+    c.SourceProfile = {190, 189, 188, 187, 186};
+    computeWindSummary(buffer, w, c, variant);
+    std::vector<std::string> out;
+    const std::vector<float> values =
+        variant.standardDeviations
+            ? std::vector<float>{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection, w.AvgU, w.UStd,
+                                 w.AvgV, w.VStd, w.AvgW, w.WStd, w.AvgTs, w.TsStd}
+            : std::vector<float>{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection};
+    for (float v : values) {
+        std::string text;
+        appendFloat(text, v);
+        out.push_back(text);
+    }
+    return out;
+}
+
+TEST(BadInputOrder, CasesOutOfTimeOrderCloseAtOnceOnTheirDayAndNothingWrittenIsLost) {
+    TempDir root;
+    standardTree(root.path());
+    // 700-730, then 600-630 and 630-640 (before the position), a case of an earlier day,
+    // then 710-715 and 715-720 (before the position again).
+    const std::string header = measurementText(14, {});
+    const std::string text = measurementText(14, {{700, 730}, {600, 630}, {630, 640}}) +
+                             measurementText(14, {{600, 610}}, 14).substr(header.size()) +
+                             measurementText(14, {{710, 715}, {715, 720}}).substr(header.size());
+    writeMeasurements(root.path(), true, true, text);
+    const auto alone = [](Program program, int begin, int end) {
+        TempDir r, w;
+        standardTree(r.path());
+        writeMeasurements(r.path(), true, true, measurementText(14, {{begin, end}}));
+        return rowsOf(runProgram(program, r.path(), w.path()).table);
+    };
+    {
+        SCOPED_TRACE("fieldjoin");
+        TempDir work;
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(0, r.status);
+        EXPECT_EQ(kPrompts, r.console);
+        expectCompleteRows(r.table, Program::Fieldjoin, true);
+        const auto rows = rowsOf(r.table);
+        ASSERT_EQ(5u, rows.size()) << "the earlier day's case ends without a row";
+        EXPECT_EQ(alone(Program::Fieldjoin, 700, 730)[0], rows[0]) << "the first row is as if it stood alone";
+        // The line that closed the first case (minute 730) is gone; each later case is closed
+        // at once by the next line: no sample, the last window minute of the first case, and
+        // no station record (the station file too lies past the window).
+        EXPECT_EQ("15,600,729,8/15/2014,1000,1209", rows[1].substr(0, 30));
+        EXPECT_EQ("15,630,729,8/15/2014,1030,1209", rows[2].substr(0, 30));
+        EXPECT_EQ("15,710,729,8/15/2014,1150,1209", rows[3].substr(0, 30));
+        EXPECT_EQ("15,715,729,8/15/2014,1155,1209", rows[4].substr(0, 30));
+        for (std::size_t i = 1; i < rows.size(); ++i) {
+            const auto f = fieldsOf(rows[i]);
+            EXPECT_EQ(emptyWindowStatistics(kFieldjoinVariant), std::vector<std::string>(f.begin() + 6, f.begin() + 19));
+            for (std::size_t k = 19; k < 22; ++k) EXPECT_NE(std::string::npos, f[k].find("nan")) << "column " << k + 1;
+        }
+    }
+    {
+        SCOPED_TRACE("casetable");
+        TempDir work;
+        const RunResult r = runCasetableOn(root.path(), work.path());
+        EXPECT_EQ(0, r.status);
+        EXPECT_EQ(kPrompts, r.console);
+        expectCompleteRows(r.table, Program::Casetable, true);
+        const auto rows = rowsOf(r.table);
+        const auto first = alone(Program::Casetable, 700, 730);
+        ASSERT_EQ(first.size() + 4, rows.size());
+        EXPECT_EQ(first, std::vector<std::string>(rows.begin(), rows.begin() + static_cast<long>(first.size())));
+        // Each earlier case writes one empty sub-window row; its period runs to the last window
+        // minute; the earlier day's case (number 4) has no row but uses up its number.
+        EXPECT_EQ("2,15,600,729,8/15/2014,1000,1209,7800", rows[first.size()].substr(0, 37));
+        EXPECT_EQ("3,15,630,729,8/15/2014,1030,1209,6000", rows[first.size() + 1].substr(0, 37));
+        EXPECT_EQ("5,15,710,729,8/15/2014,1150,1209,1200", rows[first.size() + 2].substr(0, 37));
+        EXPECT_EQ("6,15,715,729,8/15/2014,1155,1209,900", rows[first.size() + 3].substr(0, 36));
+        const auto f = fieldsOf(rows[first.size()]);
+        EXPECT_EQ(emptyWindowStatistics(kCasetableVariant), std::vector<std::string>(f.begin() + 8, f.end()));
+    }
+}
+
+// ================================================================ absurd minutes
+
+TEST(BadInputMinutes, ClockTimeOfAMinuteNoValidInputGivesNeverBreaksTheRow) {
+    // '0' plus a "digit" outside 0..9 may give any byte: a comma or a line feed would
+    // split the row. Such characters are written as '?'.
+    EXPECT_EQ("000?", formatClockTime(-4));    // '0' - 4 is a comma
+    EXPECT_EQ("00/+", formatClockTime(-15));   // other characters below '0' stay
+    EXPECT_EQ("?000", formatClockTime(130800));  // hour 2180: '0' + 218 wraps to a line feed
+    EXPECT_EQ(":000", formatClockTime(6000));  // hour 100 as it always was
+    for (std::int64_t m = INT32_MIN; m <= INT32_MAX; m += 9973) {
+        for (const std::int64_t minute : {m, m + 1, m + 5}) {
+            if (minute > INT32_MAX) continue;
+            const std::string text = formatClockTime(static_cast<std::int32_t>(minute));
+            ASSERT_EQ(4u, text.size());
+            for (char c : text) ASSERT_TRUE(c >= 0x20 && c <= 0x7E && c != ',') << minute;
+        }
+    }
+}
+
+TEST(BadInputMinutes, CaseLinesWithAbsurdMinutesGiveCompleteRows) {
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        SCOPED_TRACE(program == Program::Fieldjoin ? "fieldjoin" : "casetable");
+        TempDir root, work;
+        standardTree(root.path());
+        writeMeasurements(root.path(), true, true,
+                          measurementText(14, {{-4, 630}, {630, 660}, {130800, 130810}, {-2147483647 - 1, 2147483647},
+                                               {2147483647, -5}}));
+        const RunResult r = runProgram(program, root.path(), work.path());
+        EXPECT_EQ(0, r.status);
+        expectOnlyKnownMessages(r.console);
+        expectCompleteRows(r.table, program, true);
+        EXPECT_GE(rowsOf(r.table).size(), 2u);
+    }
+}
+
+// ================================================================ 20 Hz data
+
+// Logger text at 20 Hz (one line every 0.05 s) for minutes [from, to) of 15 August.
+std::string twentyHertz(int from, int to) {
+    std::string text = "header 1\nheader 2\nheader 3\nheader 4\n";
+    char line[160];
+    for (int m = from; m < to; ++m)
+        for (int k = 0; k < 1200; ++k) {
+            const TreeSample s = sampleAt(m, k);
+            std::snprintf(line, sizeof line, "\"2014-08-15 %02d:%02d:%02d.%02d\",%d,%.4f,%.4f,%.4f,%.3f,0\n", m / 60,
+                          m % 60, k / 20, (k % 20) * 5, k, static_cast<double>(s.u), static_cast<double>(s.v),
+                          static_cast<double>(s.w), static_cast<double>(s.Ts));
+            text += line;
+        }
+    return text;
+}
+
+std::vector<std::string> statisticsOf(int from, int to, const MeasurementCase& c, const ProgramVariant& variant) {
+    SampleBuffer buffer(16);
+    for (int m = from; m < to; ++m)
+        for (int k = 0; k < 1200; ++k) {
+            const TreeSample s = sampleAt(m, k);
+            buffer.append(s.u, s.v, s.w, s.Ts);
+        }
+    WindSummary w;
+    computeWindSummary(buffer, w, c, variant);
+    std::vector<std::string> out;
+    const std::vector<float> values =
+        variant.standardDeviations
+            ? std::vector<float>{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection, w.AvgU, w.UStd,
+                                 w.AvgV, w.VStd, w.AvgW, w.WStd, w.AvgTs, w.TsStd}
+            : std::vector<float>{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection};
+    for (float v : values) {
+        std::string s;
+        appendFloat(s, v);
+        out.push_back(s);
+    }
+    return out;
+}
+
+MeasurementCase readingsOfMeasurementText(const ProgramVariant& variant) {
+    MeasurementCase c;
+    if (variant.appendReadings) {
+        c.Deposition = {1.5f, 2, 3, 4, 5, 6, 7, 8, 9};
+    } else {
+        c.Deposition = {1.5f, 2, 3, 4, 5, 6, 7, 8};
+    }
+    c.SourceDeposition = 9;
+    c.SourceProfile = {190, 189, 188, 187, 186};
+    return c;
+}
+
+TEST(BadInputCapacity, TwentyHertzDataOverflowingTheNominalCapacityLoseNoSample) {
+    TempDir root;
+    // casetable: 36000 samples per 30-minute sub-window (nominal 18000); fieldjoin: one
+    // window of 210 minutes, 252000 samples (nominal 240000).
+    writeMeasurements(root.path(), true, true, measurementText(14, {{600, 810}}));
+    writeStation(root.path(), "s.txt", stationText(15));
+    writeLogger(root.path(), true, "B", twentyHertz(600, 811));
+    {
+        SCOPED_TRACE("casetable");
+        TempDir work;
+        const RunResult r = runCasetableOn(root.path(), work.path());
+        EXPECT_EQ(kPrompts, r.console);
+        const auto rows = rowsOf(r.table);
+        ASSERT_EQ(7u, rows.size());
+        for (int i = 0; i < 7; ++i) {
+            SCOPED_TRACE(i);
+            const int begin = 600 + 30 * i;
+            MeasurementCase c = readingsOfMeasurementText(kCasetableVariant);
+            c.BeginMinute = begin;
+            const auto f = fieldsOf(rows[static_cast<std::size_t>(i)]);
+            EXPECT_EQ(std::to_string(begin + 29), f[3]);
+            EXPECT_EQ(statisticsOf(begin, begin + 30, c, kCasetableVariant), std::vector<std::string>(f.begin() + 8, f.end()));
+        }
+    }
+    {
+        SCOPED_TRACE("fieldjoin");
+        TempDir work;
+        const RunResult r = runFieldjoinOn(root.path(), work.path());
+        EXPECT_EQ(kPrompts, r.console);
+        const auto rows = rowsOf(r.table);
+        ASSERT_EQ(1u, rows.size());
+        const auto f = fieldsOf(rows[0]);
+        EXPECT_EQ("15,600,809,8/15/2014,1000,1329", rows[0].substr(0, 30));
+        EXPECT_EQ(statisticsOf(600, 810, readingsOfMeasurementText(kFieldjoinVariant), kFieldjoinVariant),
+                  std::vector<std::string>(f.begin() + 6, f.begin() + 19));
+    }
+}
+
+// ================================================================ killed mid-way
+
+int completeLines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
+TEST(BadInputKill, RunKilledMidWayLeavesCompleteRowsOnly) {
+    if (std::string(kFieldjoinBinary).empty()) GTEST_SKIP() << "the fieldjoin binary's path was not built in";
+    // A whole day of 10 Hz data (55 MB) and a case every 5 minutes: 287 rows, the last
+    // case stays open at the end of the day's file.
+    TempDir root;
+    std::vector<std::pair<int, int>> cases;
+    for (int m = 0; m < 1440; m += 5) cases.emplace_back(m, m + 5);
+    writeMeasurements(root.path(), true, true, measurementText(14, cases));
+    writeStation(root.path(), "s.txt", stationText(15));
+    writeLogger(root.path(), true, "2014_08_15", loggerText(15, 0, 1440, 1));
+    TempDir referenceWork;
+    const RunResult reference = runFieldjoinOn(root.path(), referenceWork.path());
+    const std::vector<std::string> referenceLines = linesOf(reference.table);
+    ASSERT_EQ(2u + 287u, referenceLines.size());
+
+    // The next day's logger file is a named pipe no one writes: a run that gets there
+    // waits for ever, having written every row of the first day.
+    const fs::path pipeDirectory = windDirectory(root.path(), true) / "2014_08_16";
+    fs::create_directories(pipeDirectory);
+    ASSERT_EQ(0, mkfifo((pipeDirectory / loggerName(true)).c_str(), 0644));
+    const fs::path table = tableName(Program::Fieldjoin, true, true);
+    const auto deadline = [] { return std::chrono::steady_clock::now() + std::chrono::seconds(120); };
+
+    for (const bool whenBlocked : {false, true}) {
+        SCOPED_TRACE(whenBlocked ? "killed while it waits at the pipe" : "killed as soon as the first row is there");
+        TempDir work;
+        ChildOptions options;
+        int linesAtKill = 0;
+        options.whileRunning = [&](pid_t pid, const fs::path&) {
+            const int wanted = whenBlocked ? static_cast<int>(referenceLines.size()) : 3;
+            const auto until = deadline();
+            while (std::chrono::steady_clock::now() < until) {
+                const int lines = completeLines(readFile(work.path() / table));
+                if (lines >= wanted) {
+                    linesAtKill = lines;
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+            kill(pid, SIGKILL);
+        };
+        const ChildResult child = runBinary(kFieldjoinBinary, root.path(), work.path(), "1 1\n", options);
+        EXPECT_FALSE(child.exited);
+        EXPECT_EQ(SIGKILL, child.signal);
+        const std::string text = readFile(work.path() / table);
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ('\n', text.back()) << "a row cut short";
+        const std::vector<std::string> lines = linesOf(text);
+        RecordProperty(whenBlocked ? "linesWhenKilledAtThePipe" : "linesWhenKilledEarly", static_cast<int>(lines.size()));
+        EXPECT_GE(static_cast<int>(lines.size()), linesAtKill) << "rows written before the kill are kept";
+        EXPECT_GE(lines.size(), 3u);
+        ASSERT_LE(lines.size(), referenceLines.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            ASSERT_EQ(84u, fieldsOf(lines[i]).size()) << "line " << i + 1;
+            ASSERT_EQ(referenceLines[i], lines[i]) << "line " << i + 1;
+        }
+        if (whenBlocked) {
+            EXPECT_EQ(referenceLines.size(), lines.size());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace field

@@ -1,0 +1,12 @@
+# Sourced by the build and test scripts.
+# apt_install PKG...: installs the given Debian packages (the caller has
+# checked that they are missing), without recommends (Wine's would bring fonts,
+# sound and graphics stacks that console programs never use); nothing when none given.
+apt_install() {
+  [ $# -gt 0 ] || return 0
+  echo "installing: $*"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+}

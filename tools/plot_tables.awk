@@ -1,0 +1,278 @@
+# Turns one whole-data or test-case table into plain data for tools/plot_tables.gp.
+#
+#   awk -v dir=WORKDIR -v name=TABLE_FILE_NAME -v path=TABLE -f plot_tables.awk TABLE
+#
+# Writes into WORKDIR:
+#   series.dat   one line per data row: x, colour (0xRRGGBB), SourceStrength, UStar, L,
+#                WindSpeed, WindDirection, stability (1 stable, -1 unstable, 0 unknown);
+#                a left-out value is NaN; in a test-case table an empty line ends each test case
+#   rose.dat     wind-rose wedges (x, y), one gnuplot index per wind-speed class, fastest first
+#   settings.gp  gnuplot variables: kind, title, axis texts, counts, tic lists, rose scale
+# and prints on standard output: KIND ROWS and the left-out count of each quantity.
+# A table that is neither kind, or lacks a needed column, is reported on standard error
+# (exit status 2).
+#
+# Columns are looked up by name in the first header row: fence and hill whole-data tables have
+# different widths. A value is left out when it is not a plain number (NaN, nan, -nan, inf, an empty
+# field) or when it is the table's missing-value mark -999.
+
+function trim(s) {
+    gsub(/^[ \t]+|[ \t]+$/, "", s)
+    return s
+}
+
+function gpquote(s) {
+    gsub(/'/, "''", s)
+    return "'" s "'"
+}
+
+# Text inside a double-quoted gnuplot string of a tic list.
+function dquote(s) {
+    gsub(/\\/, "\\\\", s)
+    gsub(/"/, "\\\"", s)
+    return "\"" s "\""
+}
+
+function present(s) {
+    return s ~ /^[-+]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][-+]?[0-9]+)?$/ && s + 0 != -999
+}
+
+function fail(msg) {
+    print path ": " msg > "/dev/stderr"
+    failed = 1
+    exit 2
+}
+
+function clock(t) {
+    return (t ~ /^[0-9][0-9][0-9][0-9]$/) ? substr(t, 1, 2) ":" substr(t, 3, 2) : t
+}
+
+function log10(v) {
+    return log(v) / log(10)
+}
+
+BEGIN {
+    FS = ","
+    nq = split("SourceStrength UStar L WindSpeed WindDirection", qname, " ")
+    # Eight colours that stay apart on white; neighbouring test cases never share one.
+    ncolours = split("0x1f77b4 0xd62728 0x2ca02c 0x9467bd 0xff7f0e 0x17becf 0x8c564b 0xe377c2", colour, " ")
+    # Wind-speed classes of the rose (m/s): lower bounds.
+    nclass = split("0 1 2 3 5", cbound, " ")
+    nsector = 16
+    rows = 0
+    cases = 0
+    maxsl = 0
+    pairs = 0
+    total = 0
+    series = dir "/series.dat"
+    printf "" > series
+}
+
+{ sub(/\r$/, "") }
+
+NR == 1 {
+    for (i = 1; i <= NF; i++) {
+        n = trim($i)
+        if (n != "" && !(n in col)) col[n] = i
+    }
+    if ("TestCaseID" in col) kind = "test"
+    else if ("DayIndex" in col && "SourceStrength" in col) kind = "whole"
+    else fail("not a whole-data or test-case table (no TestCaseID or DayIndex column in the first row)")
+    need = "Date BeginTime SourceStrength UStar L WindSpeed WindDirection"
+    nn = split(need, needed, " ")
+    for (i = 1; i <= nn; i++)
+        if (!(needed[i] in col)) fail("no " needed[i] " column in the first row")
+    next
+}
+
+NR == 2 {
+    for (q = 1; q <= nq; q++) unit[q] = trim($(col[qname[q]]))
+    next
+}
+
+/^[ \t]*$/ { next }
+
+{
+    rows++
+    x = rows
+    if (kind == "test") {
+        id = trim($(col["TestCaseID"]))
+        if (cases == 0 || id != case_id[cases]) {
+            if (cases > 0) print "" > series
+            cases++
+            case_id[cases] = id
+            case_first[cases] = x
+        }
+        case_last[cases] = x
+        c = colour[(cases - 1) % ncolours + 1]
+    } else {
+        c = colour[1]
+    }
+    label[x] = trim($(col["Date"])) " " clock(trim($(col["BeginTime"])))
+
+    line = x " " c
+    for (q = 1; q <= nq; q++) {
+        v = trim($(col[qname[q]]))
+        ok[q] = present(v)
+        if (ok[q]) {
+            value[q] = v + 0
+            if (!(q in qmin) || value[q] < qmin[q]) qmin[q] = value[q]
+            if (!(q in qmax) || value[q] > qmax[q]) qmax[q] = value[q]
+            line = line " " v
+        } else {
+            left[q]++
+            line = line " NaN"
+        }
+    }
+    stability = 0
+    if (ok[3]) {
+        l = value[3]
+        stability = (l > 0) ? 1 : (l < 0) ? -1 : 0
+        sl = log10(1 + (l < 0 ? -l : l))
+        if (sl > maxsl) maxsl = sl
+    }
+    if (ok[2] && ok[1]) {
+        if (npairs == 0 || value[2] < pxmin) pxmin = value[2]
+        if (npairs == 0 || value[2] > pxmax) pxmax = value[2]
+        if (npairs == 0 || value[1] < pymin) pymin = value[1]
+        if (npairs == 0 || value[1] > pymax) pymax = value[1]
+        npairs++
+        if (stability > 0) stable_pairs++
+        else if (stability < 0) unstable_pairs++
+        else other_pairs++
+    }
+    print line " " stability > series
+
+    # Rose: speed-weighted counts per direction sector and speed class.
+    if (ok[4] && ok[5] && value[4] >= 0) {
+        d = value[5] % 360
+        if (d < 0) d += 360
+        s = int((d + 180 / nsector) / (360 / nsector)) % nsector
+        k = 1
+        for (j = 2; j <= nclass; j++) if (value[4] >= cbound[j]) k = j
+        weight[s, k] += value[4]
+        total += value[4]
+        pairs++
+    }
+}
+
+END {
+    if (failed) exit 2
+    if (kind == "") fail("empty file, no header row")
+    close(series)
+
+    # Rose wedges: radius is the cumulative share (%) of the summed wind speed, slowest class
+    # innermost; the outermost class is written first so that inner wedges are drawn over it.
+    rose = dir "/rose.dat"
+    printf "" > rose
+    rmax = 0
+    for (s = 0; s < nsector; s++) {
+        cum = 0
+        for (k = 1; k <= nclass; k++) {
+            cum += (total > 0) ? 100 * weight[s, k] / total : 0
+            share[s, k] = cum
+        }
+        if (cum > rmax) rmax = cum
+    }
+    pi = atan2(0, -1)
+    half = 180 / nsector - 0.75
+    for (k = nclass; k >= 1; k--) {
+        if (k < nclass) printf "\n\n" > rose
+        # A zero-area wedge keeps every class index present for the key.
+        print "0 0" > rose
+        for (s = 0; s < nsector; s++) {
+            r = share[s, k]
+            if (r <= 0) continue
+            printf "\n0 0\n" > rose
+            centre = s * 360 / nsector
+            for (j = 0; j <= 8; j++) {
+                a = (centre - half + j * 2 * half / 8) * pi / 180
+                printf "%.5f %.5f\n", r * sin(a), r * cos(a) > rose
+            }
+            print "0 0" > rose
+        }
+    }
+    close(rose)
+    step = 1
+    nsteps = split("1 2 5 10 20 25 50", steps, " ")
+    for (j = 1; j <= nsteps; j++) {
+        step = steps[j]
+        if (rmax / step <= 5) break
+    }
+    ring = (rmax > 0) ? step * int((rmax + step - 1e-9) / step) : step
+    if (ring < rmax) ring += step
+
+    # Title from the file name: "2014 TN Seed Whole Data_fence.txt" and the like.
+    lname = tolower(name)
+    field = (lname ~ /_fence/) ? "Fence field" : (lname ~ /_hill/) ? "Hill field" : ""
+    material = (lname ~ /seed/) ? "seed" : (lname ~ /pollen/) ? "pollen" : ""
+    year = ""
+    if (match(name, /(^|[^0-9])(19|20)[0-9][0-9]([^0-9]|$)/)) {
+        year = substr(name, RSTART, RLENGTH)
+        gsub(/[^0-9]/, "", year)
+    }
+    if (field != "" && material != "") {
+        title = field ", " material
+        if (year != "") title = title " (" year ")"
+    } else {
+        title = name
+    }
+
+    # At most about 40 date labels on the x axis.
+    stride = int((rows + 39) / 40)
+    if (stride < 1) stride = 1
+    xlabels = ""
+    for (x = 1; x <= rows; x += stride)
+        xlabels = xlabels (xlabels == "" ? "" : ", ") dquote(label[x]) " " x
+    cstride = int((cases + 39) / 40)
+    if (cstride < 1) cstride = 1
+    caselabels = ""
+    bounds = ""
+    for (k = 1; k <= cases; k++) {
+        if ((k - 1) % cstride == 0)
+            caselabels = caselabels (caselabels == "" ? "" : ", ") \
+                dquote(case_id[k]) " " (case_first[k] + case_last[k]) / 2
+        if (k > 1) bounds = bounds (bounds == "" ? "" : " ") (case_first[k] - 0.5)
+    }
+
+    settings = dir "/settings.gp"
+    print "kind = " gpquote(kind) > settings
+    print "title = " gpquote(title) > settings
+    print "rows = " rows > settings
+    print "cases = " cases > settings
+    print "array qname[" nq "]" > settings
+    print "array qunit[" nq "]" > settings
+    print "array leftout[" nq "]" > settings
+    print "array qmin[" nq "]" > settings
+    print "array qmax[" nq "]" > settings
+    for (q = 1; q <= nq; q++) {
+        print "qname[" q "] = " gpquote(qname[q]) > settings
+        print "qunit[" q "] = " gpquote(unit[q]) > settings
+        print "leftout[" q "] = " (left[q] + 0) > settings
+        if (q in qmin) print "qmin[" q "] = " qmin[q] "; qmax[" q "] = " qmax[q] > settings
+    }
+    print "xlabels = " gpquote("(" xlabels ")") > settings
+    print "caselabels = " gpquote("(" caselabels ")") > settings
+    print "bounds = " gpquote(bounds) > settings
+    print "ldecades = " ((maxsl > 0) ? int(maxsl + 0.999999) : 1) > settings
+    print "xstride = " stride > settings
+    if (npairs > 0)
+        print "pxmin = " pxmin "; pxmax = " pxmax "; pymin = " pymin "; pymax = " pymax > settings
+    print "stable_pairs = " (stable_pairs + 0) > settings
+    print "unstable_pairs = " (unstable_pairs + 0) > settings
+    print "other_pairs = " (other_pairs + 0) > settings
+    print "rose_pairs = " pairs > settings
+    print "rose_ring = " ring > settings
+    print "rose_step = " step > settings
+    print "array rose_class[" nclass "]" > settings
+    for (k = nclass; k >= 1; k--) {
+        t = (k == nclass) ? (">= " cbound[k] " m/s") : (cbound[k] "-" cbound[k + 1] " m/s")
+        if (k == 1) t = "< " cbound[2] " m/s"
+        print "rose_class[" (nclass - k + 1) "] = " gpquote(t) > settings
+    }
+    close(settings)
+
+    printf "%s %d", kind, rows
+    for (q = 1; q <= nq; q++) printf " %d", left[q]
+    printf "\n"
+}

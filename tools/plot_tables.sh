@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Quick-look figures of whole-data and test-case tables, written as PNG files beside each table:
+#   whole-data table:  <table>_series.png   SourceStrength, UStar, L, WindSpeed, WindDirection per case
+#                      <table>_windrose.png wind directions of the cases weighted by wind speed
+#                      <table>_source_ustar.png  SourceStrength against UStar
+#   test-case table:   <table>_series.png   the same series per sub-window, coloured by test case
+# <table> is the table's file name without .txt. The kind of table is told by its first header row.
+# Values that are not numbers (NaN, inf, empty) or are -999 are left out; the count left out of each
+# quantity is printed. Needs gnuplot (Debian: gnuplot-nox).
+set -euo pipefail
+
+usage() {
+  echo "usage: $(basename "$0") [--] TABLE..." >&2
+  echo "  TABLE: a whole-data table (fieldjoin) or a test-case table (casetable)" >&2
+  exit 2
+}
+case "${1:-}" in
+  -h | --help) usage ;;
+  --) shift ;;
+esac
+[ $# -gt 0 ] || usage
+
+if ! command -v gnuplot >/dev/null; then
+  echo "$(basename "$0"): gnuplot not found (Debian package gnuplot-nox)" >&2
+  exit 1
+fi
+
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# A gnuplot single-quoted string: only the quote itself needs doubling.
+gp_string() {
+  local s=${1//\'/\'\'}
+  printf "'%s'" "$s"
+}
+
+names=(SourceStrength UStar L WindSpeed WindDirection)
+status=0
+for table in "$@"; do
+  if [ ! -f "$table" ] || [ ! -r "$table" ]; then
+    echo "$table: cannot read the table" >&2
+    status=1
+    continue
+  fi
+  dir=$(dirname "$table")
+  name=$(basename "$table")
+  stem=${name%.txt}
+  [ "$dir" = . ] || stem="$dir/$stem"
+  rm -rf "${work:?}"/*
+  if ! summary=$(awk -v dir="$work" -v name="$name" -v path="$table" -f "$here/plot_tables.awk" "$table"); then
+    status=1
+    continue
+  fi
+  read -r kind rows left_ss left_us left_l left_ws left_wd <<<"$summary"
+  left=("$left_ss" "$left_us" "$left_l" "$left_ws" "$left_wd")
+
+  outputs=("${stem}_series.png")
+  if [ "$kind" = whole ]; then
+    outputs+=("${stem}_windrose.png" "${stem}_source_ustar.png")
+    echo "$table: whole-data table, $rows case$([ "$rows" -eq 1 ] || echo s)"
+  else
+    echo "$table: test-case table, $rows sub-window$([ "$rows" -eq 1 ] || echo s)"
+  fi
+  line="  left out:"
+  for i in "${!names[@]}"; do
+    line+=" ${names[$i]} ${left[$i]}"
+    [ "$i" -eq $((${#names[@]} - 1)) ] || line+=","
+  done
+  echo "$line"
+
+  if ! gnuplot -e "workdir = $(gp_string "$work")" \
+      -e "out_series = $(gp_string "${stem}_series.png")" \
+      -e "out_rose = $(gp_string "${stem}_windrose.png")" \
+      -e "out_scatter = $(gp_string "${stem}_source_ustar.png")" \
+      "$here/plot_tables.gp"; then
+    echo "$table: gnuplot failed" >&2
+    status=1
+    continue
+  fi
+  for png in "${outputs[@]}"; do echo "  wrote $png"; done
+done
+exit $status
