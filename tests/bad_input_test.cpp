@@ -721,16 +721,17 @@ bool permissionsStopReading(const fs::path& unreadable) {
     return geteuid() != 0 && access(unreadable.c_str(), R_OK) != 0;
 }
 
-TEST(BadInputPermissions, UnreadableInputsAreReportedAndTheRunGoesOn) {
-    const RunResult clean = cleanRun(Program::Fieldjoin);
-    struct Case {
-        const char* what;
-        std::function<fs::path(const fs::path& root)> make;  // returns the path made unreadable
-        int status;
-        std::string console;
-        bool sameTable;
-    };
-    const Case cases[] = {
+// Inputs made unreadable, with what a run must then print and write.
+struct UnreadableCase {
+    const char* what;
+    std::function<fs::path(const fs::path& root)> make;  // returns the path made unreadable
+    int status;
+    std::string console;
+    bool sameTable;
+};
+
+std::vector<UnreadableCase> unreadableCases() {
+    return {
         {"measurement-result file", [](const fs::path& root) { return measurementPath(root, true); }, 1,
          kPrompts + kFail, false},
         {"logger file of the first subdirectory",
@@ -754,7 +755,11 @@ TEST(BadInputPermissions, UnreadableInputsAreReportedAndTheRunGoesOn) {
         {"the wind-data directory", [](const fs::path& root) { return windDirectory(root, true); }, 0,
          kPrompts + kNoFile + kNoFile + kNoFile, false},
     };
-    for (const Case& c : cases) {
+}
+
+TEST(BadInputPermissions, UnreadableInputsAreReportedAndTheRunGoesOn) {
+    const RunResult clean = cleanRun(Program::Fieldjoin);
+    for (const UnreadableCase& c : unreadableCases()) {
         SCOPED_TRACE(c.what);
         TempDir root, work;
         standardTree(root.path());
@@ -782,38 +787,7 @@ TEST(BadInputPermissions, UnreadableInputsStopAnUnprivilegedChild) {
     if (std::string(kFieldjoinBinary).empty()) GTEST_SKIP() << "the fieldjoin binary's path was not built in";
     const uid_t nobody = 65534;
     const RunResult clean = cleanRun(Program::Fieldjoin);
-    struct Case {
-        const char* what;
-        std::function<fs::path(const fs::path& root)> make;
-        int status;
-        std::string console;
-        bool sameTable;
-    };
-    const Case cases[] = {
-        {"measurement-result file", [](const fs::path& root) { return measurementPath(root, true); }, 1,
-         kPrompts + kFail, false},
-        {"logger file of the first subdirectory",
-         [](const fs::path& root) {
-             writeLogger(root, true, "A", loggerText(15, 590, 600));
-             return windDirectory(root, true) / "A" / loggerName(true);
-         },
-         0, kPrompts + kFail, true},
-        {"a first subdirectory",
-         [](const fs::path& root) {
-             writeLogger(root, true, "A", loggerText(15, 590, 600));
-             return windDirectory(root, true) / "A";
-         },
-         0, kPrompts + kNoFile + kFail, true},
-        {"a station file before the real one",
-         [](const fs::path& root) {
-             writeStation(root, "a.txt", stationText(15));
-             return stationDirectory(root) / "a.txt";
-         },
-         0, kPrompts, true},
-        {"the wind-data directory", [](const fs::path& root) { return windDirectory(root, true); }, 0,
-         kPrompts + kNoFile + kNoFile + kNoFile, false},
-    };
-    for (const Case& c : cases) {
+    for (const UnreadableCase& c : unreadableCases()) {
         SCOPED_TRACE(c.what);
         TempDir root, work;
         standardTree(root.path());
