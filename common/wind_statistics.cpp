@@ -11,11 +11,12 @@ SampleBuffer::SampleBuffer(std::size_t capacity) : u(capacity), v(capacity), w(c
 void SampleBuffer::grow() {
     // Doubling keeps the number of reallocations per run logarithmic; a buffer
     // that once held a long window keeps that storage for the rest of the run.
-    const std::size_t size = u.empty() ? 1 : 2 * u.size();
-    u.resize(size);
-    v.resize(size);
-    w.resize(size);
-    Ts.resize(size);
+    const std::size_t size = u.size() == 0 ? 1 : 2 * u.size();
+    const auto keep = static_cast<std::size_t>(count);
+    u.grow(size, keep);
+    v.grow(size, keep);
+    w.grow(size, keep);
+    Ts.grow(size, keep);
 }
 
 float covarianceWithW(const SampleBuffer& buffer, const float* x, float meanX, float avgW) {

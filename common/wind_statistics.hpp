@@ -1,15 +1,52 @@
 #pragma once
 // The accepted samples of one window and the statistics computed from them.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "common/measurement_case.hpp"
 #include "common/program_variant.hpp"
 
 namespace field {
+
+/// One float array of the sample buffer. Its storage is not zero-filled when
+/// made or grown: only the first `count` entries are ever read, so pages of
+/// capacity a run never uses are never touched.
+class SampleArray {
+public:
+    explicit SampleArray(std::size_t size) : data_(new float[size]), size_(size) {}
+    SampleArray(const SampleArray& other) : SampleArray(other.size_) { std::copy_n(other.data(), size_, data()); }
+    SampleArray& operator=(const SampleArray& other) {
+        if (this != &other) {
+            if (size_ != other.size_) *this = SampleArray(other.size_);
+            std::copy_n(other.data(), size_, data());
+        }
+        return *this;
+    }
+    SampleArray(SampleArray&&) noexcept = default;
+    SampleArray& operator=(SampleArray&&) noexcept = default;
+
+    float* data() { return data_.get(); }
+    const float* data() const { return data_.get(); }
+    std::size_t size() const { return size_; }
+    float& operator[](std::size_t i) { return data_[i]; }
+    float operator[](std::size_t i) const { return data_[i]; }
+
+    /// Grows to `size` entries, keeping the first `keep`.
+    void grow(std::size_t size, std::size_t keep) {
+        std::unique_ptr<float[]> bigger(new float[size]);
+        std::copy_n(data_.get(), std::min(keep, size_), bigger.get());
+        data_ = std::move(bigger);
+        size_ = size;
+    }
+
+private:
+    std::unique_ptr<float[]> data_;
+    std::size_t size_;
+};
 
 /// Four parallel float arrays of the current window with running sums.
 /// Starts with a fixed capacity allocated once; grows (never drops a sample,
@@ -39,7 +76,7 @@ public:
     }
     std::size_t capacity() const { return u.size(); }
 
-    std::vector<float> u, v, w, Ts;
+    SampleArray u, v, w, Ts;
     std::int32_t count = 0;
     float sumU = 0.0f, sumV = 0.0f, sumW = 0.0f, sumTs = 0.0f;
 

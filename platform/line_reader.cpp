@@ -13,7 +13,10 @@ bool LineReader::open(const std::string& localPath) {
     if (f == nullptr) return false;
     std::setvbuf(f, nullptr, _IONBF, 0);  // we read in our own big blocks
     file_ = f;
-    if (buffer_.size() < blockSize_) buffer_.resize(blockSize_);
+    if (capacity_ < blockSize_) {
+        buffer_.reset(new char[blockSize_]);
+        capacity_ = blockSize_;
+    }
     begin_ = end_ = 0;
     eof_ = false;
     return true;
@@ -34,12 +37,18 @@ void LineReader::close() {
 bool LineReader::refill() {
     if (eof_) return false;
     if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
     }
-    if (end_ == buffer_.size()) buffer_.resize(std::min(buffer_.size() * 2, maxLineLength_ + 2));
-    const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+    if (end_ == capacity_) {
+        const std::size_t grown = std::min(capacity_ * 2, maxLineLength_ + 2);
+        std::unique_ptr<char[]> bigger(new char[grown]);
+        std::memcpy(bigger.get(), buffer_.get(), end_);
+        buffer_ = std::move(bigger);
+        capacity_ = grown;
+    }
+    const std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
     if (got == 0) {
         eof_ = true;
         return false;
@@ -52,9 +61,9 @@ bool LineReader::refill() {
 // false when the file ends first.
 bool LineReader::skipRestOfLine() {
     for (;;) {
-        const void* hit = begin_ < end_ ? std::memchr(buffer_.data() + begin_, '\n', end_ - begin_) : nullptr;
+        const void* hit = begin_ < end_ ? std::memchr(buffer_.get() + begin_, '\n', end_ - begin_) : nullptr;
         if (hit != nullptr) {
-            begin_ = static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data()) + 1;
+            begin_ = static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.get()) + 1;
             skipping_ = false;
             return true;
         }
@@ -66,12 +75,14 @@ bool LineReader::skipRestOfLine() {
     }
 }
 
-bool LineReader::next(std::string_view& line) {
+// The slow path of next(): a line that runs past the bytes read so far, a cut
+// line, or the end of the file.
+bool LineReader::nextAcrossBlocks(std::string_view& line) {
     if (file_ == nullptr) return false;
     if (skipping_ && !skipRestOfLine()) return false;
     std::size_t scanned = begin_;
     for (;;) {
-        const char* base = buffer_.data();
+        const char* base = buffer_.get();
         const void* hit = scanned < end_ ? std::memchr(base + scanned, '\n', end_ - scanned) : nullptr;
         if (hit != nullptr) {
             const auto lf = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
@@ -93,7 +104,7 @@ bool LineReader::next(std::string_view& line) {
         if (!refill()) {
             if (pending == 0) return false;
             // The last line, without a line feed.
-            line = std::string_view(buffer_.data() + begin_, std::min(pending, maxLineLength_));
+            line = std::string_view(buffer_.get() + begin_, std::min(pending, maxLineLength_));
             begin_ = end_;
             return true;
         }

@@ -6,11 +6,13 @@
 // limit comes as its first `limit` bytes and the rest of it is dropped, so a
 // file without line feeds cannot make the buffer grow without bound.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace field {
 
@@ -33,16 +35,32 @@ public:
     void close();
 
     /// Gives the next line; false at the end of the file (or when not open).
-    bool next(std::string_view& line);
+    bool next(std::string_view& line) {
+        // Inline for the common case, a whole line already in the buffer.
+        if (!skipping_ && begin_ < end_) {
+            const char* base = buffer_.get();
+            if (const void* hit = std::memchr(base + begin_, '\n', end_ - begin_)) {
+                const auto lf = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+                std::size_t stop = lf;
+                if (stop > begin_ && base[stop - 1] == '\r') --stop;
+                line = std::string_view(base + begin_, std::min(stop - begin_, maxLineLength_));
+                begin_ = lf + 1;
+                return true;
+            }
+        }
+        return nextAcrossBlocks(line);
+    }
 
 private:
+    bool nextAcrossBlocks(std::string_view& line);
     bool refill();
     bool skipRestOfLine();
 
     std::size_t blockSize_;
     std::size_t maxLineLength_;
     std::FILE* file_ = nullptr;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;  // not zero-filled: only bytes read are ever looked at
+    std::size_t capacity_ = 0;
     std::size_t begin_ = 0;  // first unread byte
     std::size_t end_ = 0;    // one past the last byte read
     bool eof_ = false;
