@@ -55,7 +55,13 @@ say "preparing the Wine prefix"
 "$wine" wineboot -i </dev/null >/dev/null 2>&1 || fail "wineboot -i failed (is Wine usable on this machine?)"
 wineserver_bin=$(dirname "$wine")/wineserver
 [ -x "$wineserver_bin" ] || wineserver_bin=$(command -v wineserver || true)
-[ -n "$wineserver_bin" ] && "$wineserver_bin" -w
+[ -n "$wineserver_bin" ] || fail "no wineserver"
+"$wineserver_bin" -w
+# One server for the whole stage: a server that exits 3 s after its last
+# client can drop the next program starting at that moment ("wine client
+# error ... Connection reset by peer").
+"$wineserver_bin" -p
+trap '"$wineserver_bin" -k 2>/dev/null || true' EXIT
 
 passed=0
 skipped=0
@@ -137,6 +143,7 @@ for program in fieldjoin casetable; do
 done
 [ "$compared" -eq 8 ] || fail "compared $compared tables, not 8"
 
-[ -n "$wineserver_bin" ] && "$wineserver_bin" -w  # leaves no Wine process behind
+"$wineserver_bin" -k 2>/dev/null || true  # leaves no Wine process behind
+"$wineserver_bin" -w
 say "Windows tests and table comparison done"
 echo "windows: $((passed + compared)) passed, 0 failed, $skipped skipped"
