@@ -85,11 +85,7 @@ bool LineReader::nextAcrossBlocks(std::string_view& line) {
         const char* base = buffer_.get();
         const void* hit = scanned < end_ ? std::memchr(base + scanned, '\n', end_ - scanned) : nullptr;
         if (hit != nullptr) {
-            const auto lf = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
-            std::size_t stop = lf;
-            if (stop > begin_ && base[stop - 1] == '\r') --stop;
-            line = std::string_view(base + begin_, std::min(stop - begin_, maxLineLength_));
-            begin_ = lf + 1;
+            takeLine(static_cast<std::size_t>(static_cast<const char*>(hit) - base), line);
             return true;
         }
         const std::size_t pending = end_ - begin_;

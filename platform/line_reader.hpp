@@ -40,11 +40,7 @@ public:
         if (!skipping_ && begin_ < end_) {
             const char* base = buffer_.get();
             if (const void* hit = std::memchr(base + begin_, '\n', end_ - begin_)) {
-                const auto lf = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
-                std::size_t stop = lf;
-                if (stop > begin_ && base[stop - 1] == '\r') --stop;
-                line = std::string_view(base + begin_, std::min(stop - begin_, maxLineLength_));
-                begin_ = lf + 1;
+                takeLine(static_cast<std::size_t>(static_cast<const char*>(hit) - base), line);
                 return true;
             }
         }
@@ -52,6 +48,15 @@ public:
     }
 
 private:
+    // Gives the line that ends at the line feed at `lf` (one CR before it dropped,
+    // cut at the limit) and moves past it.
+    void takeLine(std::size_t lf, std::string_view& line) {
+        const char* base = buffer_.get();
+        std::size_t stop = lf;
+        if (stop > begin_ && base[stop - 1] == '\r') --stop;
+        line = std::string_view(base + begin_, std::min(stop - begin_, maxLineLength_));
+        begin_ = lf + 1;
+    }
     bool nextAcrossBlocks(std::string_view& line);
     bool refill();
     bool skipRestOfLine();

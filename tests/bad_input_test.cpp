@@ -855,6 +855,22 @@ TEST(BadInputLinks, SymbolicLinkLoopsInTheWindDataTreeAreTriedOnceAndPassedOver)
 
 // ================================================================ cases out of time order
 
+// The statistics columns as the table prints them (13 in fieldjoin, 5 in casetable).
+std::vector<std::string> printedStatistics(const WindSummary& w, const ProgramVariant& variant) {
+    const std::vector<float> values =
+        variant.standardDeviations
+            ? std::vector<float>{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection, w.AvgU, w.UStd,
+                                 w.AvgV, w.VStd, w.AvgW, w.WStd, w.AvgTs, w.TsStd}
+            : std::vector<float>{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection};
+    std::vector<std::string> out;
+    for (float v : values) {
+        std::string text;
+        appendFloat(text, v);
+        out.push_back(text);
+    }
+    return out;
+}
+
 // The statistics columns of a window without samples, as computeWindSummary gives them.
 std::vector<std::string> emptyWindowStatistics(const ProgramVariant& variant) {
     SampleBuffer buffer(1);
@@ -864,18 +880,7 @@ std::vector<std::string> emptyWindowStatistics(const ProgramVariant& variant) {
     c.SourceDeposition = 9;
     c.SourceProfile = {190, 189, 188, 187, 186};
     computeWindSummary(buffer, w, c, variant);
-    std::vector<std::string> out;
-    const std::vector<float> values =
-        variant.standardDeviations
-            ? std::vector<float>{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection, w.AvgU, w.UStd,
-                                 w.AvgV, w.VStd, w.AvgW, w.WStd, w.AvgTs, w.TsStd}
-            : std::vector<float>{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection};
-    for (float v : values) {
-        std::string text;
-        appendFloat(text, v);
-        out.push_back(text);
-    }
-    return out;
+    return printedStatistics(w, variant);
 }
 
 TEST(BadInputOrder, CasesOutOfTimeOrderCloseAtOnceOnTheirDayAndNothingWrittenIsLost) {
@@ -1000,18 +1005,7 @@ std::vector<std::string> statisticsOf(int from, int to, const MeasurementCase& c
         }
     WindSummary w;
     computeWindSummary(buffer, w, c, variant);
-    std::vector<std::string> out;
-    const std::vector<float> values =
-        variant.standardDeviations
-            ? std::vector<float>{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection, w.AvgU, w.UStd,
-                                 w.AvgV, w.VStd, w.AvgW, w.WStd, w.AvgTs, w.TsStd}
-            : std::vector<float>{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection};
-    for (float v : values) {
-        std::string s;
-        appendFloat(s, v);
-        out.push_back(s);
-    }
-    return out;
+    return printedStatistics(w, variant);
 }
 
 MeasurementCase readingsOfMeasurementText(const ProgramVariant& variant) {
