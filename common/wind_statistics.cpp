@@ -5,6 +5,14 @@
 #include "common/wind_profile.hpp"
 
 namespace field {
+namespace {
+
+// The von Karman constant 0.4 times gravity 9.8, as the product of the two
+// doubles: 3.9200000000000004, one unit in the last place above the literal 3.92.
+constexpr double kKarmanTimesGravity = 0.4 * 9.8;
+static_assert(kKarmanTimesGravity > 3.92);
+
+}  // namespace
 
 SampleBuffer::SampleBuffer(std::size_t capacity) : u(capacity), v(capacity), w(capacity), Ts(capacity) {}
 
@@ -100,9 +108,8 @@ void computeWindSummary(SampleBuffer& buffer, WindSummary& summary, const Measur
 
     summary.UStar = static_cast<float>(std::pow(static_cast<double>(cuw * cuw + cvw * cvw), 0.25));
     const float uStarCubed = static_cast<float>(std::pow(static_cast<double>(summary.UStar), 3.0));
-    // 3.92 = von Karman constant 0.4 times gravity 9.8.
     summary.L = static_cast<float>(-(static_cast<double>(uStarCubed) * (static_cast<double>(summary.AvgTs) + 273.15)) /
-                                   (static_cast<double>(cTw) * 3.92));
+                                   (static_cast<double>(cTw) * kKarmanTimesGravity));
 
     if (variant.standardDeviations) {
         summary.UStd = standardDeviation(u, count, summary.AvgU, n);

@@ -283,6 +283,18 @@ TEST(WindStatistics, ObukhovLengthToTheBit) {
     }
 }
 
+// Regression: the divisor is 0.4 * 9.8 as doubles (3.9200000000000004); the
+// literal 3.92 is one unit lower and prints -52.2495 for this window.
+TEST(WindStatistics, ObukhovLengthDividesByTheProductNotTheLiteral392) {
+    SampleBuffer buffer(2);
+    buffer.append(2.0f, 0.0f, 0.5f, 35.6152344f);
+    buffer.append(8.09f, 0.0f, -0.5f, 20.0f);  // v and w means are 0: no rotation
+    WindSummary s;
+    computeWindSummary(buffer, s, workedCase(), field::kCasetableVariant);
+    EXPECT_EQ(-52.2494469f, s.L);
+    EXPECT_EQ("-52.2494", printed(s.L));
+}
+
 // A window that needs the full rotation, worked through the same rules by hand. Each
 // shortcut moves at least one field by a unit in the last place: the speed's sum of squares
 // taken in double, the yaw or the pitch angle kept in double, the pitch denominator formed
