@@ -75,10 +75,11 @@ TEST(DirectorySearch, OrdersDotsFirstThenNamesFoldedToUpperCase) {
 }
 
 TEST(DirectorySearch, DirectoryFlagFollowsLinksAndLastEntryStays) {
-    if (kWindowsHost) GTEST_SKIP() << "the C++ library makes no directory symbolic links on Windows";
     TempDir root;
     std::filesystem::create_directories(root.path() / "c" / "w" / "real");
-    std::filesystem::create_directory_symlink(root.path() / "c" / "w" / "real", root.path() / "c" / "w" / "link");
+    // The C++ library makes no directory symbolic links on Windows: the link is POSIX only.
+    if (!kWindowsHost)
+        std::filesystem::create_directory_symlink(root.path() / "c" / "w" / "real", root.path() / "c" / "w" / "link");
     writeFile(root.path() / "c" / "w" / "plain", "x");
     const PathMapper paths(root.str());
     DirectorySearch search(paths);
@@ -86,9 +87,9 @@ TEST(DirectorySearch, DirectoryFlagFollowsLinksAndLastEntryStays) {
     std::vector<std::pair<std::string, bool>> seen;
     do seen.emplace_back(search.entry().name, search.entry().isDirectory);
     while (search.next());
-    EXPECT_EQ((std::vector<std::pair<std::string, bool>>{
-                  {".", true}, {"..", true}, {"link", true}, {"plain", false}, {"real", true}}),
-              seen);
+    std::vector<std::pair<std::string, bool>> expected = {{".", true}, {"..", true}, {"plain", false}, {"real", true}};
+    if (!kWindowsHost) expected.insert(expected.begin() + 2, {"link", true});
+    EXPECT_EQ(expected, seen);
     // After the end the search stays open on its last entry.
     EXPECT_TRUE(search.isOpen());
     EXPECT_EQ("real", search.entry().name);

@@ -136,13 +136,18 @@ struct TableInDir {
 
 // ---------------------------------------------------------------- header and units
 
+// The rows a field's header writer puts into a fresh table.
+std::vector<std::string> headerRows(const FieldPlan& plan) {
+    TableInDir t;
+    writeWholeDataHeader(t.table, fieldjoinConfig(plan.fence));
+    t.table.file.close();
+    return rowsOf(t.path);
+}
+
 TEST(WholeDataHeader, NameRowListsFixedColumnsSamplersAndProfile) {
     for (const FieldPlan& plan : kFieldPlans) {
         SCOPED_TRACE(plan.name);
-        TableInDir t;
-        writeWholeDataHeader(t.table, fieldjoinConfig(plan.fence));
-        t.table.file.close();
-        const std::vector<std::string> rows = rowsOf(t.path);
+        const std::vector<std::string> rows = headerRows(plan);
         ASSERT_EQ(2u, rows.size());
 
         std::vector<std::string> expected = kFixedNames;
@@ -161,10 +166,7 @@ TEST(WholeDataHeader, NameRowListsFixedColumnsSamplersAndProfile) {
 TEST(WholeDataHeader, UnitRowHasOneUnitPerColumn) {
     for (const FieldPlan& plan : kFieldPlans) {
         SCOPED_TRACE(plan.name);
-        TableInDir t;
-        writeWholeDataHeader(t.table, fieldjoinConfig(plan.fence));
-        t.table.file.close();
-        const std::vector<std::string> rows = rowsOf(t.path);
+        const std::vector<std::string> rows = headerRows(plan);
         ASSERT_EQ(2u, rows.size());
 
         std::vector<std::string> expected = kFixedUnits;

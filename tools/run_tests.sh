@@ -6,9 +6,7 @@ cd "$(dirname "$0")/.."
 . tools/ci/packages.sh
 
 need=()
-command -v cmake >/dev/null || need+=(cmake)
-command -v g++ >/dev/null || need+=(g++)
-[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+need_build_tools
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
 command -v gnuplot >/dev/null || need+=(gnuplot-nox)
 apt_install ${need[@]+"${need[@]}"}

@@ -10,3 +10,11 @@ apt_install() {
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@" >/dev/null
 }
+
+# need_build_tools: adds to the caller's `need` array what a native build with
+# tests lacks (CMake, g++, GoogleTest).
+need_build_tools() {
+  command -v cmake >/dev/null || need+=(cmake)
+  command -v g++ >/dev/null || need+=(g++)
+  [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+}

@@ -7,9 +7,7 @@ cd "$(dirname "$0")/../.."
 . tools/ci/packages.sh
 
 need=()
-command -v cmake >/dev/null || need+=(cmake)
-command -v g++ >/dev/null || need+=(g++)
-[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+need_build_tools
 apt_install ${need[@]+"${need[@]}"}
 
 # Leaks count as failures; use-after-return is checked too. Child processes of
