@@ -2,7 +2,9 @@
 #include <iostream>
 
 #include "casetable/casetable_run.hpp"
+#include "common/program_main.hpp"
 
-int main() {
-    return field::runCasetable(std::cin, std::cout, field::PathMapper::fromEnvironment());
+int main(int argc, char** argv) {
+    return field::programMain(field::Program::Casetable, field::runCasetable, argc, argv, std::cin, std::cout,
+                              std::cerr, field::PathMapper::fromEnvironment());
 }

@@ -1,23 +1,91 @@
 #include "common/case_window.hpp"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
 #include "common/logger_record.hpp"
 #include "common/messages.hpp"
 
 namespace field {
+namespace {
+
+std::string countText(std::int64_t n, std::string_view what) {
+    return std::to_string(n) + " " + std::string(what);
+}
+
+}  // namespace
+
+void CaseWindowReader::beginCase(const MeasurementCase& nextCase, std::int32_t caseNumber) {
+    if (caseNumber_ > 0 && rowsOfCase_ == 0 && diagnostics_ != nullptr) {
+        if (buffer_.count > 0)
+            diagnostics_->aboutCase(current_, "its window runs past the last logger file: " +
+                                                  countText(buffer_.count, "samples") +
+                                                  " stay in the buffer and go into the next window that closes");
+        else
+            diagnostics_->aboutCase(current_, "no row written: no accepted sample in its window");
+    }
+    if (record_ != nullptr) {
+        if (buffer_.count == 0) {
+            record_->clear();
+        } else {
+            // Samples an earlier case left behind: the next row holds them as well.
+            if (record_->foreignCase.number == 0) record_->foreignCase = current_;
+            record_->foreignSamples = buffer_.count;
+        }
+    }
+    caseNumber_ = caseNumber;
+    current_ = CaseRef::of(nextCase, caseNumber);
+    rowsOfCase_ = 0;
+
+    if (diagnostics_ != nullptr && anyLineRead_) {
+        // The files are read forward only: data behind the last line read is gone for this case.
+        const bool past = lastLine_.day > nextCase.DayIndex ||
+                          (lastLine_.day == nextCase.DayIndex && lastLine_.minute >= nextCase.EndMinute);
+        const bool inside = lastLine_.day == nextCase.DayIndex && lastLine_.minute > nextCase.BeginMinute;
+        const std::string at = " (last line read: DayIndex " + std::to_string(lastLine_.day) + ", minute " +
+                               std::to_string(lastLine_.minute) + ", " + localPath_ + ")";
+        if (past)
+            diagnostics_->aboutCase(current_, "window lies before logger data already read, cases out of time order" + at);
+        else if (inside)
+            diagnostics_->aboutCase(current_, "window begins before logger data already read" + at);
+    }
+}
+
+void CaseWindowReader::endRun() {
+    if (diagnostics_ == nullptr || caseNumber_ == 0 || rowsOfCase_ > 0) return;
+    if (buffer_.count > 0)
+        diagnostics_->aboutCase(current_, "its window runs past the last logger file: " +
+                                              countText(buffer_.count, "samples") + " are in no row");
+    else
+        diagnostics_->aboutCase(current_, "no row written: no accepted sample in its window");
+}
 
 void CaseWindowReader::closeWindow(MeasurementCase& walkCase) {
-    sink_.closeWindow(walkCase, lastWindowMinute_);
+    std::int32_t askedEnd = walkCase.EndMinute;
+    if (variant_.subWindows)
+        askedEnd = static_cast<std::int32_t>(
+            std::min<std::int64_t>(std::int64_t{walkCase.BeginMinute} + 30, walkCase.EndMinute));
+    sink_.closeWindow(ClosedWindow{walkCase, caseNumber_, lastWindowMinute_, askedEnd, buffer_, record_});
+    ++rowsOfCase_;
     if (variant_.subWindows) {
         walkCase.BeginMinute = static_cast<std::int32_t>(static_cast<std::uint32_t>(walkCase.BeginMinute) + 30u);
     }
     buffer_.clear();
+    if (record_ != nullptr) record_->clear();
 }
 
-bool CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std::string& loggerPath,
-                                      DirectorySearch& loggerMarker) {
-    if (headerPending_ && !file_.open(paths_.toLocal(loggerPath))) {
-        say(console_, kFailToOpenFile);
-        return false;
+WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std::string& loggerPath) {
+    if (headerPending_) {
+        localPath_ = paths_.toLocal(loggerPath);
+        if (!file_.open(localPath_)) {
+            say(console_, kFailToOpenFile);
+            if (diagnostics_ != nullptr)
+                diagnostics_->aboutCase(current_, fileProblem("logger file cannot be opened", localPath_,
+                                                              std::strerror(errno)));
+            return WindowRead::NotOpened;
+        }
     }
     std::string_view line;
     if (headerPending_) {
@@ -34,16 +102,18 @@ bool CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std::stri
             std::string_view ignored;
             t = parseLoggerTimestamp(timestampField(line, ignored), variant_.yearCheck);
         }
+        lastLine_ = t;
+        anyLineRead_ = true;
 
         if (t.day < day || (t.day == day && t.minute < walkCase.BeginMinute)) continue;
         if (!variant_.subWindows) {
             if (t.day > day) {
                 if (buffer_.count >= 1) closeWindow(walkCase);
-                return true;
+                return WindowRead::Finished;
             }
             if (t.minute >= endMinute) {
                 closeWindow(walkCase);
-                return true;
+                return WindowRead::Finished;
             }
         } else {
             // Wraps instead of overflowing for a begin minute near the int range.
@@ -51,20 +121,28 @@ bool CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std::stri
             const bool later = t.day > day;
             if ((later && buffer_.count >= 1) || (!later && (t.minute >= subWindowEnd || t.minute >= endMinute)))
                 closeWindow(walkCase);
-            if (later || t.minute >= endMinute) return true;
+            if (later || t.minute >= endMinute) return WindowRead::Finished;
         }
         lastWindowMinute_ = t.minute;
         std::string_view rest;
         timestampField(line, rest);
         const SonicValues s = parseSonicValues(rest);
-        if (s.Ts > 10.0f && s.Ts < 40.0f) buffer_.append(s.u, s.v, s.w, s.Ts);
+        const bool accepted = s.Ts > 10.0f && s.Ts < 40.0f;
+        if (accepted) buffer_.append(s.u, s.v, s.w, s.Ts);
+        if (record_ != nullptr) {
+            ++record_->loggerLines;
+            if (accepted)
+                record_->addSample(static_cast<double>(t.day) * 86400.0 + static_cast<double>(t.minute) * 60.0 +
+                                   timestampSeconds(line));
+            else
+                ++record_->tsRejected;
+        }
     }
     headerPending_ = true;
     file_.close();
-    loggerMarker.close();
     sayLineCount(console_, lineCount_);
     lineCount_ = 0;
-    return false;
+    return WindowRead::FileEnded;
 }
 
 }  // namespace field

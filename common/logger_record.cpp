@@ -81,6 +81,31 @@ LoggerTime parseLoggerTimestamp(std::string_view timestamp, bool yearCheck) {
     return t;
 }
 
+double timestampSeconds(std::string_view line) {
+    std::string_view ignored;
+    std::string_view stamp = timestampField(line, ignored);
+    // The seconds follow the second colon of the time token, the one after the first space.
+    const std::size_t space = stamp.find(' ');
+    if (space == std::string_view::npos) return 0;
+    stamp.remove_prefix(space + 1);
+    const std::size_t first = stamp.find(':');
+    if (first == std::string_view::npos) return 0;
+    const std::size_t second = stamp.find(':', first + 1);
+    if (second == std::string_view::npos) return 0;
+    stamp.remove_prefix(second + 1);
+    double whole = 0;
+    std::size_t i = 0;
+    for (; i < stamp.size() && i < 9 && stamp[i] >= '0' && stamp[i] <= '9'; ++i) whole = whole * 10 + (stamp[i] - '0');
+    if (i >= stamp.size() || stamp[i] != '.') return whole;
+    // The fraction as one integer over a power of ten: 3.45 is 3 + 45 / 100, not 3 + 0.4 + 0.05.
+    double fraction = 0, scale = 1;
+    for (++i; i < stamp.size() && scale < 1e9 && stamp[i] >= '0' && stamp[i] <= '9'; ++i) {
+        fraction = fraction * 10 + (stamp[i] - '0');
+        scale *= 10;
+    }
+    return whole + fraction / scale;
+}
+
 SonicValues parseSonicValues(std::string_view rest) {
     FieldSplitter fields(rest, ',');
     std::string_view f;

@@ -69,6 +69,10 @@ private:
     bool valid_ = false;
 };
 
+/// Seconds within the minute of a data line's timestamp ("...10:00:03.45" gives 3.45), every
+/// decimal it carries; 0 when the timestamp has no seconds. Only the quality table reads them.
+double timestampSeconds(std::string_view line);
+
 /// The measured values of a Sonic record.
 struct SonicValues {
     float u = 0.0f, v = 0.0f, w = 0.0f, Ts = 0.0f;

@@ -26,4 +26,16 @@ struct MeasurementCase {
     std::array<float, kSourceProfileLevels> SourceProfile{};  // 5, 3.15, 2.225, 1.3, 0.5 m
 };
 
+/// A case as messages name it: its number and window.
+struct CaseRef {
+    std::int32_t number = 0;  // from 1, in the order of the measurement-result file
+    std::int32_t dayIndex = 0;
+    std::int32_t beginMinute = 0;
+    std::int32_t endMinute = 0;
+
+    static CaseRef of(const MeasurementCase& c, std::int32_t number) {
+        return {number, c.DayIndex, c.BeginMinute, c.EndMinute};
+    }
+};
+
 }  // namespace field

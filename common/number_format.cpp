@@ -17,4 +17,17 @@ void appendFloat(std::string& row, float value) {
     row.append(buffer, result.ptr);
 }
 
+void appendFixed(std::string& row, double value, int decimals) {
+    char buffer[400];  // the widest double in fixed notation with a few decimals
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    row.append(buffer, result.ptr);
+}
+
+void appendGeneral(std::string& row, double value) {
+    char buffer[48];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+    row.append(buffer, result.ptr);
+}
+
 }  // namespace field

@@ -13,4 +13,10 @@ void appendInteger(std::string& row, std::int64_t value);
 /// Appends a float as printf("%g") writes it (6 significant digits; "nan", "inf").
 void appendFloat(std::string& row, float value);
 
+/// Appends a double with a fixed number of decimals ("inf", "nan" as they are).
+void appendFixed(std::string& row, double value, int decimals);
+
+/// Appends a double in the general format with 6 significant digits.
+void appendGeneral(std::string& row, double value);
+
 }  // namespace field

@@ -22,6 +22,9 @@ struct RunConfiguration {
     std::int32_t ConcentrationCount = 0;  // fieldjoin only
 };
 
+/// The folder that holds both materials' data; a data root given on the command line stands for it.
+inline constexpr const char* kDataRootFolder = "C:\\Vantrel";
+
 /// Fixed directory of the weather-station files (fieldjoin, both fields).
 inline constexpr const char* kStationDirectory =
     "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\HillExperiment\\2014 weather station\\2014 weather station\\";

@@ -8,6 +8,7 @@
 
 #include "common/case_window.hpp"
 #include "common/measurement_case.hpp"
+#include "common/run_diagnostics.hpp"
 #include "platform/directory_search.hpp"
 #include "platform/windows_path.hpp"
 
@@ -15,22 +16,32 @@ namespace field {
 
 class WindDataWalk {
 public:
-    WindDataWalk(const PathMapper& paths, std::ostream& console, bool fenceField)
-        : console_(console), fenceField_(fenceField), topLevel_(paths), loggerMarker_(paths) {}
+    /// `diagnostics` may be null.
+    WindDataWalk(const PathMapper& paths, std::ostream& console, bool fenceField,
+                 RunDiagnostics* diagnostics = nullptr)
+        : paths_(paths),
+          console_(console),
+          fenceField_(fenceField),
+          diagnostics_(diagnostics),
+          topLevel_(paths),
+          loggerMarker_(paths) {}
 
     /// Feeds the case's logger files to `reader`, continuing where the previous case stopped.
     void walkWindDirectory(const std::string& windDirectory, MeasurementCase walkCase, CaseWindowReader& reader);
 
     /// Full path of the first logger file in the subdirectory `entryName`, or empty
     /// text (with the console message) when there is none. Opens the logger-file marker.
-    std::string findLoggerFile(const std::string& windDirectory, const std::string& entryName);
+    std::string findLoggerFile(const std::string& windDirectory, const std::string& entryName,
+                               const CaseRef& forCase = {});
 
     /// Closes the logger-file marker, then the top-level search (end of the run).
     void close();
 
 private:
+    const PathMapper& paths_;
     std::ostream& console_;
     bool fenceField_;
+    RunDiagnostics* diagnostics_;
     DirectorySearch topLevel_;
     DirectorySearch loggerMarker_;
     std::string currentLoggerPath_;

@@ -5,13 +5,16 @@
 #include <ostream>
 #include <string>
 
+#include "common/program_run.hpp"
 #include "platform/windows_path.hpp"
 
 namespace field {
 
-/// Asks the two questions, writes the whole-data table into `workDirectory`
-/// and returns the exit status: 1 when the table cannot be created or the
-/// measurement-result file cannot be opened, 0 otherwise.
+/// Runs fieldjoin as `options` say and returns the exit status (see runProgram).
+int runFieldjoin(const RunStreams& streams, const PathMapper& paths, const RunOptions& options);
+
+/// Asks the two questions, writes the whole-data table and its quality table into
+/// `workDirectory` (diagnostics discarded) and returns the exit status.
 int runFieldjoin(std::istream& in, std::ostream& console, const PathMapper& paths,
                  const std::string& workDirectory = ".");
 

@@ -1,6 +1,9 @@
 #include "fieldjoin/weather_station.hpp"
 
+#include <cerrno>
+#include <cstring>
 #include <string>
+#include <utility>
 
 #include "common/messages.hpp"
 #include "common/run_configuration.hpp"
@@ -60,30 +63,35 @@ std::int32_t parseStationTime(std::string_view text) {
     return wrap(60 * hour + minutes);
 }
 
-void StationCursor::openCurrentFile() {
-    const std::string path = std::string(kStationDirectory) + search_.entry().name;
-    if (file_.open(paths_.toLocal(path))) {
+void StationCursor::openCurrentFile(const CaseRef& forCase) {
+    const std::string path = paths_.toLocal(std::string(kStationDirectory) + search_.entry().name);
+    if (file_.open(path)) {
         std::string_view ignored;
         file_.next(ignored);
         file_.next(ignored);
+    } else if (diagnostics_ != nullptr) {
+        diagnostics_->aboutCase(forCase, fileProblem("station file cannot be opened", path, std::strerror(errno)));
     }
     reopen_ = false;  // a file that cannot be opened reads as an empty file
 }
 
-void StationCursor::summariseWeather(const MeasurementCase& windowCase, std::int32_t windowSampleCount,
-                                     WeatherSummary& summary) {
+std::int32_t StationCursor::summariseWeather(const MeasurementCase& windowCase, std::int32_t windowSampleCount,
+                                             WeatherSummary& summary, const CaseRef& forCase) {
     // A later-day record closes the window whatever the sample count, so the
     // count of wind samples no longer decides anything here.
     (void)windowSampleCount;
     if (!search_.isOpen() && !search_.start(std::string(kStationDirectory) + "*.txt")) {
         say(console_, kNoFileFound);
-        return;
+        if (diagnostics_ != nullptr)
+            diagnostics_->aboutCase(forCase, fileProblem("no station file found",
+                                                         paths_.toLocal(std::string(kStationDirectory) + "*.txt")));
+        return 0;
     }
     const std::int32_t day = windowCase.DayIndex;
     const std::int64_t begin = windowCase.BeginMinute;
     const std::int32_t end = windowCase.EndMinute;
     for (;;) {
-        if (reopen_) openCurrentFile();
+        if (reopen_) openCurrentFile(forCase);
         std::string_view line;
         while (file_.next(line)) {
             if (isBlankLine(line)) continue;
@@ -97,8 +105,7 @@ void StationCursor::summariseWeather(const MeasurementCase& windowCase, std::int
             if (d > day || t >= end) {
                 // The window closes on this record; it counts for no case.
                 toMeans(summary, count_);
-                count_ = 0;
-                return;
+                return std::exchange(count_, 0);
             }
             // Inside the window: d == day, begin - 10 < t < end.
             std::string_view humidity, rain, solar;
@@ -117,8 +124,7 @@ void StationCursor::summariseWeather(const MeasurementCase& windowCase, std::int
             search_.close();
             if (count_ > 0) toMeans(summary, count_);
             else summary = WeatherSummary{};
-            count_ = 0;
-            return;
+            return std::exchange(count_, 0);
         }
     }
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/measurement_case.hpp"
+#include "common/run_diagnostics.hpp"
 #include "platform/directory_search.hpp"
 #include "platform/line_reader.hpp"
 #include "platform/windows_path.hpp"
@@ -28,21 +29,26 @@ std::int32_t parseStationTime(std::string_view text);
 
 class StationCursor {
 public:
-    StationCursor(const PathMapper& paths, std::ostream& console) : paths_(paths), console_(console), search_(paths) {}
+    /// `diagnostics` may be null.
+    StationCursor(const PathMapper& paths, std::ostream& console, RunDiagnostics* diagnostics = nullptr)
+        : paths_(paths), console_(console), diagnostics_(diagnostics), search_(paths) {}
 
-    /// Fills `summary` with the means of the records of the case window. The sums
-    /// carry over from one station file to the next; past the last file the search
-    /// closes and the next call starts again from the first file.
-    void summariseWeather(const MeasurementCase& windowCase, std::int32_t windowSampleCount, WeatherSummary& summary);
+    /// Adds the records of the case window to `summary` (which starts at 0) and makes them
+    /// means; gives the number of records. The sums carry over from one station file to the
+    /// next; past the last file the search closes and the next call starts again from the
+    /// first file. `forCase` names the case in the diagnostics.
+    std::int32_t summariseWeather(const MeasurementCase& windowCase, std::int32_t windowSampleCount,
+                                  WeatherSummary& summary, const CaseRef& forCase = {});
 
     /// Closes the station file search (end of the run).
     void close() { search_.close(); }
 
 private:
-    void openCurrentFile();
+    void openCurrentFile(const CaseRef& forCase);
 
     const PathMapper& paths_;
     std::ostream& console_;
+    RunDiagnostics* diagnostics_;
     DirectorySearch search_;
     LineReader file_;
     bool reopen_ = true;

@@ -120,7 +120,7 @@ void writeWholeDataHeader(WholeDataTable& table, const RunConfiguration& config)
 }
 
 void writeWholeDataRow(WholeDataTable& table, const MeasurementCase& windowCase, std::int32_t lastWindowMinute,
-                       const WindSummary& wind, WeatherSummary& weather, const RunConfiguration& config) {
+                       const WindSummary& wind, const WeatherSummary& weather, const RunConfiguration& config) {
     if (table.file.isOpen()) {
         std::string& row = table.row;
         row.clear();
@@ -148,7 +148,6 @@ void writeWholeDataRow(WholeDataTable& table, const MeasurementCase& windowCase,
         row += '\n';
         table.file.writeRow(row);
     }
-    weather = WeatherSummary{};
 }
 
 }  // namespace field

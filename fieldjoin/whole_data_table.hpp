@@ -35,8 +35,8 @@ struct WholeDataTable {
 /// Writes the column-name row and the unit row.
 void writeWholeDataHeader(WholeDataTable& table, const RunConfiguration& config);
 
-/// Writes one data row (when the table is open), then sets the weather summary to 0.
+/// Writes one data row (when the table is open).
 void writeWholeDataRow(WholeDataTable& table, const MeasurementCase& windowCase, std::int32_t lastWindowMinute,
-                       const WindSummary& wind, WeatherSummary& weather, const RunConfiguration& config);
+                       const WindSummary& wind, const WeatherSummary& weather, const RunConfiguration& config);
 
 }  // namespace field

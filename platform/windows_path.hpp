@@ -22,6 +22,10 @@ public:
     /// on Windows the paths as they are.
     static PathMapper fromEnvironment();
 
+    /// Puts the local folder `dataRoot` where the Windows folder `replacedFolder` (such as
+    /// "C:\Data") stands: paths below it map below `dataRoot`, components found as above.
+    void setDataRoot(std::string dataRoot, std::string replacedFolder);
+
     /// Local path of a Windows path text; relative texts stay relative.
     std::string toLocal(std::string_view windowsPath) const;
 
@@ -29,7 +33,12 @@ public:
     const std::string& mountRoot() const { return mountRoot_; }
 
 private:
+    /// The rest of `windowsPath` behind the replaced folder, or false when it does not lie below it.
+    bool belowDataRoot(std::string_view windowsPath, std::string_view& rest) const;
+
     std::string mountRoot_;
+    std::string dataRoot_;
+    std::string replacedFolder_;
 };
 
 }  // namespace field

@@ -47,14 +47,20 @@ PathMapper PathMapper::fromEnvironment() {
 std::string PathMapper::toLocal(std::string_view windowsPath) const {
     std::string path;
     std::string_view rest = windowsPath;
-    const bool drive = rest.size() >= 2 && rest[1] == ':' &&
+    std::string_view below;
+    if (belowDataRoot(windowsPath, below)) {
+        path = dataRoot_;
+        while (path.size() > 1 && path.back() == '/') path.pop_back();
+        rest = below;
+    }
+    const bool drive = path.empty() && rest.size() >= 2 && rest[1] == ':' &&
                        ((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z'));
     if (drive) {
         path = mountRoot_;
         while (path.size() > 1 && path.back() == '/') path.pop_back();
         appendComponent(path, std::string(1, static_cast<char>(rest[0] | 0x20)));
         rest.remove_prefix(2);
-    } else if (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) {
+    } else if (path.empty() && !rest.empty() && (rest[0] == '\\' || rest[0] == '/')) {
         path.assign(1, '/');  // assign(1, c) sidesteps a false -Wrestrict of GCC 12 at -O3
     }
     bool trailing = false;

@@ -14,6 +14,14 @@ PathMapper PathMapper::fromEnvironment() {
 }
 
 std::string PathMapper::toLocal(std::string_view windowsPath) const {
+    std::string_view below;
+    if (belowDataRoot(windowsPath, below)) {
+        std::string path = dataRoot_;
+        while (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+        if (!below.empty() && below[0] != '\\' && below[0] != '/') path += '\\';
+        path += below;
+        return path;
+    }
     const bool drive = windowsPath.size() >= 2 && windowsPath[1] == ':' &&
                        ((windowsPath[0] >= 'A' && windowsPath[0] <= 'Z') ||
                         (windowsPath[0] >= 'a' && windowsPath[0] <= 'z'));

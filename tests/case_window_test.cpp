@@ -11,7 +11,7 @@
 namespace field {
 namespace {
 
-using testing::ClosedWindow;
+using testing::SeenWindow;
 using testing::lineCountMessage;
 using testing::LoggerData;
 using testing::loggerStamp;
@@ -68,7 +68,7 @@ TEST(CaseWindowFieldjoin, AllFourValuesOfAnAcceptedLineEnterTheBuffer) {
     MeasurementCase c = windowCase(15, 600, 660);
     ASSERT_TRUE(rig.read(c, kFileA));
     ASSERT_EQ(1u, rig.sink.closed.size());
-    const ClosedWindow& w = rig.sink.closed[0];
+    const SeenWindow& w = rig.sink.closed[0];
     EXPECT_EQ(2, w.count);
     EXPECT_EQ(2.5f, w.sumU);
     EXPECT_EQ(-0.25f, w.sumV);
@@ -103,7 +103,7 @@ TEST(CaseWindowFieldjoin, TsMustLieStrictlyBetween10And40InSinglePrecision) {
         MeasurementCase mc = windowCase(15, 600, 660);
         ASSERT_TRUE(rig.read(mc, kFileA));
         ASSERT_EQ(1u, rig.sink.closed.size());
-        const ClosedWindow& w = rig.sink.closed[0];
+        const SeenWindow& w = rig.sink.closed[0];
         EXPECT_EQ(605, w.lastWindowMinute) << "a dropped line still is the last window minute";
         if (c.accepted) {
             EXPECT_EQ(2, w.count);
@@ -133,18 +133,16 @@ TEST(CaseWindowFieldjoin, WindowSpanningTwoFilesFillsOneBufferWithTheLineCountBe
     rig.put(kFileA, a);
     rig.put(kFileB, b);
 
-    ASSERT_TRUE(rig.marker.start("C:\\W\\*.*"));
     MeasurementCase c = windowCase(15, 600, 660);
     EXPECT_FALSE(rig.read(c, kFileA));
     EXPECT_EQ(lineCountMessage(16), rig.takeConsole());
-    EXPECT_FALSE(rig.marker.isOpen()) << "the end of a file closes the walk's logger-file marker";
+    EXPECT_EQ(WindowRead::FileEnded, rig.last) << "the walk closes its logger-file marker on this";
     EXPECT_TRUE(rig.sink.closed.empty());
     EXPECT_EQ(6, rig.buffer.count) << "samples stay for the next file of the case";
 
-    ASSERT_TRUE(rig.marker.start("C:\\W\\*.*"));
     EXPECT_TRUE(rig.read(c, kFileB));
     EXPECT_EQ("", rig.takeConsole());
-    EXPECT_TRUE(rig.marker.isOpen()) << "a case ending inside a file leaves the marker open";
+    EXPECT_EQ(WindowRead::Finished, rig.last) << "a case ending inside a file leaves the marker open";
     ASSERT_EQ(1u, rig.sink.closed.size());
     EXPECT_EQ(16, rig.sink.closed[0].count);
     EXPECT_EQ(615, rig.sink.closed[0].lastWindowMinute);
@@ -409,7 +407,7 @@ TEST(CaseWindowCasetable, SubWindowSequences) {
         ASSERT_EQ(sc.rows.size(), rig.sink.closed.size());
         for (std::size_t i = 0; i < sc.rows.size(); ++i) {
             SCOPED_TRACE("row " + std::to_string(i + 1));
-            const ClosedWindow& w = rig.sink.closed[i];
+            const SeenWindow& w = rig.sink.closed[i];
             EXPECT_EQ(sc.rows[i].begin, w.windowCase.BeginMinute);
             EXPECT_EQ(sc.rows[i].last, w.lastWindowMinute);
             EXPECT_EQ(sc.rows[i].count, w.count);

@@ -98,7 +98,7 @@ inline MeasurementCase windowCase(std::int32_t day, std::int32_t begin, std::int
 }
 
 /// What the end-of-window actions saw when a window closed.
-struct ClosedWindow {
+struct SeenWindow {
     MeasurementCase windowCase;
     std::int32_t lastWindowMinute = 0;
     std::int32_t count = 0;
@@ -108,10 +108,11 @@ struct ClosedWindow {
 class RecordingSink final : public WindowSink {
 public:
     explicit RecordingSink(const SampleBuffer& buffer) : buffer_(buffer) {}
-    void closeWindow(const MeasurementCase& c, std::int32_t lastWindowMinute) override {
-        closed.push_back({c, lastWindowMinute, buffer_.count, buffer_.sumU, buffer_.sumV, buffer_.sumW, buffer_.sumTs});
+    void closeWindow(const ClosedWindow& w) override {
+        closed.push_back({w.windowCase, w.lastWindowMinute, buffer_.count, buffer_.sumU, buffer_.sumV, buffer_.sumW,
+                          buffer_.sumTs});
     }
-    std::vector<ClosedWindow> closed;
+    std::vector<SeenWindow> closed;
 
 private:
     const SampleBuffer& buffer_;
@@ -121,15 +122,17 @@ private:
 struct ReaderRig {
     explicit ReaderRig(const ProgramVariant& variant)
         : paths(root.str()), buffer(variant.sampleCapacity), sink(buffer),
-          reader(paths, console, variant, buffer, sink), marker(paths) {}
+          reader(paths, console, variant, buffer, sink) {}
 
     /// Writes a logger file at a Windows path below the root; gives the path back.
     std::string put(const std::string& windowsPath, const LoggerData& data) {
         writeFile(underRoot(root.path(), windowsPath), data.text());
         return windowsPath;
     }
+    /// True when the case is finished; `last` tells what became of the file.
     bool read(MeasurementCase& c, const std::string& windowsPath) {
-        return reader.readCaseWindow(c, windowsPath, marker);
+        last = reader.readCaseWindow(c, windowsPath);
+        return last == WindowRead::Finished;
     }
     /// The console text so far, then forgotten.
     std::string takeConsole() {
@@ -144,7 +147,7 @@ struct ReaderRig {
     SampleBuffer buffer;
     RecordingSink sink;
     CaseWindowReader reader;
-    DirectorySearch marker;
+    WindowRead last = WindowRead::Finished;
 };
 
 inline std::string lineCountMessage(int count) { return "The line number is " + std::to_string(count) + "\n"; }

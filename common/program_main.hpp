@@ -1,0 +1,25 @@
+#pragma once
+// The entry point shared by both programs: the command line, then one run or
+// the four field and material runs at once.
+
+#include <istream>
+#include <ostream>
+
+#include "common/program_run.hpp"
+#include "common/program_variant.hpp"
+#include "platform/windows_path.hpp"
+
+namespace field {
+
+/// One run of a program (runFieldjoin, runCasetable).
+using RunFunction = int (*)(const RunStreams& streams, const PathMapper& paths, const RunOptions& options);
+
+/// Exit statuses: 0 done; 1 a table could not be created or written, or the
+/// measurement-result file could not be opened; 2 a bad command line.
+inline constexpr int kExitBadCommandLine = 2;
+
+/// Runs `program` for the arguments `argv[1..argc)` and gives its exit status.
+int programMain(Program program, RunFunction run, int argc, const char* const* argv, std::istream& in,
+                std::ostream& out, std::ostream& err, const PathMapper& environmentPaths);
+
+}  // namespace field

@@ -1,0 +1,166 @@
+#include "common/program_run.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "common/measurement_file.hpp"
+#include "common/messages.hpp"
+#include "common/number_format.hpp"
+#include "common/quality_table.hpp"
+#include "common/wind_walk.hpp"
+#include "platform/line_reader.hpp"
+
+namespace field {
+namespace {
+
+std::string percentText(double value) {
+    std::string text;
+    appendFixed(text, value, 1);
+    return text;
+}
+
+// The end of every window, the same for both programs: quality of the raw samples,
+// the statistics, the program's row, then the quality row and the diagnostics.
+class WindowCloser final : public WindowSink {
+public:
+    WindowCloser(const ProgramVariant& variant, const RunConfiguration& config, ProgramTable& table,
+                 QualityTable* quality, const SiteFacts& site, RunDiagnostics& diagnostics)
+        : variant_(variant), config_(config), table_(table), quality_(quality), site_(site),
+          diagnostics_(diagnostics) {}
+
+    void closeWindow(const ClosedWindow& w) override {
+        WindowQuality q;
+        const bool assess = quality_ != nullptr && w.record != nullptr;
+        if (assess) assessRawSamples(w.buffer, q);
+        computeWindSummary(w.buffer, wind_, w.windowCase, variant_);
+        const std::int32_t stationRecords = table_.writeRow(w, wind_);
+        ++diagnostics_.rowsWritten;
+
+        const CaseRef row{w.caseNumber, w.windowCase.DayIndex, w.windowCase.BeginMinute, w.askedEndMinute};
+        if (w.buffer.count == 0) {
+            ++diagnostics_.windowsWithoutSamples;
+            diagnostics_.aboutCase(row, "window without accepted samples");
+        }
+        if (!assess) return;
+
+        const AskedWindow asked = askedWindow(w.windowCase.DayIndex, w.windowCase.BeginMinute, w.askedEndMinute);
+        assessRotatedSamples(w.buffer, *w.record, asked, wind_, site_.sonicHeight(config_.FenceField),
+                             site_.latitude, q);
+        QualityRowKeys keys;
+        keys.testCaseId = w.caseNumber;
+        keys.dayIndex = w.windowCase.DayIndex;
+        keys.beginMinute = w.windowCase.BeginMinute;
+        keys.endMinute = w.lastWindowMinute;
+        keys.windowMinutes = static_cast<std::int32_t>(
+            static_cast<std::uint32_t>(w.askedEndMinute) - static_cast<std::uint32_t>(w.windowCase.BeginMinute));
+        keys.stationRecords = stationRecords;
+        writeQualityRow(*quality_, variant_.program, keys, *w.record, q);
+        ++diagnostics_.rowsByFlag[q.flag];
+
+        if (w.buffer.count > w.record->foreignSamples && q.coveragePercent < kLowCoveragePercent)
+            diagnostics_.aboutCase(row, "coverage " + percentText(q.coveragePercent) + " % of the window, below " +
+                                            percentText(kLowCoveragePercent) + " %");
+        if (w.record->foreignSamples > 0) {
+            const CaseRef& f = w.record->foreignCase;
+            diagnostics_.aboutCase(row, "row holds " + std::to_string(w.record->foreignSamples) +
+                                            " samples of case " + std::to_string(f.number) + " (DayIndex " +
+                                            std::to_string(f.dayIndex) + ", BeginMinute " +
+                                            std::to_string(f.beginMinute) + ", EndMinute " +
+                                            std::to_string(f.endMinute) +
+                                            "), whose window ran past the last logger file");
+        }
+    }
+
+private:
+    const ProgramVariant& variant_;
+    const RunConfiguration& config_;
+    ProgramTable& table_;
+    QualityTable* quality_;
+    const SiteFacts& site_;
+    RunDiagnostics& diagnostics_;
+    WindSummary wind_;
+};
+
+// A table that failed on the way: the path and the system's reason, once.
+bool reportFailedTable(const TableFile& file, RunDiagnostics& diagnostics) {
+    if (!file.failed()) return false;
+    diagnostics.aboutRun(fileProblem("table cannot be written", file.path(), file.error()));
+    return true;
+}
+
+}  // namespace
+
+const char* programName(Program program) {
+    return program == Program::Fieldjoin ? "fieldjoin" : "casetable";
+}
+
+int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, const RunStreams& streams,
+               const PathMapper& paths, const RunOptions& options) {
+    const RunConfiguration config =
+        options.answers ? makeRunConfiguration(options.answers->fenceField, options.answers->seedData, variant.program)
+                        : chooseRunConfiguration(streams.in, streams.console, variant.program);
+    RunDiagnostics diagnostics(streams.diagnostics, programName(variant.program));
+    int status = 0;
+
+    const std::unique_ptr<ProgramTable> table = makeTable(config, paths, streams.console, diagnostics);
+    const std::string tablePath = options.outputDirectory + "/" + config.OutputFileName;
+    if (!table->create(tablePath)) {
+        say(streams.console, kFailToOpenFile);
+        diagnostics.aboutRun(fileProblem("table cannot be created", tablePath, table->file().error()));
+        status = 1;
+    }
+    // A quality table stands only beside a table.
+    QualityTable quality;
+    const bool assess = options.qualityTable && table->file().isOpen();
+    if (assess) {
+        const std::string qualityPath = options.outputDirectory + "/" + qualityTableName(config.OutputFileName);
+        if (quality.file.create(qualityPath)) {
+            writeQualityHeader(quality, variant.program);
+        } else {
+            diagnostics.aboutRun(fileProblem("quality table cannot be created", qualityPath, quality.file.error()));
+            status = 1;
+        }
+    }
+    const bool keepQuality = assess && quality.file.isOpen();
+
+    SampleBuffer buffer(variant.sampleCapacity);
+    WindowRecord record;
+    WindowCloser closer(variant, config, *table, keepQuality ? &quality : nullptr, options.site, diagnostics);
+    CaseWindowReader reader(paths, streams.console, variant, buffer, closer, keepQuality ? &record : nullptr,
+                            &diagnostics);
+    WindDataWalk walk(paths, streams.console, config.FenceField, &diagnostics);
+
+    LineReader measurements;
+    const std::string measurementPath = paths.toLocal(config.MeasurementResultPath);
+    if (measurements.open(measurementPath)) {
+        skipMeasurementHeader(measurements);
+        MeasurementCase next;
+        std::int32_t number = 0;
+        while (readMeasurementCase(measurements, config, variant, next)) {
+            ++number;  // every case read uses up its number, with or without rows
+            ++diagnostics.casesRead;
+            reader.beginCase(next, number);
+            walk.walkWindDirectory(config.WindDirectory, next, reader);
+            // A table that can no longer be written ends the run: rows would be lost.
+            if (table->file().failed() || quality.file.failed()) break;
+        }
+        reader.endRun();
+        measurements.close();
+    } else {
+        say(streams.console, kFailToOpenFile);
+        diagnostics.aboutRun(
+            fileProblem("measurement-result file cannot be opened", measurementPath, std::strerror(errno)));
+        status = 1;
+    }
+    walk.close();
+    table->finish();
+    table->file().close();
+    quality.file.close();
+    if (reportFailedTable(table->file(), diagnostics)) status = 1;
+    if (reportFailedTable(quality.file, diagnostics)) status = 1;
+    diagnostics.summary(keepQuality);
+    return status;
+}
+
+}  // namespace field

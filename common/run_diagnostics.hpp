@@ -1,0 +1,41 @@
+#pragma once
+// Problems of a run, one line each on the error stream, naming the case and
+// the file; and the closing summary. Standard output keeps its own messages.
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "common/measurement_case.hpp"
+
+namespace field {
+
+class RunDiagnostics {
+public:
+    RunDiagnostics(std::ostream& out, std::string_view program) : out_(out), program_(program) {}
+
+    /// One line about a case: "<program>: case N (DayIndex d, BeginMinute b, EndMinute e): <text>".
+    void aboutCase(const CaseRef& c, std::string_view text);
+    /// One line about the run as a whole: "<program>: <text>".
+    void aboutRun(std::string_view text);
+
+    // Counts for the closing summary.
+    std::int32_t casesRead = 0;
+    std::int32_t rowsWritten = 0;
+    std::int32_t rowsByFlag[3] = {0, 0, 0};
+    std::int32_t windowsWithoutSamples = 0;
+    std::int32_t problems = 0;
+
+    /// The closing summary line; the flags only when a quality table was written.
+    void summary(bool withFlags);
+
+private:
+    std::ostream& out_;
+    std::string program_;
+};
+
+/// "text: path (reason)", the way file problems are worded.
+std::string fileProblem(std::string_view text, std::string_view path, std::string_view reason = {});
+
+}  // namespace field
