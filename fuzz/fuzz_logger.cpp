@@ -17,8 +17,10 @@
 #include "casetable/test_case_table.hpp"
 #include "common/case_window.hpp"
 #include "common/logger_record.hpp"
+#include "common/quality_table.hpp"
 #include "common/run_configuration.hpp"
 #include "common/wind_statistics.hpp"
+#include "common/window_quality.hpp"
 #include "fieldjoin/weather_station.hpp"
 #include "fieldjoin/whole_data_table.hpp"
 #include "fuzz_support.hpp"
@@ -68,11 +70,23 @@ public:
         config_ = makeRunConfiguration(true, true, variant.program);
         FUZZ_CHECK(wholeData_.file.create("/dev/null"));
         FUZZ_CHECK(testCases_.file.create("/dev/null"));
+        FUZZ_CHECK(quality_.file.create("/dev/null"));
     }
-    void closeWindow(const MeasurementCase& windowCase, std::int32_t lastWindowMinute) override {
+    void closeWindow(const ClosedWindow& w) override {
+        const MeasurementCase& windowCase = w.windowCase;
+        const std::int32_t lastWindowMinute = w.lastWindowMinute;
         FUZZ_CHECK(buffer_.count >= 0 && static_cast<std::size_t>(buffer_.count) <= buffer_.capacity());
+        FUZZ_CHECK(w.record != nullptr && w.record->time.size() == static_cast<std::size_t>(buffer_.count));
+        WindowQuality quality;
+        assessRawSamples(buffer_, quality);
         WindSummary wind;
         computeWindSummary(buffer_, wind, windowCase, variant_);
+        // The quality of any window, with and without the site facts of the ITC test.
+        const AskedWindow asked = askedWindow(windowCase.DayIndex, windowCase.BeginMinute, w.askedEndMinute);
+        assessRotatedSamples(buffer_, *w.record, asked, wind, 2.5, 52.0, quality);
+        FUZZ_CHECK(quality.flag >= 0 && quality.flag <= 2);
+        writeQualityRow(quality_, variant_.program, QualityRowKeys{}, *w.record, quality);
+        FUZZ_CHECK(std::count(quality_.row.begin(), quality_.row.end(), ',') == 23);
         if (variant_.program == Program::Fieldjoin) {
             WeatherSummary weather;
             writeWholeDataRow(wholeData_, windowCase, lastWindowMinute, wind, weather, config_);
@@ -91,6 +105,7 @@ private:
     RunConfiguration config_;
     WholeDataTable wholeData_;
     TestCaseTable testCases_;
+    QualityTable quality_;
 };
 
 MeasurementCase chooseCase(fuzzing::Choices& choose, bool extreme) {
@@ -135,12 +150,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ostringstream console;
     SampleBuffer buffer(4);  // small, so that windows make it grow
     RowSink sink(variant, buffer);
-    CaseWindowReader reader(paths, console, variant, buffer, sink);
-    DirectorySearch marker(paths);
+    WindowRecord record;
+    std::ostringstream diagnosticText;
+    RunDiagnostics diagnostics(diagnosticText, "fuzz");
+    CaseWindowReader reader(paths, console, variant, buffer, sink, &record, &diagnostics);
+    std::int32_t number = 0;
     for (const MeasurementCase& c : cases) {
         MeasurementCase walkCase = c;
-        reader.readCaseWindow(walkCase, file.path(), marker);
+        reader.beginCase(walkCase, ++number);
+        reader.readCaseWindow(walkCase, file.path());
     }
+    reader.endRun();
     // Only line-count messages: the file always opens.
     std::istringstream messages(console.str());
     std::string message;

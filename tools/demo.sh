@@ -11,6 +11,7 @@ need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v g++ >/dev/null || need+=(g++)
 command -v gnuplot >/dev/null || need+=(gnuplot-nox)
+[ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
 apt_install ${need[@]+"${need[@]}"}
 
 cmake --preset release >/dev/null
