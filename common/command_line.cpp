@@ -11,7 +11,10 @@ constexpr const char* kDataLayout =
     "Data layout (below the data root, which stands for C:\\Vantrel):\n"
     "  2014 TN <Seed|Pollen> Data/Measurement Result/   the measurement-result files of both fields\n"
     "  2014 TN Seed Data/Raw Data/<Fence|Hill> .../     the fields' wind data and the weather station\n"
-    "  letter case of the folders is found as on Windows; tables go to the output folder\n";
+    "  letter case of the folders is found as on Windows; tables go to the output folder\n"
+    "Without options the two questions are asked on the console, as always.\n"
+    "Exit status: 0 done; 1 a table could not be created or written, or an input could not be\n"
+    "opened or read; 2 a bad command line.\n";
 
 }  // namespace
 

@@ -1,0 +1,202 @@
+// The programs' command line, through the entry point both programs share:
+// help and version, bad command lines, headless runs, --all, and tables that
+// cannot be written.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <sstream>
+
+#include "casetable/casetable_run.hpp"
+#include "common/program_main.hpp"
+#include "field_tree.hpp"
+#include "fieldjoin/fieldjoin_run.hpp"
+
+namespace field {
+namespace {
+
+using namespace field::testing;
+
+struct MainOutput {
+    int status = 0;
+    std::string out, err;
+};
+
+MainOutput runMain(Program program, std::vector<std::string> args, const std::string& input = "",
+                   const PathMapper& paths = PathMapper("/nonexistent-mount-root")) {
+    args.insert(args.begin(), program == Program::Fieldjoin ? "fieldjoin" : "casetable");
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    MainOutput r;
+    r.status = programMain(program, program == Program::Fieldjoin ? RunFunction{runFieldjoin} : RunFunction{runCasetable},
+                           static_cast<int>(argv.size()), argv.data(), in, out, err, paths);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+bool isEmptyFolder(const std::filesystem::path& p) { return std::filesystem::is_empty(p); }
+
+TEST(CommandLine, BadCommandLinesGiveAReasonTheUsageAndStatusTwo) {
+    TempDir work;
+    struct Case {
+        std::vector<std::string> args;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {{"--field"}, "--field"},
+        {{"--field", "moon", "--material", "seed"}, "moon"},
+        {{"--field", "fence"}, "--material"},
+        {{"--material", "seed"}, "--field"},
+        {{"--all", "--field", "fence", "--material", "seed"}, "excludes"},
+        {{"--bogus"}, "--bogus"},
+        {{"extra"}, "extra"},
+        {{"--latitude", "100"}, "100"},
+        {{"--sonic-height-hill", "-2"}, "-2"},
+        {{"--data-root", "/nonexistent/data"}, "/nonexistent/data"},
+        {{"--output-dir", "/nonexistent/out"}, "/nonexistent/out"},
+    };
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        for (const Case& c : cases) {
+            std::vector<std::string> args = c.args;
+            if (c.args[0] != "--output-dir") {
+                args.push_back("--output-dir");
+                args.push_back(work.str());
+            }
+            const MainOutput r = runMain(program, args, "1\n1\n");
+            SCOPED_TRACE(c.args[0]);
+            EXPECT_EQ(2, r.status);
+            EXPECT_EQ("", r.out) << "no prompt, no message";
+            const std::string firstLine = r.err.substr(0, r.err.find('\n'));
+            EXPECT_NE(std::string::npos, firstLine.find(c.reason)) << r.err;
+            EXPECT_NE(std::string::npos, r.err.find("--data-root")) << "the usage follows";
+            EXPECT_TRUE(isEmptyFolder(work.path()));
+        }
+    }
+}
+
+TEST(CommandLine, HelpAndVersionCreateNoFile) {
+    TempDir work;
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        const MainOutput help = runMain(program, {"--help", "--output-dir", work.str()});
+        EXPECT_EQ(0, help.status);
+        for (const char* text : {"--field", "--material", "--all", "--data-root", "--output-dir", "--no-qc",
+                                 "--latitude", "Data layout"})
+            EXPECT_NE(std::string::npos, help.out.find(text)) << text;
+        const MainOutput version = runMain(program, {"--version"});
+        EXPECT_EQ(0, version.status);
+        EXPECT_EQ(std::string(programName(program)) + " " + FIELD_TEST_VERSION + "\n", version.out);
+        EXPECT_TRUE(isEmptyFolder(work.path()));
+    }
+}
+
+// A tree with both fields' data of one day, for both materials.
+struct TwoFieldTree {
+    TempDir root;
+    TwoFieldTree() {
+        for (const bool fence : {true, false}) {
+            writeLogger(root.path(), fence, "2014_08_15", loggerText(15, 590, 720));
+            for (const bool seed : {true, false})
+                writeMeasurements(root.path(), fence, seed,
+                                  measurementText(fence ? 14 : 36, {{600, 660}, {seed ? 670 : 660, 760}}));
+        }
+        writeStation(root.path(), "day15.txt", stationText(15));
+    }
+    std::string dataRoot() const { return (root.path() / "c" / "Vantrel").string(); }
+};
+
+// The two tables of a dialogue run for the answers.
+std::pair<std::string, std::string> dialogueTables(Program program, const TwoFieldTree& tree, bool fence, bool seed) {
+    TempDir work;
+    const std::string answers = std::string(fence ? "1" : "0") + "\n" + (seed ? "1" : "0") + "\n";
+    std::istringstream in(answers);
+    std::ostringstream console;
+    const RunConfiguration config = makeRunConfiguration(fence, seed, program);
+    if (program == Program::Fieldjoin) runFieldjoin(in, console, PathMapper(tree.root.str()), work.str());
+    else runCasetable(in, console, PathMapper(tree.root.str()), work.str());
+    return {readTable(work.path() / config.OutputFileName),
+            readTable(work.path() / (config.OutputFileName.substr(0, config.OutputFileName.size() - 4) + " QC.txt"))};
+}
+
+TEST(CommandLine, HeadlessRunsWriteWhatTheDialogueWrites) {
+    const TwoFieldTree tree;
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        TempDir work;
+        const MainOutput r = runMain(program, {"--field", "hill", "--material", "pollen", "--data-root",
+                                               tree.dataRoot(), "--output-dir", work.str()});
+        EXPECT_EQ(0, r.status) << r.err;
+        EXPECT_EQ("The line number is 7800\n", r.out) << "no prompts";
+        const RunConfiguration config = makeRunConfiguration(false, false, program);
+        EXPECT_EQ(dialogueTables(program, tree, false, false).first, readTable(work.path() / config.OutputFileName));
+    }
+}
+
+TEST(CommandLine, AllWritesTheFourTablesOfTheSingleRunsWithMessagesKeptTogether) {
+    const TwoFieldTree tree;
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        TempDir work;
+        const MainOutput r =
+            runMain(program, {"--all", "--data-root", tree.dataRoot(), "--output-dir", work.str()});
+        EXPECT_EQ(0, r.status) << r.err;
+        for (const bool fence : {true, false}) {
+            for (const bool seed : {true, false}) {
+                const RunConfiguration config = makeRunConfiguration(fence, seed, program);
+                const auto [table, quality] = dialogueTables(program, tree, fence, seed);
+                EXPECT_EQ(table, readTable(work.path() / config.OutputFileName)) << config.OutputFileName;
+                EXPECT_EQ(quality, readTable(work.path() / (config.OutputFileName.substr(
+                                                                0, config.OutputFileName.size() - 4) +
+                                                            " QC.txt")));
+                const std::string prefix =
+                    std::string("[") + (fence ? "fence" : "hill") + " " + (seed ? "seed" : "pollen") + "] ";
+                EXPECT_NE(std::string::npos, r.out.find(prefix + "The line number is 7800\n")) << r.out;
+                EXPECT_NE(std::string::npos, r.err.find(prefix + programName(program) + ": 2 cases read"));
+            }
+        }
+        // Each run's lines stand together: four blocks, one per prefix.
+        std::istringstream lines(r.out);
+        std::string line, previous;
+        int blocks = 0;
+        while (std::getline(lines, line)) {
+            const std::string prefix = line.substr(0, line.find(']'));
+            if (prefix != previous) ++blocks;
+            previous = prefix;
+        }
+        EXPECT_EQ(4, blocks) << r.out;
+    }
+}
+
+#ifndef _WIN32
+TEST(CommandLine, TableThatCannotBeWrittenStopsTheRunWithTheReason) {
+    const TwoFieldTree tree;
+    const RunConfiguration config = makeRunConfiguration(true, true, Program::Fieldjoin);
+    {
+        // A full disk: the table's name leads to /dev/full.
+        TempDir work;
+        std::filesystem::create_symlink("/dev/full", work.path() / config.OutputFileName);
+        const MainOutput r = runMain(Program::Fieldjoin, {"--field", "fence", "--material", "seed", "--data-root",
+                                                         tree.dataRoot(), "--output-dir", work.str()});
+        EXPECT_EQ(1, r.status);
+        EXPECT_NE(std::string::npos, r.err.find(config.OutputFileName)) << r.err;
+        EXPECT_NE(std::string::npos, r.err.find("No space left on device")) << r.err;
+    }
+    {
+        // A folder where no file can be created (as root, permissions do not stop us: /proc does).
+        TempDir work;
+        std::filesystem::path folder = work.path();
+        if (geteuid() == 0) folder = "/proc";
+        else std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        const MainOutput r = runMain(Program::Fieldjoin, {"--field", "fence", "--material", "seed", "--data-root",
+                                                         tree.dataRoot(), "--output-dir", folder.string()});
+        EXPECT_EQ(1, r.status);
+        EXPECT_NE(std::string::npos, r.out.find("fail to open file")) << r.out;
+        EXPECT_NE(std::string::npos, r.err.find("table cannot be created: " + folder.string() + "/" +
+                                                config.OutputFileName + " ("))
+            << r.err;
+    }
+}
+#endif
+
+}  // namespace
+}  // namespace field
