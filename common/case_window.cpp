@@ -98,7 +98,8 @@ WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std
         ++lineCount_;
         if (line.empty()) continue;  // no timestamp at all: neither closes a window nor enters one
         LoggerTime t;
-        if (!timestamps_.convert(line, variant_.yearCheck, t)) {
+        const bool canonical = timestamps_.convert(line, variant_.yearCheck, t);
+        if (!canonical) {
             std::string_view ignored;
             t = parseLoggerTimestamp(timestampField(line, ignored), variant_.yearCheck);
         }
@@ -131,9 +132,12 @@ WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std
         if (accepted) buffer_.append(s.u, s.v, s.w, s.Ts);
         if (record_ != nullptr) {
             ++record_->loggerLines;
-            if (accepted)
+            if (accepted) {
+                // A canonical line's seconds start right behind its minute.
+                const double seconds = canonical ? secondsText(line.substr(18)) : timestampSeconds(line);
                 record_->addSample(static_cast<double>(t.day) * 86400.0 + static_cast<double>(t.minute) * 60.0 +
-                                   timestampSeconds(line));
+                                   seconds);
+            }
             else
                 ++record_->tsRejected;
         }

@@ -33,6 +33,7 @@ std::int32_t smallAtoi(std::string_view text) {
     return cAtoi(text);
 }
 
+
 // Arithmetic on values read from the file wraps like the 32-bit registers it
 // always ran in, instead of overflowing into undefined behaviour.
 std::int32_t wrap(std::int64_t value) {
@@ -92,18 +93,7 @@ double timestampSeconds(std::string_view line) {
     if (first == std::string_view::npos) return 0;
     const std::size_t second = stamp.find(':', first + 1);
     if (second == std::string_view::npos) return 0;
-    stamp.remove_prefix(second + 1);
-    double whole = 0;
-    std::size_t i = 0;
-    for (; i < stamp.size() && i < 9 && stamp[i] >= '0' && stamp[i] <= '9'; ++i) whole = whole * 10 + (stamp[i] - '0');
-    if (i >= stamp.size() || stamp[i] != '.') return whole;
-    // The fraction as one integer over a power of ten: 3.45 is 3 + 45 / 100, not 3 + 0.4 + 0.05.
-    double fraction = 0, scale = 1;
-    for (++i; i < stamp.size() && scale < 1e9 && stamp[i] >= '0' && stamp[i] <= '9'; ++i) {
-        fraction = fraction * 10 + (stamp[i] - '0');
-        scale *= 10;
-    }
-    return whole + fraction / scale;
+    return secondsText(stamp.substr(second + 1));
 }
 
 SonicValues parseSonicValues(std::string_view rest) {

@@ -69,6 +69,21 @@ private:
     bool valid_ = false;
 };
 
+/// Seconds "SS.ffff" at the start of `text`: every decimal, up to the first other character
+/// (3.45 is 3 + 45 / 100, one rounding); 0 when `text` starts with no digit.
+inline double secondsText(std::string_view text) {
+    double whole = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && i < 9 && text[i] >= '0' && text[i] <= '9'; ++i) whole = whole * 10 + (text[i] - '0');
+    if (i >= text.size() || text[i] != '.') return whole;
+    double fraction = 0, scale = 1;
+    for (++i; i < text.size() && scale < 1e9 && text[i] >= '0' && text[i] <= '9'; ++i) {
+        fraction = fraction * 10 + (text[i] - '0');
+        scale *= 10;
+    }
+    return whole + fraction / scale;
+}
+
 /// Seconds within the minute of a data line's timestamp ("...10:00:03.45" gives 3.45), every
 /// decimal it carries; 0 when the timestamp has no seconds. Only the quality table reads them.
 double timestampSeconds(std::string_view line);

@@ -24,6 +24,8 @@ std::int32_t countSpikes(const float* x, std::int32_t count) {
     if (count < 3) return 0;
     const auto n = static_cast<std::int64_t>(count);
     const auto width = std::min<std::int64_t>(n, static_cast<std::int64_t>(kSpikeWindowSamples));
+    const double w = static_cast<double>(width);
+    const double limit = kSpikeThreshold * kSpikeThreshold;
     // Sums of the differences to the first sample keep the running sums small.
     const double origin = static_cast<double>(x[0]);
     double s1 = 0, s2 = 0;
@@ -32,52 +34,61 @@ std::int32_t countSpikes(const float* x, std::int32_t count) {
         s1 += d;
         s2 += d * d;
     }
-    std::int64_t start = 0;  // the moving window is [start, start + width)
     std::int32_t spikes = 0;
     std::int32_t run = 0;
-    for (std::int64_t i = 0; i < n; ++i) {
-        const std::int64_t wanted = std::clamp<std::int64_t>(i - width / 2, 0, n - width);
-        while (start < wanted) {  // moves by at most one sample per step
-            const double out = static_cast<double>(x[start]) - origin;
-            const double in = static_cast<double>(x[start + width]) - origin;
-            s1 += in - out;
-            s2 += in * in - out * out;
-            ++start;
-        }
-        const double mean = s1 / static_cast<double>(width);
-        const double variance = std::max(0.0, s2 / static_cast<double>(width) - mean * mean);
-        const double deviation = std::fabs(static_cast<double>(x[i]) - origin - mean);
-        if (deviation > kSpikeThreshold * std::sqrt(variance)) {
+    const auto check = [&](std::int64_t i) {
+        // |x - mean| > k sigma, both sides times the width and squared: no division, no root.
+        const double deviation = (static_cast<double>(x[i]) - origin) * w - s1;
+        const double spread = std::max(0.0, s2 * w - s1 * s1);
+        if (deviation * deviation > limit * spread) {
             ++run;
         } else {
             if (run > 0 && run <= kSpikeMaxRun) spikes += run;
             run = 0;
         }
+    };
+    // The window [start, start + width) is centred on sample i where it can be:
+    // start = clamp(i - width / 2, 0, n - width), so it stands still at both ends.
+    const std::int64_t half = width / 2;
+    const std::int64_t lastMove = n - width + half;  // the last i whose window moved
+    std::int64_t i = 0;
+    for (; i <= half && i < n; ++i) check(i);
+    for (; i <= lastMove; ++i) {
+        const double out = static_cast<double>(x[i - half - 1]) - origin;
+        const double in = static_cast<double>(x[i - half - 1 + width]) - origin;
+        s1 += in - out;
+        s2 += in * in - out * out;
+        check(i);
     }
+    for (; i < n; ++i) check(i);
     if (run > 0 && run <= kSpikeMaxRun) spikes += run;
     return spikes;
 }
 
-std::optional<double> steadyStateDeviation(const float* a, const float* w, const double* time, std::int32_t count,
-                                           const AskedWindow& window) {
+SubIntervals::SubIntervals(const double* time, std::int32_t count, const AskedWindow& window) {
     // A remainder shorter than a sub-interval joins the last one; the cap keeps absurd
     // windows from bad input from asking for absurd memory.
     const double whole = std::floor((window.end - window.begin) / kSubIntervalSeconds);
-    if (!(whole >= 2) || count < 4) return std::nullopt;
-    const auto intervals = static_cast<std::size_t>(std::min(whole, 100000.0));
-    const auto intervalOf = [&](std::int32_t i) {
+    if (!(whole >= 2) || count < 4) return;
+    intervals = static_cast<std::uint32_t>(std::min(whole, 100000.0));
+    index.resize(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
         const double k = std::floor((time[i] - window.begin) / kSubIntervalSeconds);
-        if (!(k > 0)) return std::size_t{0};
-        return std::min(static_cast<std::size_t>(std::min(k, 1e9)), intervals - 1);
-    };
+        // Samples before the window (or not a number) go to the first, after it to the last.
+        index[static_cast<std::size_t>(i)] = !(k > 0) ? 0u : static_cast<std::uint32_t>(std::min(k, intervals - 1.0));
+    }
+}
 
+std::optional<double> steadyStateDeviation(const float* a, const float* w, const SubIntervals& parts) {
+    if (parts.intervals < 2) return std::nullopt;
+    const auto count = static_cast<std::int32_t>(parts.index.size());
     struct Sums {
         double n = 0, a = 0, w = 0, aw = 0;
     };
-    std::vector<Sums> part(intervals);
+    std::vector<Sums> part(parts.intervals);
     double sumA = 0, sumW = 0;
     for (std::int32_t i = 0; i < count; ++i) {
-        Sums& p = part[intervalOf(i)];
+        Sums& p = part[parts.index[static_cast<std::size_t>(i)]];
         p.n += 1;
         p.a += a[i];
         p.w += w[i];
@@ -92,11 +103,11 @@ std::optional<double> steadyStateDeviation(const float* a, const float* w, const
             p.w /= p.n;
         }
     }
-    double whole_aw = 0;
+    double wholeSum = 0;
     for (std::int32_t i = 0; i < count; ++i) {
-        Sums& p = part[intervalOf(i)];
+        Sums& p = part[parts.index[static_cast<std::size_t>(i)]];
         p.aw += (a[i] - p.a) * (w[i] - p.w);
-        whole_aw += (a[i] - meanA) * (w[i] - meanW);
+        wholeSum += (a[i] - meanA) * (w[i] - meanW);
     }
     double sumOfCovariances = 0;
     int used = 0;
@@ -107,8 +118,13 @@ std::optional<double> steadyStateDeviation(const float* a, const float* w, const
     }
     if (used < 2) return std::nullopt;
     const double meanOfParts = sumOfCovariances / used;
-    const double covariance = whole_aw / (n - 1);
+    const double covariance = wholeSum / (n - 1);
     return 100.0 * std::fabs((meanOfParts - covariance) / covariance);
+}
+
+std::optional<double> steadyStateDeviation(const float* a, const float* w, const double* time, std::int32_t count,
+                                           const AskedWindow& window) {
+    return steadyStateDeviation(a, w, SubIntervals(time, count, window));
 }
 
 std::optional<double> modelledSigmaWOverUStar(double zeta, double coriolis, double uStar) {
@@ -175,8 +191,9 @@ void assessRotatedSamples(const SampleBuffer& buffer, const WindowRecord& record
 
     quality.steadyRun = false;
     if (record.time.size() >= static_cast<std::size_t>(count)) {
-        const auto uw = steadyStateDeviation(buffer.u.data(), buffer.w.data(), record.time.data(), count, window);
-        const auto wt = steadyStateDeviation(buffer.Ts.data(), buffer.w.data(), record.time.data(), count, window);
+        const SubIntervals parts(record.time.data(), count, window);
+        const auto uw = steadyStateDeviation(buffer.u.data(), buffer.w.data(), parts);
+        const auto wt = steadyStateDeviation(buffer.Ts.data(), buffer.w.data(), parts);
         if (uw && wt) {
             quality.steadyRun = true;
             quality.steadyUW = *uw;

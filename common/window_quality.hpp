@@ -92,6 +92,16 @@ int deviationClass(double percent);
 /// further than kSpikeThreshold standard deviations from the mean of a moving window.
 std::int32_t countSpikes(const float* x, std::int32_t count);
 
+/// The steady-state sub-interval of every sample of a window, found once for all its covariances.
+struct SubIntervals {
+    SubIntervals(const double* time, std::int32_t count, const AskedWindow& window);
+    std::uint32_t intervals = 0;      // 0 when the window holds fewer than two or too few samples
+    std::vector<std::uint32_t> index;  // per sample
+};
+
+/// Steady-state test of cov(a, w) over given sub-intervals (see below).
+std::optional<double> steadyStateDeviation(const float* a, const float* w, const SubIntervals& parts);
+
 /// Steady-state test of cov(a, w): 100 |(mean of the sub-interval covariances - whole covariance) /
 /// whole covariance|. Empty when fewer than two sub-intervals hold two samples.
 std::optional<double> steadyStateDeviation(const float* a, const float* w, const double* time, std::int32_t count,
