@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "common/field_layout.hpp"
 #include "common/program_variant.hpp"
 
 namespace field {
@@ -23,8 +24,7 @@ struct RunConfiguration {
 };
 
 /// Fixed directory of the weather-station files (fieldjoin, both fields).
-inline constexpr const char* kStationDirectory =
-    "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\HillExperiment\\2014 weather station\\2014 weather station\\";
+inline constexpr const char* kStationDirectory = kStationDirectoryPath.data();
 
 /// Reads one answer the way a formatted boolean read does: white space skipped,
 /// a decimal number read; 0 and 1 are the answers. Anything else (or end of
