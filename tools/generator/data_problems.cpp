@@ -136,17 +136,28 @@ std::vector<LoggerProblem> planLoggerProblems(const Options& options, const Fiel
     std::vector<LoggerProblem> problems;
     if (!options.dataProblems) return problems;
     RandomStream random(options.seed, kDataProblemStream + static_cast<std::uint64_t>(field.number));
-    const std::vector<SamplingCase> cases = fileCases(options, field, kMaterials[0]);
-    for (std::size_t i = 1; i < cases.size() && i <= 4; ++i) {
-        const int number = static_cast<int>(i) + 1;
-        const SamplingCase& c = cases[i];
-        switch (i) {
-            case 1: problems.push_back(stepProblem(c, number, field, wind)); break;
-            case 2: problems.push_back(gapProblem(c, number)); break;
-            case 3: problems.push_back(coverageProblem(c, number, random)); break;
-            default: problems.push_back(spikeProblem(c, number, options.rateHz, random)); break;
+    for (const MaterialModel& material : kMaterials) {
+        const std::vector<SamplingCase> cases = fileCases(options, field, material);
+        for (std::size_t i = 1; i < cases.size() && i <= 4; ++i) {
+            const SamplingCase& c = cases[i];
+            // One fault per stretch of data: a case over an earlier fault's case stays as it is.
+            const bool overlaps = std::any_of(problems.begin(), problems.end(), [&](const LoggerProblem& p) {
+                return p.window.day == c.day && p.window.beginMinute < c.endMinute &&
+                       c.beginMinute < p.window.endMinute;
+            });
+            if (overlaps) continue;
+            const int number = static_cast<int>(i) + 1;
+            switch (i) {
+                case 1: problems.push_back(stepProblem(c, number, field, wind)); break;
+                case 2: problems.push_back(gapProblem(c, number)); break;
+                case 3: problems.push_back(coverageProblem(c, number, random)); break;
+                default: problems.push_back(spikeProblem(c, number, options.rateHz, random)); break;
+            }
+            problems.back().material = &material;
         }
     }
+    std::sort(problems.begin(), problems.end(),
+              [](const LoggerProblem& a, const LoggerProblem& b) { return a.firstMinute < b.firstMinute; });
     return problems;
 }
 
@@ -154,7 +165,8 @@ std::string describeProblem(const FieldModel& field, const std::vector<CivilDate
                             const LoggerProblem& problem) {
     const SamplingCase& c = problem.window;
     const CivilDate date = dates[static_cast<std::size_t>(c.day)];
-    std::string text = std::string(field.layout->name) + " seed case " + std::to_string(problem.caseNumber) + " (" +
+    std::string text = std::string(field.layout->name) +
+                       (problem.material->material == field::Material::Seed ? " seed" : " pollen") + " case " + std::to_string(problem.caseNumber) + " (" +
                        slashDateText(date) + ", day index " + std::to_string(experimentDayIndex(date)) +
                        ", minutes " + std::to_string(c.beginMinute) + "-" + std::to_string(c.endMinute) + "): ";
     switch (problem.kind) {

@@ -1,8 +1,8 @@
 #pragma once
 // Deliberate faults in a field's logger data, so that the quality checks of the programs' windows
 // have something to find: a non-stationary window, a gap, a window of poor coverage and spikes.
-// Each lies in one sampling case of the field's seed file; the faults draw from their own random
-// stream, so every sample outside them is the same as without them.
+// Each lies in one sampling case of one of the field's measurement-result files; the faults draw
+// from their own random stream, so every sample outside them is the same as without them.
 
 #include <cstdint>
 #include <string>
@@ -30,7 +30,8 @@ struct SpikeSample {
 
 struct LoggerProblem {
     ProblemKind kind = ProblemKind::Step;
-    int caseNumber = 0;            // in the field's seed measurement-result file, from 1
+    const MaterialModel* material = nullptr;  // of the measurement-result file holding the case
+    int caseNumber = 0;            // in that file, from 1
     SamplingCase window{};         // that case
     std::int64_t firstMinute = 0;  // minutes since the run's first midnight: [firstMinute, endMinute)
     std::int64_t endMinute = 0;
@@ -40,12 +41,13 @@ struct LoggerProblem {
     std::vector<SpikeSample> spikes;   // Spikes: in time order
 };
 
-/// The faults of one field's logger data (none when options.dataProblems is off): in the seed
-/// file's cases 2 to 5, a step, a gap, poor coverage and spikes, as far as those cases exist.
+/// The faults of one field's logger data in time order (none when options.dataProblems is off): in
+/// cases 2 to 5 of the seed file, then of the pollen file, a step, a gap, poor coverage and spikes,
+/// as far as those cases exist and do not overlap a case with a fault.
 std::vector<LoggerProblem> planLoggerProblems(const Options& options, const FieldModel& field,
                                               const std::vector<FieldMinute>& wind);
 
-/// One line per fault, e.g. "fence seed case 2 (day 15, minutes 420-480): step at minute 465".
+/// One line per fault, e.g. "fence seed case 3 (8/15/2014, day index 15, minutes 1281-1394): no logger lines 21:56-22:16".
 std::string describeProblem(const FieldModel& field, const std::vector<CivilDate>& dates, const LoggerProblem& problem);
 
 /// A sample as the logger file will print it.
