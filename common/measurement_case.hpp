@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#include "common/field_layout.hpp"
+
 namespace field {
 
-inline constexpr int kMaxDeposition = 17;
-inline constexpr int kMaxConcentration = 19;
-inline constexpr int kSourceProfileLevels = 5;
+inline constexpr int kMaxDeposition = maxDepositionCount();
+inline constexpr int kMaxConcentration = maxConcentrationCount();
+inline constexpr int kSourceProfileLevels = kSourceMastLevels;
 
 struct MeasurementCase {
     std::int32_t DayIndex = 0;

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/field_layout.hpp"
 #include "platform/c_numbers.hpp"
 #include "platform/fields.hpp"
 
@@ -11,13 +12,16 @@ namespace {
 float readingOf(std::string_view fieldText) { return static_cast<float>(cAtof(fieldText)); }
 
 // Line roles that do not follow from the counts: the five source-mast lines,
-// as sampler-line numbers j (block line j + 2).
+// as sampler-line numbers j (block index j + 1, the block's first line read apart).
 struct MastLines {
     int first;
     int last;
 };
-MastLines mastLines(const RunConfiguration& config) { return config.FenceField ? MastLines{8, 12} : MastLines{22, 26}; }
-int sourcePointLine(const RunConfiguration& config) { return config.FenceField ? 7 : 15; }
+MastLines mastLines(const RunConfiguration& config) {
+    const int top = fieldLayout(config.FenceField).sourceMastTop - 1;
+    return {top, top + kSourceMastLevels - 1};
+}
+int sourcePointLine(const RunConfiguration& config) { return fieldLayout(config.FenceField).sourcePointSampler - 1; }
 
 // Appends to a fixed array; the counts keep the position inside it, the test
 // only guards against a count table that would not.

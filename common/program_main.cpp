@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/command_line.hpp"
-#include "common/run_configuration.hpp"
+#include "common/field_layout.hpp"
 
 namespace field {
 namespace {
@@ -75,7 +75,7 @@ int programMain(Program program, RunFunction run, int argc, const char* const* a
             break;
     }
     PathMapper paths = environmentPaths;
-    if (line.dataRoot) paths.setDataRoot(*line.dataRoot, kDataRootFolder);
+    if (line.dataRoot) paths.setDataRoot(*line.dataRoot, std::string(kDataRootFolder));
     if (line.action == CommandLine::Action::RunAll) return runAll(run, paths, line.options, out, err);
     return run(RunStreams{in, out, err}, paths, line.options);
 }

@@ -19,9 +19,25 @@ struct ProgramVariant {
     bool appendReadings;          // measurement readings appended (else stored at fixed places)
 };
 
-inline constexpr ProgramVariant kFieldjoinVariant{Program::Fieldjoin, false, false, 240000,
-                                                  true, true, true, true};
-inline constexpr ProgramVariant kCasetableVariant{Program::Casetable, true, true, 18000,
-                                                  false, false, false, false};
+inline constexpr ProgramVariant kFieldjoinVariant{
+    .program = Program::Fieldjoin,
+    .yearCheck = false,
+    .subWindows = false,
+    .sampleCapacity = 240000,
+    .standardDeviations = true,
+    .windProfile = true,
+    .testRunningSourceSum = true,
+    .appendReadings = true,
+};
+inline constexpr ProgramVariant kCasetableVariant{
+    .program = Program::Casetable,
+    .yearCheck = true,
+    .subWindows = true,
+    .sampleCapacity = 18000,
+    .standardDeviations = false,
+    .windProfile = false,
+    .testRunningSourceSum = false,
+    .appendReadings = false,
+};
 
 }  // namespace field

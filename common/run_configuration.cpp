@@ -48,28 +48,20 @@ RunConfiguration makeRunConfiguration(bool fenceField, bool seedData, Program pr
     RunConfiguration c;
     c.FenceField = fenceField;
     c.SeedData = seedData;
-    if (fenceField) {
-        c.WindDirectory = "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\FenceFieldExperiment\\2014 Fence field wind Data\\";
-        c.SamplerCount = 14;
-        c.DepositionCount = 9;
-        c.ConcentrationCount = 5;
-    } else {
-        c.WindDirectory = "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\HillExperiment\\2014 Hill field wind Data\\";
-        c.SamplerCount = 36;
-        c.DepositionCount = 17;
-        c.ConcentrationCount = 19;
-    }
+    const FieldLayout& layout = fieldLayout(fenceField);
+    c.WindDirectory = layout.windDirectory;
+    c.SamplerCount = layout.samplerCount();
+    c.DepositionCount = static_cast<std::int32_t>(layout.deposition.size());
+    c.ConcentrationCount = static_cast<std::int32_t>(layout.concentration.size());
     if (program == Program::Casetable) {
         // The test-case program knows only the sampler count.
         c.DepositionCount = 0;
         c.ConcentrationCount = 0;
     }
     const std::string material = seedData ? "Seed" : "Pollen";
-    const std::string fieldName = fenceField ? "fence" : "hill";
-    c.MeasurementResultPath = "C:\\Vantrel\\2014 TN " + material + " Data\\Measurement Result\\2014 TN " + material +
-                              " Concentration and Deposition Result_" + fieldName + ".txt";
-    c.OutputFileName = "2014 TN " + material +
-                       (program == Program::Fieldjoin ? " Whole Data_" : " Test Cases_") + fieldName + ".txt";
+    c.MeasurementResultPath = layout.measurementResultPath(seedData ? Material::Seed : Material::Pollen);
+    c.OutputFileName = "2014 TN " + material + (program == Program::Fieldjoin ? " Whole Data_" : " Test Cases_") +
+                       std::string(layout.name) + ".txt";
     return c;
 }
 

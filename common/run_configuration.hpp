@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "common/field_layout.hpp"
 #include "common/program_variant.hpp"
 
 namespace field {
@@ -22,12 +23,8 @@ struct RunConfiguration {
     std::int32_t ConcentrationCount = 0;  // fieldjoin only
 };
 
-/// The folder that holds both materials' data; a data root given on the command line stands for it.
-inline constexpr const char* kDataRootFolder = "C:\\Vantrel";
-
 /// Fixed directory of the weather-station files (fieldjoin, both fields).
-inline constexpr const char* kStationDirectory =
-    "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\HillExperiment\\2014 weather station\\2014 weather station\\";
+inline constexpr const char* kStationDirectory = kStationDirectoryPath.data();
 
 /// Reads one answer the way a formatted boolean read does: white space skipped,
 /// a decimal number read; 0 and 1 are the answers. Anything else (or end of

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "common/field_layout.hpp"
 #include "common/measurement_case.hpp"
 #include "common/program_variant.hpp"
 #include "common/wind_statistics.hpp"
@@ -13,7 +14,12 @@ namespace field {
 inline constexpr float kSinglePi = 3.1415925f;  // the value of pi used by every statistic
 
 /// Heights (m) of the source-mast samplers c1..c5, top to bottom.
-inline constexpr std::array<float, kSourceProfileLevels> kMastHeights{5.0f, 3.15f, 2.225f, 1.3f, 0.5f};
+inline constexpr std::array<float, kSourceProfileLevels> kMastHeights = [] {
+    std::array<float, kSourceProfileLevels> heights{};
+    const auto metres = sourceMastHeights(kFenceLayout);
+    for (std::size_t i = 0; i < heights.size(); ++i) heights[i] = static_cast<float>(metres[i]);
+    return heights;
+}();
 /// Layer thickness (m) of each mast level while every sampler is present.
 inline constexpr std::array<float, kSourceProfileLevels> kMastLayerThicknesses{1.85f, 1.3875f, 0.925f, 0.8625f,
                                                                                0.9f};

@@ -7,7 +7,7 @@ namespace field {
 std::string WindDataWalk::findLoggerFile(const std::string& windDirectory, const std::string& entryName,
                                          const CaseRef& forCase) {
     const std::string subdirectory = windDirectory + entryName;
-    const std::string pattern = subdirectory + (fenceField_ ? "\\*_data.DAT" : "\\*_SONIC.DAT");
+    const std::string pattern = subdirectory + "\\*" + std::string(fieldLayout(fenceField_).loggerFileSuffix);
     if (!loggerMarker_.start(pattern)) {
         say(console_, kNoFileFound);
         if (diagnostics_ != nullptr)

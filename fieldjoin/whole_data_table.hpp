@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "common/field_layout.hpp"
 #include "common/measurement_case.hpp"
 #include "common/run_configuration.hpp"
 #include "common/wind_statistics.hpp"
@@ -15,16 +16,10 @@
 
 namespace field {
 
-/// A sampler's id (prefix of its column names) and position in metres from the source point.
-struct SamplerPosition {
-    const char* id;
-    float x, y, z;
-};
-
 /// Deposition samplers of the field, in the order of the case's readings.
-std::span<const SamplerPosition> depositionSamplers(bool fenceField);
+std::span<const SamplerSite> depositionSamplers(bool fenceField);
 /// Concentration samplers of the field, in the order of the case's readings.
-std::span<const SamplerPosition> concentrationSamplers(bool fenceField);
+std::span<const SamplerSite> concentrationSamplers(bool fenceField);
 
 /// The table file with a reusable row buffer.
 struct WholeDataTable {

@@ -128,7 +128,7 @@ fs::path measurementPath(const fs::path& root, bool fence) {
     return underRoot(root, makeRunConfiguration(fence, true, Program::Fieldjoin).MeasurementResultPath);
 }
 fs::path stationDirectory(const fs::path& root) { return underRoot(root, kStationDirectory); }
-std::string loggerName(bool fence) { return fence ? "logger_data.DAT" : "logger_SONIC.DAT"; }
+std::string loggerName(bool fence) { return "logger" + std::string(fieldLayout(fence).loggerFileSuffix); }
 
 // Cases 600-630, 630-660 and 700-730 of 15 August, logger data 590-740 in subdirectory "B"
 // (each case closes inside it, so the file stays open to the end of the run), station

@@ -80,7 +80,7 @@ inline void writeLogger(const std::filesystem::path& root, bool fence, const std
                         const std::string& text) {
     const RunConfiguration config = makeRunConfiguration(fence, true, Program::Fieldjoin);
     writeFile(underRoot(root, config.WindDirectory) / subdirectory /
-                  (fence ? "logger_data.DAT" : "logger_SONIC.DAT"),
+                  ("logger" + std::string(fieldLayout(fence).loggerFileSuffix)),
               text);
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tools/plot_tables.sh on small hand-written tables of both kinds, with NaN, inf and -999 rows:
 # every figure must be a complete PNG of its fixed size, the left-out counts must be reported,
-# and nothing may be written to standard error. Exit 77 (skipped) when gnuplot is missing.
+# and nothing may be written to standard error; a quality table beside a table marks its flag-2
+# windows, a broken one is reported. Exit 77 (skipped) when gnuplot is missing.
 #   plot_tables_test.sh PLOT_TABLES_SH WORK_DIR
 set -uo pipefail
 
@@ -124,6 +125,60 @@ if "$plot" "$dir/other.txt" >"$work/stdout" 2>"$work/stderr"; then
   fail "a table of neither kind was accepted"
 fi
 grep -q "not a whole-data or test-case table" "$work/stderr" || fail "no message for a table of neither kind"
+
+# Quality tables: "<table> QC.txt", two header rows, a QcFlag column among others, one row per
+# data row. Flag-2 windows change the figures; the quality table itself is passed over.
+qdir="$work/quality"
+mkdir -p "$qdir"
+qwhole="$qdir/2014 TN Seed Whole Data_fence.txt"
+qcases="$qdir/2014 TN Pollen Test Cases_hill.txt"
+cp "$whole" "$qwhole"
+cp "$cases" "$qcases"
+"$plot" "$qwhole" "$qcases" >"$work/stdout" 2>"$work/stderr" || fail "tables without quality tables: failed"
+for f in "$qdir"/*.png; do mv "$f" "${f%.png}.plain"; done
+cat >"$qdir/2014 TN Seed Whole Data_fence QC.txt" <<'EOF'
+DayIndex,BeginMinute,Stationarity,Spikes,LongestGap,Coverage,QcFlag,Note
+Day,Minute,%,count,s,%,,
+15,313,5.1,0,0.1,100,0,
+15,774,1885,0,0.1,100,2,step
+15,1281,16,0,1200,82,2,gap
+16,79,4,0,10,60,1,
+16,741,2,13,0.1,100,2,spikes
+16,1095,2,0,0.1,100,0,
+EOF
+printf 'TestCaseID,QcFlag\r\n,\r\n1,0\r\n1,2\r\n2,1\r\n2,0\r\n4,2\r\n' >"$qdir/2014 TN Pollen Test Cases_hill QC.txt"
+"$plot" "$qwhole" "$qcases" "$qdir/2014 TN Seed Whole Data_fence QC.txt" >"$work/stdout" 2>"$work/stderr"
+status=$?
+[ "$status" -eq 0 ] || fail "quality tables: exit status $status"
+if [ -s "$work/stderr" ]; then
+  fail "quality tables: standard error is not empty:"
+  cat "$work/stderr"
+fi
+expect_line "  quality table: 2014 TN Seed Whole Data_fence QC.txt, 3 windows of flag 2 (hollow markers)"
+expect_line "  quality table: 2014 TN Pollen Test Cases_hill QC.txt, 2 windows of flag 2 (hollow markers)"
+expect_line "$qdir/2014 TN Seed Whole Data_fence QC.txt: quality table, marks the figures of 2014 TN Seed Whole Data_fence.txt"
+check_png "$qdir/2014 TN Seed Whole Data_fence_series.png" 1100 1400
+check_png "$qdir/2014 TN Seed Whole Data_fence_windrose.png" 800 800
+check_png "$qdir/2014 TN Seed Whole Data_fence_source_ustar.png" 900 650
+check_png "$qdir/2014 TN Pollen Test Cases_hill_series.png" 1100 1400
+[ ! -e "$qdir/2014 TN Seed Whole Data_fence QC_series.png" ] || fail "a quality table was drawn as a table"
+for stem in "2014 TN Seed Whole Data_fence_series" "2014 TN Seed Whole Data_fence_source_ustar" \
+    "2014 TN Pollen Test Cases_hill_series"; do
+  ! cmp -s "$qdir/$stem.png" "$qdir/$stem.plain" || fail "$stem: flag-2 windows left unmarked"
+done
+
+# A quality table that does not fit its table is reported; the figures are drawn without it.
+printf 'TestCaseID,QcFlag\n,\n1,2\n' >"$qdir/2014 TN Pollen Test Cases_hill QC.txt"
+printf 'TestCaseID,Flag\n,\n1,2\n' >"$qdir/2014 TN Seed Whole Data_fence QC.txt"
+if "$plot" "$qwhole" "$qcases" >"$work/stdout" 2>"$work/stderr"; then
+  fail "an unusable quality table left the exit status 0"
+fi
+grep -qF "Test Cases_hill QC.txt: 1 data rows, the table has 5; figures drawn without quality flags" "$work/stderr" ||
+  fail "no message for a quality table of the wrong length"
+grep -qF "Whole Data_fence QC.txt: no QcFlag column in its first row" "$work/stderr" ||
+  fail "no message for a quality table without QcFlag"
+check_png "$qdir/2014 TN Pollen Test Cases_hill_series.png" 1100 1400
+check_png "$qdir/2014 TN Seed Whole Data_fence_series.png" 1100 1400
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"

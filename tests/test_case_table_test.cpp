@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "casetable/casetable_run.hpp"
+#include "common/field_layout.hpp"
 #include "common/messages.hpp"
 #include "logger_test_support.hpp"
 #include "test_support.hpp"
@@ -132,13 +133,10 @@ TEST(TestCaseTable, WritersDoNothingWhenTheTableIsNotOpen) {
 
 // --- whole casetable runs ----------------------------------------------------
 
-const char* const kFenceWindDirectory =
-    "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\FenceFieldExperiment\\2014 Fence field wind Data\\";
+const std::string kFenceWindDirectory(kFenceLayout.windDirectory);
 
 std::string measurementResultPath(bool seed, bool fence) {
-    const std::string material = seed ? "Seed" : "Pollen";
-    return "C:\\Vantrel\\2014 TN " + material + " Data\\Measurement Result\\2014 TN " + material +
-           " Concentration and Deposition Result_" + (fence ? "fence" : "hill") + ".txt";
+    return std::string(fieldLayout(fence).measurementResultPath(seed ? Material::Seed : Material::Pollen));
 }
 
 // A fence-field measurement-result file: two header lines, then 14-line blocks.

@@ -541,7 +541,7 @@ protected:
     void makeWindData(const RunConfiguration& config) {
         std::string logger = "h1\nh2\nh3\nh4\n";
         for (int minute = 590; minute <= 665; ++minute) logger += loggerLine(minute, 1.0f + 0.1f * (minute % 3)) + "\n";
-        const char* name = config.FenceField ? "run_data.DAT" : "run_SONIC.DAT";
+        const std::string name = "run" + std::string(fieldLayout(config.FenceField).loggerFileSuffix);
         writeFile(underRoot(root_.path(), config.WindDirectory) / "d1" / name, logger);
     }
     void makeMeasurements(const RunConfiguration& config, int cases) {

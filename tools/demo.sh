@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The main job on the bundled demo data: builds the programs, generates a small
-# synthetic field season, runs fieldjoin and casetable for the four answer
-# combinations and leaves the eight tables in demo/output.
+# synthetic field season (with its deliberate data problems), runs fieldjoin and
+# casetable for the four answer combinations and leaves the eight tables in
+# demo/output, with their quality tables ("* QC.txt") where the programs write
+# them, each run's console transcript (.log) and standard error (.diagnostics.log).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/ci/packages.sh
@@ -22,26 +24,54 @@ data="$top/demo/data"
 out="$top/demo/output"
 rm -rf "$data" "$out"
 mkdir -p "$data" "$out"
-"$bin/generate_field_data" --root "$data" --days 2 --seed 2014
+"$bin/generate_field_data" --root "$data" --days 2 --seed 2014 --list-problems
 
 for program in fieldjoin casetable; do
   for fence in 1 0; do
     for seed in 1 0; do
-      log="$out/${program}_fence${fence}_seed${seed}.log"
-      (cd "$out" && printf '%s\n%s\n' "$fence" "$seed" | DRIVE_MOUNT_ROOT="$data" "$bin/$program" >"$log")
-      echo >>"$log"
+      run="$out/${program}_fence${fence}_seed${seed}"
+      (cd "$out" && printf '%s\n%s\n' "$fence" "$seed" |
+        DRIVE_MOUNT_ROOT="$data" "$bin/$program" >"$run.log" 2>"$run.diagnostics.log")
+      echo >>"$run.log"
     done
   done
 done
 
+# The tables, and apart from them the quality tables the programs write beside them.
+tables=()
+quality=()
+for file in "$out"/*.txt; do
+  [ -e "$file" ] || continue
+  case "$file" in
+    *" QC.txt") quality+=("$file") ;;
+    *) tables+=("$file") ;;
+  esac
+done
+data_rows() { echo $(( $(wc -l <"$1") - 2 )); }
+
 echo
 echo "Tables in $out (data rows after the two header rows):"
-for table in "$out"/*.txt; do
-  printf '  %6d  %s\n' "$(( $(wc -l <"$table") - 2 ))" "$(basename "$table")"
+for table in "${tables[@]}"; do
+  printf '  %6d  %s\n' "$(data_rows "$table")" "$(basename "$table")"
 done
-echo "Console transcripts: $out/*.log"
+if [ ${#quality[@]} -gt 0 ]; then
+  echo "Quality tables (one row per data row of their table):"
+  for table in "${quality[@]}"; do
+    printf '  %6d  %s\n' "$(data_rows "$table")" "$(basename "$table")"
+  done
+fi
+echo "Console transcripts: $out/*.log; standard error of each run: $out/*.diagnostics.log"
+for log in "$out"/*.diagnostics.log; do
+  if [ -s "$log" ]; then
+    lines=$(wc -l <"$log")
+    echo "  $(basename "$log"): $lines line$([ "$lines" -eq 1 ] || echo s)"
+  fi
+done
 
-# Quick-look figures of the eight tables, written beside them.
+# Quick-look figures of the eight tables, written beside them; a quality table beside a
+# table marks its flag-2 windows.
 echo
 echo "Figures in $out:"
-(cd "$out" && "$top/tools/plot_tables.sh" -- *.txt)
+names=()
+for table in "${tables[@]}"; do names+=("$(basename "$table")"); done
+(cd "$out" && "$top/tools/plot_tables.sh" -- "${names[@]}")

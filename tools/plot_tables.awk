@@ -1,16 +1,23 @@
 # Turns one whole-data or test-case table into plain data for tools/plot_tables.gp.
 #
-#   awk -v dir=WORKDIR -v name=TABLE_FILE_NAME -v path=TABLE -f plot_tables.awk TABLE
+#   awk -v dir=WORKDIR -v name=TABLE_FILE_NAME -v path=TABLE [-v qcpath=QC_TABLE] -f plot_tables.awk TABLE
 #
+# The quantities drawn are listed once, in BEGIN (qlist); everything else follows that list.
 # Writes into WORKDIR:
-#   series.dat   one line per data row: x, colour (0xRRGGBB), SourceStrength, UStar, L,
-#                WindSpeed, WindDirection, stability (1 stable, -1 unstable, 0 unknown);
-#                a left-out value is NaN; in a test-case table an empty line ends each test case
+#   series.dat   one line per data row: x, colour (0xRRGGBB), one column per quantity in list
+#                order, stability (1 stable, -1 unstable, 0 unknown), quality flag (0 without a
+#                quality table); a left-out value is NaN; in a test-case table an empty line ends
+#                each test case
 #   rose.dat     wind-rose wedges (x, y), one gnuplot index per wind-speed class, fastest first
-#   settings.gp  gnuplot variables: kind, title, axis texts, counts, tic lists, rose scale
-# and prints on standard output: KIND ROWS and the left-out count of each quantity.
+#   settings.gp  gnuplot variables: kind, title, the quantities (names, units, column numbers),
+#                axis texts, counts, tic lists, rose scale, quality-flag counts
+# and prints on standard output two lines: KIND ROWS QC FLAGGED (QC: none, used or unusable;
+# FLAGGED: rows of quality flag 2), then "left out:" with the count of each quantity.
 # A table that is neither kind, or lacks a needed column, is reported on standard error
-# (exit status 2).
+# (exit status 2); so is an unusable quality table (the figures are then drawn without it).
+#
+# The quality table (QC_TABLE) has two header rows like the table, a QcFlag column (0, 1 or 2)
+# found by name in the first, and one row per data row of the table, in the same order.
 #
 # Columns are looked up by name in the first header row: fence and hill whole-data tables have
 # different widths. A value is left out when it is not a plain number (NaN, nan, -nan, inf, an empty
@@ -51,9 +58,38 @@ function log10(v) {
     return log(v) / log(10)
 }
 
+# The quality flags of the rows, from the quality table; qc_state "used" or "unusable".
+function read_quality(   line, n, nf, f, i, flagcol, got) {
+    n = 0
+    flagcol = 0
+    while ((got = (getline line < qcpath)) > 0) {
+        sub(/\r$/, "", line)
+        n++
+        if (n == 1) {
+            nf = split(line, f, ",")
+            for (i = 1; i <= nf; i++) if (trim(f[i]) == "QcFlag") { flagcol = i; break }
+            if (!flagcol) return quality_fails("no QcFlag column in its first row")
+            continue
+        }
+        if (n == 2 || line ~ /^[ \t]*$/) continue
+        split(line, f, ",")
+        qflag[++nflags] = trim(f[flagcol])
+    }
+    close(qcpath)
+    if (got < 0) return quality_fails("cannot be read")
+    qc_state = "used"
+}
+
+function quality_fails(msg) {
+    print qcpath ": " msg "; figures drawn without quality flags" > "/dev/stderr"
+    qc_state = "unusable"
+}
+
 BEGIN {
     FS = ","
-    nq = split("SourceStrength UStar L WindSpeed WindDirection", qname, " ")
+    # The quantities drawn, in panel order: the one list of them.
+    qlist = "SourceStrength UStar L WindSpeed WindDirection"
+    nq = split(qlist, qname, " ")
     # Eight colours that stay apart on white; neighbouring test cases never share one.
     ncolours = split("0x1f77b4 0xd62728 0x2ca02c 0x9467bd 0xff7f0e 0x17becf 0x8c564b 0xe377c2", colour, " ")
     # Wind-speed classes of the rose (m/s): lower bounds.
@@ -66,6 +102,9 @@ BEGIN {
     total = 0
     series = dir "/series.dat"
     printf "" > series
+    qc_state = "none"
+    nflags = 0
+    if (qcpath != "") read_quality()
 }
 
 { sub(/\r$/, "") }
@@ -78,7 +117,7 @@ NR == 1 {
     if ("TestCaseID" in col) kind = "test"
     else if ("DayIndex" in col && "SourceStrength" in col) kind = "whole"
     else fail("not a whole-data or test-case table (no TestCaseID or DayIndex column in the first row)")
-    need = "Date BeginTime SourceStrength UStar L WindSpeed WindDirection"
+    need = "Date BeginTime " qlist
     nn = split(need, needed, " ")
     for (i = 1; i <= nn; i++)
         if (!(needed[i] in col)) fail("no " needed[i] " column in the first row")
@@ -86,7 +125,7 @@ NR == 1 {
 }
 
 NR == 2 {
-    for (q = 1; q <= nq; q++) unit[q] = trim($(col[qname[q]]))
+    for (q = 1; q <= nq; q++) unit[qname[q]] = trim($(col[qname[q]]))
     next
 }
 
@@ -112,46 +151,50 @@ NR == 2 {
 
     line = x " " c
     for (q = 1; q <= nq; q++) {
-        v = trim($(col[qname[q]]))
-        ok[q] = present(v)
-        if (ok[q]) {
-            value[q] = v + 0
-            if (!(q in qmin) || value[q] < qmin[q]) qmin[q] = value[q]
-            if (!(q in qmax) || value[q] > qmax[q]) qmax[q] = value[q]
+        n = qname[q]
+        v = trim($(col[n]))
+        ok[n] = present(v)
+        if (ok[n]) {
+            value[n] = v + 0
+            if (!(n in qmin) || value[n] < qmin[n]) qmin[n] = value[n]
+            if (!(n in qmax) || value[n] > qmax[n]) qmax[n] = value[n]
             line = line " " v
         } else {
-            left[q]++
+            left[n]++
             line = line " NaN"
         }
     }
     stability = 0
-    if (ok[3]) {
-        l = value[3]
+    if (ok["L"]) {
+        l = value["L"]
         stability = (l > 0) ? 1 : (l < 0) ? -1 : 0
         sl = log10(1 + (l < 0 ? -l : l))
         if (sl > maxsl) maxsl = sl
     }
-    if (ok[2] && ok[1]) {
-        if (npairs == 0 || value[2] < pxmin) pxmin = value[2]
-        if (npairs == 0 || value[2] > pxmax) pxmax = value[2]
-        if (npairs == 0 || value[1] < pymin) pymin = value[1]
-        if (npairs == 0 || value[1] > pymax) pymax = value[1]
+    flag = (qc_state == "used" && qflag[rows] ~ /^[0-9]+$/) ? qflag[rows] + 0 : 0
+    if (flag == 2) flagged++
+    if (ok["UStar"] && ok["SourceStrength"]) {
+        if (npairs == 0 || value["UStar"] < pxmin) pxmin = value["UStar"]
+        if (npairs == 0 || value["UStar"] > pxmax) pxmax = value["UStar"]
+        if (npairs == 0 || value["SourceStrength"] < pymin) pymin = value["SourceStrength"]
+        if (npairs == 0 || value["SourceStrength"] > pymax) pymax = value["SourceStrength"]
         npairs++
         if (stability > 0) stable_pairs++
         else if (stability < 0) unstable_pairs++
         else other_pairs++
+        if (flag == 2) flagged_pairs++
     }
-    print line " " stability > series
+    print line " " stability " " flag > series
 
     # Rose: speed-weighted counts per direction sector and speed class.
-    if (ok[4] && ok[5] && value[4] >= 0) {
-        d = value[5] % 360
+    if (ok["WindSpeed"] && ok["WindDirection"] && value["WindSpeed"] >= 0) {
+        d = value["WindDirection"] % 360
         if (d < 0) d += 360
         s = int((d + 180 / nsector) / (360 / nsector)) % nsector
         k = 1
-        for (j = 2; j <= nclass; j++) if (value[4] >= cbound[j]) k = j
-        weight[s, k] += value[4]
-        total += value[4]
+        for (j = 2; j <= nclass; j++) if (value["WindSpeed"] >= cbound[j]) k = j
+        weight[s, k] += value["WindSpeed"]
+        total += value["WindSpeed"]
         pairs++
     }
 }
@@ -160,6 +203,11 @@ END {
     if (failed) exit 2
     if (kind == "") fail("empty file, no header row")
     close(series)
+    if (qc_state == "used" && nflags != rows) {
+        quality_fails(nflags " data rows, the table has " rows)
+        flagged = 0
+        flagged_pairs = 0
+    }
 
     # Rose wedges: radius is the cumulative share (%) of the summed wind speed, slowest class
     # innermost; the outermost class is written first so that inner wedges are drawn over it.
@@ -240,17 +288,26 @@ END {
     print "title = " gpquote(title) > settings
     print "rows = " rows > settings
     print "cases = " cases > settings
+    print "nq = " nq > settings
     print "array qname[" nq "]" > settings
     print "array qunit[" nq "]" > settings
     print "array leftout[" nq "]" > settings
     print "array qmin[" nq "]" > settings
     print "array qmax[" nq "]" > settings
     for (q = 1; q <= nq; q++) {
-        print "qname[" q "] = " gpquote(qname[q]) > settings
-        print "qunit[" q "] = " gpquote(unit[q]) > settings
-        print "leftout[" q "] = " (left[q] + 0) > settings
-        if (q in qmin) print "qmin[" q "] = " qmin[q] "; qmax[" q "] = " qmax[q] > settings
+        n = qname[q]
+        # q_<name>: the quantity's number; its column in series.dat is q + 2.
+        print "q_" n " = " q > settings
+        print "qname[" q "] = " gpquote(n) > settings
+        print "qunit[" q "] = " gpquote(unit[n]) > settings
+        print "leftout[" q "] = " (left[n] + 0) > settings
+        if (n in qmin) print "qmin[" q "] = " qmin[n] "; qmax[" q "] = " qmax[n] > settings
     }
+    print "stability_column = " (nq + 3) > settings
+    print "flag_column = " (nq + 4) > settings
+    print "quality = " (qc_state == "used" ? 1 : 0) > settings
+    print "flagged = " (flagged + 0) > settings
+    print "flagged_pairs = " (flagged_pairs + 0) > settings
     print "xlabels = " gpquote("(" xlabels ")") > settings
     print "caselabels = " gpquote("(" caselabels ")") > settings
     print "bounds = " gpquote(bounds) > settings
@@ -272,7 +329,8 @@ END {
     }
     close(settings)
 
-    printf "%s %d", kind, rows
-    for (q = 1; q <= nq; q++) printf " %d", left[q]
+    printf "%s %d %s %d\n", kind, rows, qc_state, flagged
+    printf "  left out:"
+    for (q = 1; q <= nq; q++) printf " %s %d%s", qname[q], left[qname[q]], (q < nq ? "," : "")
     printf "\n"
 }

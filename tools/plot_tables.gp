@@ -20,6 +20,14 @@ grey = '#8c8c8c'
 count(n, what) = sprintf('%d %s%s', n, what, n == 1 ? '' : 's')
 axis_text(q) = qunit[q] eq '' ? qname[q] : qname[q].' ('.qunit[q].')'
 
+# Quantities by name (q_<name> from settings.gp): their columns in series.dat.
+qcol(q) = q + 2
+# Windows of quality flag 2 are drawn with hollow markers, the others as before.
+filled(y) = (quality && column(flag_column) == 2) ? NaN : y
+hollow(y) = (quality && column(flag_column) == 2) ? y : NaN
+stability = 'column(stability_column)'
+flag_note = quality ? sprintf("\nhollow markers: quality flag 2 (%d of %d)", flagged, rows) : ''
+
 # Symmetric log scale for the Obukhov length: linear near 0, logarithmic in |L| beyond 1 m.
 symlog(v) = v >= 0 ? log10(1 + v) : -log10(1 - v)
 
@@ -34,13 +42,13 @@ xtitle = kind eq 'test' ? 'sub-window (Date BeginTime)' : 'case (Date BeginTime)
 eval png(1100, 1400)
 set output out_series
 if (kind eq 'test') {
-    heading = sprintf("%s: test cases per sub-window, coloured by test case (%s of %s)", \
-                      title, count(rows, 'sub-window'), count(cases, 'test case'))
+    heading = sprintf("%s: test cases per sub-window, coloured by test case (%s of %s)%s", \
+                      title, count(rows, 'sub-window'), count(cases, 'test case'), flag_note)
 } else {
-    heading = sprintf("%s: whole data per case (%s)", title, count(rows, 'case'))
+    heading = sprintf("%s: whole data per case (%s)%s", title, count(rows, 'case'), flag_note)
 }
-top = kind eq 'test' ? 0.93 : 0.955
-set multiplot layout 5,1 title heading font ',13' margins 0.105,0.955,0.12,top spacing 0,0.012
+top = (kind eq 'test' ? 0.93 : 0.955) - (quality ? 0.015 : 0)
+set multiplot layout nq,1 title heading font ',13' margins 0.105,0.955,0.12,top spacing 0,0.012
 set xrange [0.5:xmax]
 set x2range [0.5:xmax]
 set grid xtics ytics lc rgb '#dcdcdc' lw 1 dt 1
@@ -56,7 +64,7 @@ if (kind eq 'test' && bounds ne '') {
     }
 }
 
-do for [q = 1:5] {
+do for [q = 1:nq] {
     unset label
     unset object
     unset x2tics
@@ -74,7 +82,7 @@ do for [q = 1:5] {
         set x2label 'TestCaseID'
         set xtics nomirror
     }
-    if (q == 5) {
+    if (q == nq) {
         eval 'set xtics rotate by 60 right '.xlabels
         set format x '%g'
         set xlabel xtitle
@@ -87,7 +95,7 @@ do for [q = 1:5] {
         set label 1 'no valid values' at graph 0.5, graph 0.5 center
         plot NaN notitle
     } else {
-        if (q == 3) {
+        if (q == q_L) {
             # Stable (L > 0) above the zero line on blue, unstable (L < 0) below it on orange.
             set yrange [-ldecades - 0.1 : ldecades + 0.1]
             set ytics ('0' 0)
@@ -102,17 +110,22 @@ do for [q = 1:5] {
             # Outside the frame, where no point can hide them; the range is symmetric about 0.
             set label 2 'stable' at graph 1.015, graph 0.75 center rotate by 90 tc rgb blue
             set label 3 'unstable' at graph 1.015, graph 0.25 center rotate by 90 tc rgb red
+            c = qcol(q_L)
             if (kind eq 'test') {
-                plot series using 1:(symlog($5)):2 with lines lw 1.2 lc rgb variable, \
-                     '' using 1:($8 > 0 ? symlog($5) : NaN):2 with points pt 7 ps 0.9 lc rgb variable, \
-                     '' using 1:($8 < 0 ? symlog($5) : NaN):2 with points pt 9 ps 1.1 lc rgb variable
+                plot series using 1:(symlog(column(c))):2 with lines lw 1.2 lc rgb variable, \
+                     '' using 1:(@stability > 0 ? filled(symlog(column(c))) : NaN):2 with points pt 7 ps 0.9 lc rgb variable, \
+                     '' using 1:(@stability < 0 ? filled(symlog(column(c))) : NaN):2 with points pt 9 ps 1.1 lc rgb variable, \
+                     '' using 1:(@stability > 0 ? hollow(symlog(column(c))) : NaN):2 with points pt 6 ps 1.1 lw 1.5 lc rgb variable, \
+                     '' using 1:(@stability < 0 ? hollow(symlog(column(c))) : NaN):2 with points pt 8 ps 1.3 lw 1.5 lc rgb variable
             } else {
-                plot series using 1:(symlog($5)) with lines lw 1.2 lc rgb grey, \
-                     '' using 1:($8 > 0 ? symlog($5) : NaN) with points pt 7 ps 1.1 lc rgb blue, \
-                     '' using 1:($8 < 0 ? symlog($5) : NaN) with points pt 9 ps 1.3 lc rgb red
+                plot series using 1:(symlog(column(c))) with lines lw 1.2 lc rgb grey, \
+                     '' using 1:(@stability > 0 ? filled(symlog(column(c))) : NaN) with points pt 7 ps 1.1 lc rgb blue, \
+                     '' using 1:(@stability < 0 ? filled(symlog(column(c))) : NaN) with points pt 9 ps 1.3 lc rgb red, \
+                     '' using 1:(@stability > 0 ? hollow(symlog(column(c))) : NaN) with points pt 6 ps 1.3 lw 1.5 lc rgb blue, \
+                     '' using 1:(@stability < 0 ? hollow(symlog(column(c))) : NaN) with points pt 8 ps 1.5 lw 1.5 lc rgb red
             }
         } else {
-            if (q == 5) {
+            if (q == q_WindDirection) {
                 set yrange [0:360]
                 set ytics ('0 N' 0, '90 E' 90, '180 S' 180, '270 W' 270, '360 N' 360)
             } else {
@@ -120,17 +133,24 @@ do for [q = 1:5] {
                 if (p > 0) { set yrange [qmin[q] - p : qmax[q] + p] }
             }
             # Directions are drawn as points only: a line across north would wrap the axis.
+            c = qcol(q)
             if (kind eq 'test') {
-                if (q == 5) {
-                    plot series using 1:7:2 with points pt 7 ps 0.9 lc rgb variable
+                if (q == q_WindDirection) {
+                    plot series using 1:(filled(column(c))):2 with points pt 7 ps 0.9 lc rgb variable, \
+                         '' using 1:(hollow(column(c))):2 with points pt 6 ps 1.1 lw 1.5 lc rgb variable
                 } else {
-                    plot series using 1:(column(q + 2)):2 with linespoints pt 7 ps 0.8 lw 1.5 lc rgb variable
+                    plot series using 1:(column(c)):2 with lines lw 1.5 lc rgb variable, \
+                         '' using 1:(filled(column(c))):2 with points pt 7 ps 0.8 lc rgb variable, \
+                         '' using 1:(hollow(column(c))):2 with points pt 6 ps 1.0 lw 1.5 lc rgb variable
                 }
             } else {
-                if (q == 5) {
-                    plot series using 1:7 with points pt 7 ps 1.1 lc rgb blue
+                if (q == q_WindDirection) {
+                    plot series using 1:(filled(column(c))) with points pt 7 ps 1.1 lc rgb blue, \
+                         '' using 1:(hollow(column(c))) with points pt 6 ps 1.3 lw 1.5 lc rgb blue
                 } else {
-                    plot series using 1:(column(q + 2)) with linespoints pt 7 ps 0.9 lw 1.5 lc rgb blue
+                    plot series using 1:(column(c)) with lines lw 1.5 lc rgb blue, \
+                         '' using 1:(filled(column(c))) with points pt 7 ps 0.9 lc rgb blue, \
+                         '' using 1:(hollow(column(c))) with points pt 6 ps 1.1 lw 1.5 lc rgb blue
                 }
             }
         }
@@ -151,7 +171,7 @@ if (kind ne 'whole') { exit }
 eval png(800, 800)
 set output out_rose
 set title sprintf("%s: wind rose of %s, weighted by wind speed\n%s in 22.5 degree sectors, radius: share of the summed %s", \
-                  title, count(rose_pairs, 'case'), qname[5], qname[4]) font ',12'
+                  title, count(rose_pairs, 'case'), qname[q_WindDirection], qname[q_WindSpeed]) font ',12'
 unset xtics
 unset ytics
 unset mxtics
@@ -197,14 +217,14 @@ set autoscale
 # ---------------------------------------------------------------- source strength against friction velocity
 eval png(900, 650)
 set output out_scatter
-set title sprintf("%s: %s against %s (%s)", title, qname[1], qname[2], \
+set title sprintf("%s: %s against %s (%s)", title, qname[q_SourceStrength], qname[q_UStar], \
                   count(stable_pairs + unstable_pairs + other_pairs, 'case')) font ',12'
 set border
 set xtics
 set ytics
 set grid xtics ytics lc rgb '#dcdcdc'
-set xlabel axis_text(2)
-set ylabel axis_text(1)
+set xlabel axis_text(q_UStar)
+set ylabel axis_text(q_SourceStrength)
 set key default
 # Beside the frame: inside it would hide points.
 set key outside right top vertical box
@@ -219,10 +239,18 @@ if (stable_pairs + unstable_pairs + other_pairs == 0) {
     p = pad(pymin, pymax)
     if (p > 0) { set yrange [pymin - p : pymax + p] }
     set offsets graph 0.05, graph 0.05, graph 0.05, graph 0.05
-    plot series using 4:($8 > 0 ? $3 : NaN) with points pt 7 ps 1.4 lc rgb blue \
+    x = qcol(q_UStar)
+    y = qcol(q_SourceStrength)
+    flag_title = quality ? sprintf('quality flag 2 (hollow): %d', flagged_pairs) : ''
+    # A neutral or unknown case is an open circle already; flagged, it is drawn larger.
+    plot series using x:(@stability > 0 ? filled(column(y)) : NaN) with points pt 7 ps 1.4 lc rgb blue \
              title sprintf('stable (L > 0): %d', stable_pairs), \
-         '' using 4:($8 < 0 ? $3 : NaN) with points pt 9 ps 1.6 lc rgb red \
+         '' using x:(@stability < 0 ? filled(column(y)) : NaN) with points pt 9 ps 1.6 lc rgb red \
              title sprintf('unstable (L < 0): %d', unstable_pairs), \
-         '' using 4:($8 == 0 ? $3 : NaN) with points pt 6 ps 1.4 lc rgb grey \
-             title sprintf('L left out or 0: %d', other_pairs)
+         '' using x:(@stability == 0 ? filled(column(y)) : NaN) with points pt 6 ps 1.4 lc rgb grey \
+             title sprintf('L left out or 0: %d', other_pairs), \
+         '' using x:(@stability > 0 ? hollow(column(y)) : NaN) with points pt 6 ps 1.6 lw 1.5 lc rgb blue notitle, \
+         '' using x:(@stability < 0 ? hollow(column(y)) : NaN) with points pt 8 ps 1.8 lw 1.5 lc rgb red notitle, \
+         '' using x:(@stability == 0 ? hollow(column(y)) : NaN) with points pt 6 ps 2.0 lw 1.5 lc rgb grey notitle, \
+         NaN with points pt 6 ps 1.6 lw 1.5 lc rgb 'black' title flag_title
 }

@@ -6,7 +6,9 @@
 #   test-case table:   <table>_series.png   the same series per sub-window, coloured by test case
 # <table> is the table's file name without .txt. The kind of table is told by its first header row.
 # Values that are not numbers (NaN, inf, empty) or are -999 are left out; the count left out of each
-# quantity is printed. Needs gnuplot (Debian: gnuplot-nox).
+# quantity is printed. When the table's quality table stands beside it ("<table> QC.txt", a QcFlag
+# column, one row per data row), the windows of quality flag 2 are drawn with hollow markers; a
+# quality table given as TABLE is passed over. Needs gnuplot (Debian: gnuplot-nox).
 set -euo pipefail
 
 usage() {
@@ -35,7 +37,6 @@ gp_string() {
   printf "'%s'" "$s"
 }
 
-names=(SourceStrength UStar L WindSpeed WindDirection)
 status=0
 for table in "$@"; do
   if [ ! -f "$table" ] || [ ! -r "$table" ]; then
@@ -45,15 +46,25 @@ for table in "$@"; do
   fi
   dir=$(dirname "$table")
   name=$(basename "$table")
+  case "$name" in
+    *" QC.txt")
+      echo "$table: quality table, marks the figures of ${name% QC.txt}.txt"
+      continue
+      ;;
+  esac
   stem=${name%.txt}
   [ "$dir" = . ] || stem="$dir/$stem"
+  quality=
+  case "$table" in
+    *.txt) [ ! -f "${table%.txt} QC.txt" ] || quality="${table%.txt} QC.txt" ;;
+  esac
   rm -rf "${work:?}"/*
-  if ! summary=$(awk -v dir="$work" -v name="$name" -v path="$table" -f "$here/plot_tables.awk" "$table"); then
+  if ! summary=$(awk -v dir="$work" -v name="$name" -v path="$table" -v qcpath="$quality" \
+      -f "$here/plot_tables.awk" "$table"); then
     status=1
     continue
   fi
-  read -r kind rows left_ss left_us left_l left_ws left_wd <<<"$summary"
-  left=("$left_ss" "$left_us" "$left_l" "$left_ws" "$left_wd")
+  { read -r kind rows qc flagged; IFS= read -r left_line; } <<<"$summary"
 
   outputs=("${stem}_series.png")
   if [ "$kind" = whole ]; then
@@ -62,12 +73,11 @@ for table in "$@"; do
   else
     echo "$table: test-case table, $rows sub-window$([ "$rows" -eq 1 ] || echo s)"
   fi
-  line="  left out:"
-  for i in "${!names[@]}"; do
-    line+=" ${names[$i]} ${left[$i]}"
-    [ "$i" -eq $((${#names[@]} - 1)) ] || line+=","
-  done
-  echo "$line"
+  echo "$left_line"
+  case "$qc" in
+    used) echo "  quality table: $(basename "$quality"), $flagged window$([ "$flagged" -eq 1 ] || echo s) of flag 2 (hollow markers)" ;;
+    unusable) status=1 ;;
+  esac
 
   if ! gnuplot -e "workdir = $(gp_string "$work")" \
       -e "out_series = $(gp_string "${stem}_series.png")" \

@@ -1,0 +1,34 @@
+#pragma once
+// The command line: options, their check and the usage text.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/generator/calendar.hpp"
+
+namespace fieldgen {
+
+struct Options {
+    std::filesystem::path root;
+    int days = 3;
+    int rateHz = 10;
+    std::uint64_t seed = 1;
+    CivilDate firstDay{};
+    int casesPerDay = 3;
+    bool dataProblems = true;   // the deliberate faults of the logger data
+    bool listProblems = false;  // print where they were put
+};
+
+/// The usage text (also printed with --help).
+extern const std::string_view kUsage;
+
+/// Reads the command line into `options`; on failure puts the reason into `error`.
+bool parseOptions(int argc, char** argv, Options& options, std::string& error);
+
+/// The calendar dates of the run, first day first.
+std::vector<CivilDate> runDates(const Options& options);
+
+}  // namespace fieldgen
