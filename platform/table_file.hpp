@@ -1,7 +1,11 @@
 #pragma once
 // An output text table written row by row: each row leaves in one write and
 // is flushed at once, so a run that stops early leaves complete rows only.
+// Every write is checked: the first one that fails (a full disk, a file-size
+// limit, a vanished device) puts the table in a failed state, keeps the
+// system's reason and cuts the file back to its last complete row.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -16,16 +20,31 @@ public:
     ~TableFile() { close(); }
 
     /// Creates (or empties) the local file, in text mode on Windows ("\n" becomes CR LF);
-    /// false when it cannot be created.
+    /// false when it cannot be created (then failed() and error() tell why).
     bool create(const std::string& localPath);
     bool isOpen() const { return file_ != nullptr; }
-    /// Writes one complete row (the caller supplies the line end) and flushes it.
-    /// Does nothing when the table is not open.
-    void writeRow(std::string_view row);
-    void close();
+    /// Writes one complete row (the caller supplies the line end) and flushes it; false when the
+    /// table is not open, has failed before, or the row could not be written whole (then the
+    /// file is cut back to the rows before it and the table has failed).
+    bool writeRow(std::string_view row);
+    /// Closes the file; false when the closing failed or the table had failed before.
+    bool close();
+
+    /// True once create, a row or the closing failed; reset by the next create.
+    bool failed() const { return failed_; }
+    /// The local path given to the last create.
+    const std::string& path() const { return path_; }
+    /// The system's reason for the first failure ("No space left on device"); empty while none.
+    const std::string& error() const { return error_; }
 
 private:
+    void fail(int errorNumber);
+
     std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string error_;
+    std::int64_t completeSize_ = 0;  // the file's size after its last complete row
+    bool failed_ = false;
 };
 
 }  // namespace field
