@@ -22,6 +22,7 @@
 #include "platform/line_reader.hpp"
 #include "platform/system_reason.hpp"
 #include "test_support.hpp"
+#include "unprivileged.hpp"
 
 namespace field {
 namespace {
@@ -112,12 +113,13 @@ TEST(InputFileKinds, UnreadableFileGivesPermissionDenied) {
     TempDir dir;
     writeFile(dir.path() / "secret.txt", "a\n");
     fs::permissions(dir.path() / "secret.txt", fs::perms::none);
-    if (access((dir.path() / "secret.txt").c_str(), R_OK) == 0)
-        GTEST_SKIP() << "running as root (or with CAP_DAC_OVERRIDE): permissions do not stop reads here";
-    LineReader reader;
-    EXPECT_FALSE(reader.open((dir.path() / "secret.txt").string()));
-    EXPECT_EQ(systemReason(EACCES), reader.error());
-    EXPECT_EQ("Permission denied", reader.error());
+    const std::string path = (dir.path() / "secret.txt").string();
+    const auto result = testing::runUnprivileged([&] {
+        LineReader reader;
+        return !reader.open(path) && reader.error() == systemReason(EACCES) && reader.error() == "Permission denied";
+    });
+    if (result == testing::Unprivileged::CannotSwitch) GTEST_SKIP() << "cannot switch to user nobody";
+    EXPECT_EQ(testing::Unprivileged::Passed, result);
 }
 
 TEST(InputFileKinds, SystemReadErrorIsAFailureNotTheEnd) {

@@ -16,6 +16,7 @@
 #include "platform/system_reason.hpp"
 #include "platform/table_file.hpp"
 #include "test_support.hpp"
+#include "unprivileged.hpp"
 
 namespace field {
 namespace {
@@ -83,13 +84,15 @@ TEST(TableFileFailures, UnwritableFolderGivesPermissionDenied) {
     TempDir dir;
     fs::create_directories(dir.path() / "locked");
     fs::permissions(dir.path() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-    if (access((dir.path() / "locked").c_str(), W_OK) == 0)
-        GTEST_SKIP() << "running as root (or with CAP_DAC_OVERRIDE): permissions do not stop writes here";
-    TableFile table;
-    EXPECT_FALSE(table.create((dir.path() / "locked" / "t.txt").string()));
-    EXPECT_TRUE(table.failed());
-    EXPECT_EQ(systemReason(EACCES), table.error());
-    EXPECT_EQ("Permission denied", table.error());
+    const std::string path = (dir.path() / "locked" / "t.txt").string();
+    const auto result = testing::runUnprivileged([&] {
+        TableFile table;
+        return !table.create(path) && table.failed() && table.error() == systemReason(EACCES) &&
+               table.error() == "Permission denied" && table.path() == path;
+    });
+    if (result == testing::Unprivileged::CannotSwitch) GTEST_SKIP() << "cannot switch to user nobody";
+    EXPECT_EQ(testing::Unprivileged::Passed, result);
+    EXPECT_FALSE(fs::exists(path));
 }
 
 }  // namespace
