@@ -181,7 +181,6 @@ struct ConsoleOutput {
     int pipe = -1;  // the pipe's read end
     int capacity = 0;
 
-    std::string text() const { return readFile(file); }
     /// Bytes waiting in the pipe.
     int waiting() const {
         int n = -1;
@@ -296,14 +295,15 @@ std::function<void(pid_t, const ConsoleOutput&)> killAfter(int seconds) {
     };
 }
 
-// Subdirectories `<prefix>0000`, `<prefix>0001`, ... of the wind data, each with a named pipe
+// Subdirectories `<prefix>00000`, `<prefix>00001`, ... of the wind data, each with a named pipe
 // as its logger file. Each is refused with "fail to open file": a case still open when the
 // walk reaches them prints more than a console pipe holds, and the run stops there.
-constexpr int kPipeSubdirectories = 1000;
 void pipeSubdirectories(const fs::path& root, const std::string& prefix) {
-    for (int i = 0; i < kPipeSubdirectories; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "%04d", i);
+    // A one-page pipe holds a page; each refusal prints 18 bytes: well over twice a page.
+    const long count = sysconf(_SC_PAGESIZE) / 8 + 200;
+    for (long i = 0; i < count; ++i) {
+        char name[24];
+        std::snprintf(name, sizeof name, "%05ld", i);
         const fs::path directory = windDirectory(root, true) / (prefix + name);
         fs::create_directories(directory);
         EXPECT_EQ(0, mkfifo((directory / loggerName(true)).c_str(), 0644));
@@ -530,7 +530,7 @@ struct LongLineTree {
     static constexpr std::size_t kLength = 100u << 20;
     static constexpr const char* kStart = "\"2014-08-15 10:20:30.0\",1,3.5,-1.25,0.5,25,0,";
 
-    // `pipes`: "C" and the subdirectories after it hold named pipes instead, refused one by
+    // `pipes`: the subdirectories after "B" ("C00000", ...) hold named pipes instead, refused one by
     // one; with a console pipe the run stops there, alive (see pipeSubdirectories).
     explicit LongLineTree(const fs::path& root, bool pipes = false) {
         writeMeasurements(root, true, true, measurementText(14, {{600, 610}, {610, 640}}));
