@@ -15,7 +15,8 @@ bool TableFile::create(const std::string& localPath) {
     completeSize_ = 0;
     errno = 0;
     file_ = createForTable(localPath);
-    if (file_ == nullptr) fail(errno);
+    // A table never created is not a failed table: a run goes on without it.
+    if (file_ == nullptr) error_ = systemReason(errno != 0 ? errno : EIO);
     return file_ != nullptr;
 }
 

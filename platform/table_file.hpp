@@ -20,21 +20,23 @@ public:
     ~TableFile() { close(); }
 
     /// Creates (or empties) the local file, in text mode on Windows ("\n" becomes CR LF);
-    /// false when it cannot be created (then failed() and error() tell why).
+    /// false when it cannot be created (then error() tells why; failed() stays false).
     bool create(const std::string& localPath);
     bool isOpen() const { return file_ != nullptr; }
     /// Writes one complete row (the caller supplies the line end) and flushes it; false when the
     /// table is not open, has failed before, or the row could not be written whole (then the
     /// file is cut back to the rows before it and the table has failed).
     bool writeRow(std::string_view row);
-    /// Closes the file; false when the closing failed or the table had failed before.
+    /// Closes the file; false when the closing failed or a row had failed before (true when
+    /// nothing was open).
     bool close();
 
-    /// True once create, a row or the closing failed; reset by the next create.
+    /// True once a row or the closing of a created table failed; reset by the next create.
     bool failed() const { return failed_; }
     /// The local path given to the last create.
     const std::string& path() const { return path_; }
-    /// The system's reason for the first failure ("No space left on device"); empty while none.
+    /// The system's reason why create failed or why the table failed ("No space left on
+    /// device"), the first one; empty while none.
     const std::string& error() const { return error_; }
 
 private:
