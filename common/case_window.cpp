@@ -1,8 +1,6 @@
 #include "common/case_window.hpp"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <string>
 
 #include "common/logger_record.hpp"
@@ -82,8 +80,8 @@ WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std
         if (!file_.open(localPath_)) {
             say(console_, kFailToOpenFile);
             if (diagnostics_ != nullptr)
-                diagnostics_->aboutCase(current_, fileProblem("logger file cannot be opened", localPath_,
-                                                              std::strerror(errno)));
+                diagnostics_->aboutCase(current_,
+                                        fileProblem("logger file cannot be opened", localPath_, file_.error()));
             return WindowRead::NotOpened;
         }
     }
@@ -142,6 +140,8 @@ WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std
                 ++record_->tsRejected;
         }
     }
+    if (file_.failed() && diagnostics_ != nullptr)
+        diagnostics_->readError(current_, "logger file", localPath_, file_.error());
     headerPending_ = true;
     file_.close();
     sayLineCount(console_, lineCount_);

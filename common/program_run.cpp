@@ -1,7 +1,5 @@
 #include "common/program_run.hpp"
 
-#include <cerrno>
-#include <cstring>
 #include <string>
 
 #include "common/measurement_file.hpp"
@@ -146,11 +144,13 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
             if (table->file().failed() || quality.file.failed()) break;
         }
         reader.endRun();
+        if (measurements.failed())
+            diagnostics.readError({}, "measurement-result file", measurementPath, measurements.error());
         measurements.close();
     } else {
         say(streams.console, kFailToOpenFile);
         diagnostics.aboutRun(
-            fileProblem("measurement-result file cannot be opened", measurementPath, std::strerror(errno)));
+            fileProblem("measurement-result file cannot be opened", measurementPath, measurements.error()));
         status = 1;
     }
     walk.close();
@@ -159,6 +159,7 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
     quality.file.close();
     if (reportFailedTable(table->file(), diagnostics)) status = 1;
     if (reportFailedTable(quality.file, diagnostics)) status = 1;
+    if (diagnostics.readErrors > 0) status = 1;
     diagnostics.summary(keepQuality);
     return status;
 }

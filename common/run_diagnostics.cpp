@@ -14,6 +14,14 @@ void RunDiagnostics::aboutRun(std::string_view text) {
     out_ << program_ << ": " << text << '\n' << std::flush;
 }
 
+void RunDiagnostics::readError(const CaseRef& c, std::string_view what, std::string_view path,
+                               std::string_view reason) {
+    ++readErrors;
+    const std::string text = fileProblem(std::string(what) + " failed to read", path, reason);
+    if (c.number > 0) aboutCase(c, text);
+    else aboutRun(text);
+}
+
 void RunDiagnostics::summary(bool withFlags) {
     out_ << program_ << ": " << casesRead << " cases read, " << rowsWritten << " rows written";
     if (withFlags)

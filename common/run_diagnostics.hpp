@@ -26,6 +26,10 @@ public:
     std::int32_t rowsByFlag[3] = {0, 0, 0};
     std::int32_t windowsWithoutSamples = 0;
     std::int32_t problems = 0;
+    std::int32_t readErrors = 0;  // input files that failed in the middle: the run fails
+
+    /// A file that failed to read in the middle (not at its end): reported, and the run fails.
+    void readError(const CaseRef& c, std::string_view what, std::string_view path, std::string_view reason);
 
     /// The closing summary line; the flags only when a quality table was written.
     void summary(bool withFlags);

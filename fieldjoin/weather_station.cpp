@@ -1,7 +1,5 @@
 #include "fieldjoin/weather_station.hpp"
 
-#include <cerrno>
-#include <cstring>
 #include <string>
 #include <utility>
 
@@ -70,7 +68,7 @@ void StationCursor::openCurrentFile(const CaseRef& forCase) {
         file_.next(ignored);
         file_.next(ignored);
     } else if (diagnostics_ != nullptr) {
-        diagnostics_->aboutCase(forCase, fileProblem("station file cannot be opened", path, std::strerror(errno)));
+        diagnostics_->aboutCase(forCase, fileProblem("station file cannot be opened", path, file_.error()));
     }
     reopen_ = false;  // a file that cannot be opened reads as an empty file
 }
@@ -118,6 +116,9 @@ std::int32_t StationCursor::summariseWeather(const MeasurementCase& windowCase, 
             ++count_;
         }
         // End of a station file: the window's sums carry over into the next file.
+        if (file_.failed() && diagnostics_ != nullptr)
+            diagnostics_->readError(forCase, "station file",
+                                    paths_.toLocal(std::string(kStationDirectory) + search_.entry().name), file_.error());
         file_.close();
         reopen_ = true;
         if (!search_.next()) {

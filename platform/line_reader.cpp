@@ -1,15 +1,19 @@
 #include "platform/line_reader.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/file_open.hpp"
+#include "platform/system_reason.hpp"
 
 namespace field {
 
 bool LineReader::open(const std::string& localPath) {
     close();
-    std::FILE* f = openForReading(localPath);
+    failed_ = false;
+    error_.clear();
+    std::FILE* f = openForReading(localPath, error_);
     if (f == nullptr) return false;
     std::setvbuf(f, nullptr, _IONBF, 0);  // we read in our own big blocks
     file_ = f;
@@ -48,9 +52,22 @@ bool LineReader::refill() {
         buffer_ = std::move(bigger);
         capacity_ = grown;
     }
-    const std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
+    int errorNumber = 0;
+    std::size_t got;
+    if (blockRead_) {
+        got = blockRead_(file_, buffer_.get() + end_, capacity_ - end_, errorNumber);
+    } else {
+        errno = 0;
+        got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
+        // A short count is no error by itself: only the stream's error flag is.
+        if (got == 0 && std::ferror(file_)) errorNumber = errno != 0 ? errno : EIO;
+    }
     if (got == 0) {
         eof_ = true;
+        if (errorNumber != 0) {
+            failed_ = true;
+            error_ = systemReason(errorNumber);
+        }
         return false;
     }
     end_ += got;
@@ -98,7 +115,7 @@ bool LineReader::nextAcrossBlocks(std::string_view& line) {
             return true;
         }
         if (!refill()) {
-            if (pending == 0) return false;
+            if (pending == 0 || failed_) return false;
             // The last line, without a line feed.
             line = std::string_view(buffer_.get() + begin_, std::min(pending, maxLineLength_));
             begin_ = end_;

@@ -4,12 +4,16 @@
 // without a line feed is still a line. Lines are views into the reader's
 // buffer and stay valid until the next call. A line longer than the line
 // limit comes as its first `limit` bytes and the rest of it is dropped, so a
-// file without line feeds cannot make the buffer grow without bound.
+// file without line feeds cannot make the buffer grow without bound. A read
+// error ends the lines like the end of the file does, but failed() tells it
+// apart, and the bytes after the last line feed are then dropped (they may be
+// a record cut short).
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,12 +33,28 @@ public:
     LineReader& operator=(const LineReader&) = delete;
     ~LineReader() { close(); }
 
-    /// Opens a local file for reading; false when it cannot be opened as a readable file.
+    /// Reads up to `size` bytes of `file` into `into`; 0 at the end of the file, and 0 with
+    /// `errorNumber` set (an errno value) when the read failed.
+    using BlockRead = std::function<std::size_t(std::FILE* file, char* into, std::size_t size, int& errorNumber)>;
+
+    /// Opens a local regular file for reading; false when it cannot be opened or is no regular
+    /// file (a pipe, a device, a directory), with the reason in error().
     bool open(const std::string& localPath);
     bool isOpen() const { return file_ != nullptr; }
+    /// Closes the file; failed() and error() stay until the next open.
     void close();
 
-    /// Gives the next line; false at the end of the file (or when not open).
+    /// True when reading stopped at a read error rather than at the end of the file.
+    bool failed() const { return failed_; }
+    /// Why the last open failed ("No such file or directory", "not a regular file") or why
+    /// reading failed ("Input/output error"); empty when neither did.
+    const std::string& error() const { return error_; }
+
+    /// Replaces the C library's fread for the blocks of this reader; for tests that need a
+    /// read error at a chosen place. An empty function restores fread.
+    void setBlockRead(BlockRead read) { blockRead_ = std::move(read); }
+
+    /// Gives the next line; false at the end of the file, after a read error or when not open.
     bool next(std::string_view& line) {
         // Inline for the common case, a whole line already in the buffer.
         if (!skipping_ && begin_ < end_) {
@@ -69,6 +89,9 @@ private:
     std::size_t begin_ = 0;  // first unread byte
     std::size_t end_ = 0;    // one past the last byte read
     bool eof_ = false;
+    bool failed_ = false;
+    std::string error_;
+    BlockRead blockRead_;  // empty: fread
     bool skipping_ = false;  // the line given last was cut at the limit: drop up to its line feed
 };
 

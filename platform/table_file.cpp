@@ -1,33 +1,64 @@
 #include "platform/table_file.hpp"
 
-#include "platform/file_open.hpp"
-
 #include <cerrno>
-#include <cstring>
+
+#include "platform/file_open.hpp"
+#include "platform/system_reason.hpp"
 
 namespace field {
 
 bool TableFile::create(const std::string& localPath) {
     close();
     path_ = localPath;
-    failed_ = false;
     error_.clear();
+    failed_ = false;
+    completeSize_ = 0;
+    errno = 0;
     file_ = createForTable(localPath);
-    if (file_ == nullptr) error_ = std::strerror(errno);
+    // A table never created is not a failed table: a run goes on without it.
+    if (file_ == nullptr) error_ = systemReason(errno != 0 ? errno : EIO);
     return file_ != nullptr;
 }
 
-void TableFile::writeRow(std::string_view row) {
-    if (file_ == nullptr || failed_) return;
-    if (std::fwrite(row.data(), 1, row.size(), file_) != row.size() || std::fflush(file_) != 0) {
-        failed_ = true;
-        error_ = std::strerror(errno);
+bool TableFile::writeRow(std::string_view row) {
+    if (file_ == nullptr || failed_) return false;
+    errno = 0;
+    if (std::fwrite(row.data(), 1, row.size(), file_) == row.size() && std::fflush(file_) == 0) {
+        const std::int64_t position = tablePosition(file_);
+        if (position >= 0) {
+            completeSize_ = position;
+            return true;
+        }
     }
+    fail(errno);
+    // A row written in part is taken back; where the system cannot cut the file
+    // (a device), nothing of the row reached a file anyway.
+    cutTable(file_, completeSize_);
+    return false;
 }
 
-void TableFile::close() {
-    if (file_ != nullptr) std::fclose(file_);
-    file_ = nullptr;
+bool TableFile::close() {
+    if (file_ != nullptr) {
+        errno = 0;
+        const bool flushed = std::fflush(file_) == 0;
+        const int flushError = errno;
+        errno = 0;
+        const bool closed = std::fclose(file_) == 0;
+        file_ = nullptr;
+        if (!flushed) {
+            fail(flushError);
+        } else if (!closed) {
+            fail(errno);
+        }
+    }
+    return !failed_;
+}
+
+void TableFile::fail(int errorNumber) {
+    if (failed_) return;
+    failed_ = true;
+    // A failure without errno (a short write the C library did not explain) is an I/O error.
+    error_ = systemReason(errorNumber != 0 ? errorNumber : EIO);
 }
 
 }  // namespace field

@@ -1,7 +1,11 @@
 #pragma once
 // An output text table written row by row: each row leaves in one write and
 // is flushed at once, so a run that stops early leaves complete rows only.
+// Every write is checked: the first one that fails (a full disk, a file-size
+// limit, a vanished device) puts the table in a failed state, keeps the
+// system's reason and cuts the file back to its last complete row.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -16,24 +20,32 @@ public:
     ~TableFile() { close(); }
 
     /// Creates (or empties) the local file, in text mode on Windows ("\n" becomes CR LF);
-    /// false when it cannot be created.
+    /// false when it cannot be created (then error() tells why; failed() stays false).
     bool create(const std::string& localPath);
     bool isOpen() const { return file_ != nullptr; }
-    /// True once a row could not be written.
+    /// Writes one complete row (the caller supplies the line end) and flushes it; false when the
+    /// table is not open, has failed before, or the row could not be written whole (then the
+    /// file is cut back to the rows before it and the table has failed).
+    bool writeRow(std::string_view row);
+    /// Closes the file; false when the closing failed or a row had failed before (true when
+    /// nothing was open).
+    bool close();
+
+    /// True once a row or the closing of a created table failed; reset by the next create.
     bool failed() const { return failed_; }
-    /// The path given to create.
+    /// The local path given to the last create.
     const std::string& path() const { return path_; }
-    /// The system's reason of the first failure.
+    /// The system's reason why create failed or why the table failed ("No space left on
+    /// device"), the first one; empty while none.
     const std::string& error() const { return error_; }
-    /// Writes one complete row (the caller supplies the line end) and flushes it.
-    /// Does nothing when the table is not open.
-    void writeRow(std::string_view row);
-    void close();
 
 private:
+    void fail(int errorNumber);
+
     std::FILE* file_ = nullptr;
     std::string path_;
     std::string error_;
+    std::int64_t completeSize_ = 0;  // the file's size after its last complete row
     bool failed_ = false;
 };
 

@@ -1,11 +1,13 @@
 // Whole runs of both programs on bad input: empty files, binary garbage, NUL
 // bytes, a 100 MB line, header-only files, directories and files swapped,
-// unreadable files, symbolic-link loops, cases out of time order, 20 Hz data
-// past the nominal buffer capacity, and a run killed mid-way. Each test states
+// named pipes and devices where files are expected, unreadable files,
+// symbolic-link loops, cases out of time order, 20 Hz data past the nominal
+// buffer capacity, and a run killed mid-way. Each test states
 // what the programs print and write, and that nothing already written is lost.
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -167,22 +169,65 @@ struct ChildResult {
     int exitStatus = -1;
     int signal = 0;
     std::string console;
+    std::string errors;  // standard error
     long maxRssKiB = 0;
+};
+
+// The child's standard output while it runs: a file, or a small pipe that no one drains
+// before the child has ended, so a run that prints more than the pipe holds stops there,
+// alive (no input file can hold a run: pipes and devices are refused).
+struct ConsoleOutput {
+    fs::path file;  // empty when the console is a pipe
+    int pipe = -1;  // the pipe's read end
+    int capacity = 0;
+
+    /// Bytes waiting in the pipe.
+    int waiting() const {
+        int n = -1;
+        return ioctl(pipe, FIONREAD, &n) == 0 ? n : -1;
+    }
+    /// True once the pipe is so full that the next message blocks its writer.
+    bool full() const { return waiting() > capacity - 64; }
 };
 
 struct ChildOptions {
     uid_t uid = static_cast<uid_t>(-1);  // run as this user (needs root); -1 keeps the current one
-    std::function<void(pid_t, const fs::path& console)> whileRunning;  // then waits for the child
+    bool consolePipe = false;            // standard output a one-page pipe (see ConsoleOutput)
+    std::function<void(pid_t, const ConsoleOutput& console)> whileRunning;  // then waits for the child
 };
 
 constexpr int kCannotDropPrivileges = 125;
+
+// Reads what is left in a pipe whose writer has ended.
+std::string drain(int fd) {
+    std::string text;
+    char block[4096];
+    for (ssize_t n; (n = read(fd, block, sizeof block)) > 0;) text.append(block, static_cast<std::size_t>(n));
+    return text;
+}
 
 ChildResult runBinary(const std::string& binary, const fs::path& root, const fs::path& work, const std::string& answers,
                       const ChildOptions& options = {}) {
     TempDir io;
     writeFile(io.path() / "stdin", answers);
     const int in = open((io.path() / "stdin").c_str(), O_RDONLY);
-    const int out = open((io.path() / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open((io.path() / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ConsoleOutput console;
+    int out = -1;
+    if (options.consolePipe) {
+        int ends[2];
+        if (pipe(ends) != 0) {
+            ADD_FAILURE() << "pipe failed";
+            return {};
+        }
+        console.pipe = ends[0];
+        out = ends[1];
+        console.capacity = fcntl(out, F_SETPIPE_SZ, 4096);
+        EXPECT_GT(console.capacity, 0) << "cannot make the console pipe small";
+    } else {
+        console.file = io.path() / "stdout";
+        out = open(console.file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
     std::vector<std::string> environment;
     for (char** e = environ; *e != nullptr; ++e)
         if (std::strncmp(*e, "DRIVE_MOUNT_ROOT=", 17) != 0) environment.emplace_back(*e);
@@ -197,6 +242,8 @@ ChildResult runBinary(const std::string& binary, const fs::path& root, const fs:
     if (pid == 0) {
         dup2(in, 0);
         dup2(out, 1);
+        dup2(err, 2);
+        if (console.pipe >= 0) ::close(console.pipe);
         if (chdir(workDirectory.c_str()) != 0) _exit(126);
         if (options.uid != static_cast<uid_t>(-1)) {
             if (setgroups(0, nullptr) != 0 || setgid(options.uid) != 0 || setuid(options.uid) != 0)
@@ -208,11 +255,13 @@ ChildResult runBinary(const std::string& binary, const fs::path& root, const fs:
     }
     close(in);
     close(out);
+    close(err);
     if (pid < 0) {
         ADD_FAILURE() << "fork failed";
+        if (console.pipe >= 0) close(console.pipe);
         return result;
     }
-    if (options.whileRunning) options.whileRunning(pid, io.path() / "stdout");
+    if (options.whileRunning) options.whileRunning(pid, console);
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
@@ -220,8 +269,45 @@ ChildResult runBinary(const std::string& binary, const fs::path& root, const fs:
     result.exitStatus = result.exited ? WEXITSTATUS(status) : -1;
     result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     result.maxRssKiB = usage.ru_maxrss;
-    result.console = readFile(io.path() / "stdout");
+    if (console.pipe >= 0) {
+        result.console = drain(console.pipe);
+        close(console.pipe);
+    } else {
+        result.console = readFile(console.file);
+    }
+    result.errors = readFile(io.path() / "stderr");
     return result;
+}
+
+// A whileRunning that kills a child still running after `seconds` (a run that hangs).
+std::function<void(pid_t, const ConsoleOutput&)> killAfter(int seconds) {
+    return [seconds](pid_t pid, const ConsoleOutput&) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        siginfo_t info{};
+        while (std::chrono::steady_clock::now() < until) {
+            info.si_pid = 0;
+            // WNOWAIT: the child stays to be reaped, with its resource use, by runBinary.
+            if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        kill(pid, SIGKILL);
+    };
+}
+
+// Subdirectories `<prefix>00000`, `<prefix>00001`, ... of the wind data, each with a named pipe
+// as its logger file. Each is refused with "fail to open file": a case still open when the
+// walk reaches them prints more than a console pipe holds, and the run stops there.
+void pipeSubdirectories(const fs::path& root, const std::string& prefix) {
+    // A one-page pipe holds a page; each refusal prints 18 bytes: well over twice a page.
+    const long count = sysconf(_SC_PAGESIZE) / 8 + 200;
+    for (long i = 0; i < count; ++i) {
+        char name[24];
+        std::snprintf(name, sizeof name, "%05ld", i);
+        const fs::path directory = windDirectory(root, true) / (prefix + name);
+        fs::create_directories(directory);
+        EXPECT_EQ(0, mkfifo((directory / loggerName(true)).c_str(), 0644));
+    }
 }
 
 // ================================================================ empty files
@@ -444,13 +530,13 @@ struct LongLineTree {
     static constexpr std::size_t kLength = 100u << 20;
     static constexpr const char* kStart = "\"2014-08-15 10:20:30.0\",1,3.5,-1.25,0.5,25,0,";
 
-    // `pipe`: "C" holds a named pipe instead, at which a run waits for ever.
-    explicit LongLineTree(const fs::path& root, bool pipe = false) {
+    // `pipes`: the subdirectories after "B" ("C00000", ...) hold named pipes instead, refused one by
+    // one; with a console pipe the run stops there, alive (see pipeSubdirectories).
+    explicit LongLineTree(const fs::path& root, bool pipes = false) {
         writeMeasurements(root, true, true, measurementText(14, {{600, 610}, {610, 640}}));
         writeStation(root, "s.txt", stationText(15));
-        if (pipe) {
-            fs::create_directories(windDirectory(root, true) / "C");
-            EXPECT_EQ(0, mkfifo((windDirectory(root, true) / "C" / loggerName(true)).c_str(), 0644));
+        if (pipes) {
+            pipeSubdirectories(root, "C");
         } else {
             writeLogger(root, true, "C", loggerText(15, 630, 645));
         }
@@ -519,25 +605,32 @@ long peakResidentKiB(pid_t pid) {
 
 TEST(BadInputLongLine, HundredMegabyteLineKeepsTheProgramsMemorySmall) {
     if (std::string(kFieldjoinBinary).empty()) GTEST_SKIP() << "the fieldjoin binary's path was not built in";
-    // The real program reads the long line, then waits at the pipe in "C": its peak memory
-    // is read there (the peak of a process that has ended is blurred by its parent's).
+    // The real program reads the long line, then walks through the refused pipes after "B"
+    // until its console pipe is full: its peak memory is read there, while it lives (the
+    // peak of a process that has ended is blurred by its parent's).
     TempDir root, work;
     LongLineTree tree(root.path(), true);
     long peakKiB = -1;
-    std::string consoleAtPipe;
+    bool consoleFull = false;
     ChildOptions options;
-    options.whileRunning = [&](pid_t pid, const fs::path& console) {
-        const std::string expected = kPrompts + lineCount(21 * 60 + 1);
+    options.consolePipe = true;
+    options.whileRunning = [&](pid_t pid, const ConsoleOutput& console) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-        while (std::chrono::steady_clock::now() < until && readFile(console) != expected)
+        while (std::chrono::steady_clock::now() < until && !console.full())
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        consoleAtPipe = readFile(console);
+        consoleFull = console.full();
         peakKiB = peakResidentKiB(pid);
         kill(pid, SIGKILL);
     };
     const ChildResult child = runBinary(kFieldjoinBinary, root.path(), work.path(), "1 1\n", options);
     EXPECT_EQ(SIGKILL, child.signal);
-    EXPECT_EQ(kPrompts + lineCount(21 * 60 + 1), consoleAtPipe);
+    ASSERT_TRUE(consoleFull) << "the run never reached the pipes: " << child.console;
+    // The long line's file read to its end, then every pipe refused like a file that cannot be opened.
+    const std::string before = kPrompts + lineCount(21 * 60 + 1);
+    ASSERT_EQ(before, child.console.substr(0, before.size()));
+    const std::vector<std::string> refused = linesOf(child.console.substr(before.size()));
+    EXPECT_GE(refused.size(), 100u);
+    for (const std::string& line : refused) ASSERT_EQ("fail to open file", line);
     EXPECT_EQ(3u, linesOf(readFile(work.path() / tableName(Program::Fieldjoin, true, true))).size());
     // A line of more than 8 MiB comes cut at 8 MiB: the process never holds the 100 MB
     // line (that took a buffer of 128 MiB besides the 64 MiB one it grew from).
@@ -652,6 +745,65 @@ TEST(BadInputKinds, DirectoryWhereAFileIsExpected) {
             EXPECT_EQ(1, r.status);
             EXPECT_EQ(kPrompts + kFail, r.console) << "the cases still run, without output";
             EXPECT_TRUE(fs::is_directory(table / "kept")) << "the directory is left as it was";
+        }
+    }
+}
+
+// A named pipe or a device where an input file is expected, with what a run must print and write.
+struct SpecialFileCase {
+    const char* what;
+    std::function<fs::path(const fs::path& root)> place;  // returns where the special file goes
+    bool device;                                           // a link to /dev/zero, else a named pipe
+    int status;
+    std::string console;
+    bool sameTable;
+};
+
+TEST(BadInputKinds, PipeOrDeviceWhereAFileIsExpectedIsRefusedAndTheRunGoesOn) {
+    if (std::string(kFieldjoinBinary).empty()) GTEST_SKIP() << "the fieldjoin binary's path was not built in";
+    // Opening a pipe no one writes would wait for ever, and /dev/zero never ends: both are
+    // refused like a file that cannot be opened. The real program runs as a child, killed
+    // should it hang.
+    const auto firstLogger = [](const fs::path& root) {
+        fs::create_directories(windDirectory(root, true) / "A");
+        return windDirectory(root, true) / "A" / loggerName(true);
+    };
+    const auto measurements = [](const fs::path& root) {
+        fs::remove(measurementPath(root, true));
+        return measurementPath(root, true);
+    };
+    const auto station = [](const fs::path& root) { return stationDirectory(root) / "a.txt"; };
+    const std::vector<SpecialFileCase> cases{
+        {"the measurement-result file is a named pipe", measurements, false, 1, kPrompts + kFail, false},
+        {"the measurement-result file is /dev/zero", measurements, true, 1, kPrompts + kFail, false},
+        {"the first subdirectory's logger file is a named pipe", firstLogger, false, 0, kPrompts + kFail, true},
+        {"the first subdirectory's logger file is /dev/zero", firstLogger, true, 0, kPrompts + kFail, true},
+        {"a station file is a named pipe", station, false, 0, kPrompts, true},
+        {"a station file is /dev/zero", station, true, 0, kPrompts, true},
+    };
+    const RunResult clean = cleanRun(Program::Fieldjoin);
+    ASSERT_EQ(kPrompts, clean.console);
+    for (const SpecialFileCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir root, work;
+        standardTree(root.path());
+        const fs::path special = c.place(root.path());
+        if (c.device) {
+            fs::create_symlink("/dev/zero", special);
+        } else {
+            ASSERT_EQ(0, mkfifo(special.c_str(), 0644));
+        }
+        ChildOptions options;
+        options.whileRunning = killAfter(60);
+        const ChildResult child = runBinary(kFieldjoinBinary, root.path(), work.path(), "1 1\n", options);
+        ASSERT_TRUE(child.exited) << "the run hung and was killed";
+        EXPECT_EQ(c.status, child.exitStatus);
+        EXPECT_EQ(c.console, child.console);
+        const std::string table = readFile(work.path() / tableName(Program::Fieldjoin, true, true));
+        if (c.sameTable) {
+            EXPECT_EQ(clean.table, table);
+        } else {
+            EXPECT_EQ(2u, linesOf(table).size());
         }
     }
 }
@@ -1077,26 +1229,28 @@ TEST(BadInputKill, RunKilledMidWayLeavesCompleteRowsOnly) {
     const std::vector<std::string> referenceLines = linesOf(reference.table);
     ASSERT_EQ(2u + 287u, referenceLines.size());
 
-    // The next day's logger file is a named pipe no one writes: a run that gets there
-    // waits for ever, having written every row of the first day.
-    const fs::path pipeDirectory = windDirectory(root.path(), true) / "2014_08_16";
-    fs::create_directories(pipeDirectory);
-    ASSERT_EQ(0, mkfifo((pipeDirectory / loggerName(true)).c_str(), 0644));
+    // After the day, subdirectories whose logger files are named pipes: each is refused,
+    // and with the console a small pipe the run stops there, alive, having written every row
+    // of the day. Until the kill it can never end on its own.
+    pipeSubdirectories(root.path(), "2014_08_16_");
     const fs::path table = tableName(Program::Fieldjoin, true, true);
     const auto deadline = [] { return std::chrono::steady_clock::now() + std::chrono::seconds(120); };
 
     for (const bool whenBlocked : {false, true}) {
-        SCOPED_TRACE(whenBlocked ? "killed while it waits at the pipe" : "killed as soon as the first row is there");
+        SCOPED_TRACE(whenBlocked ? "killed while it waits at the full console" : "killed as soon as the first row is there");
         TempDir work;
         ChildOptions options;
+        options.consolePipe = true;
         int linesAtKill = 0;
-        options.whileRunning = [&](pid_t pid, const fs::path&) {
+        bool consoleFull = false;
+        options.whileRunning = [&](pid_t pid, const ConsoleOutput& console) {
             const int wanted = whenBlocked ? static_cast<int>(referenceLines.size()) : 3;
             const auto until = deadline();
             while (std::chrono::steady_clock::now() < until) {
                 const int lines = completeLines(readFile(work.path() / table));
-                if (lines >= wanted) {
+                if (lines >= wanted && (!whenBlocked || console.full())) {
                     linesAtKill = lines;
+                    consoleFull = console.full();
                     break;
                 }
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -1119,7 +1273,12 @@ TEST(BadInputKill, RunKilledMidWayLeavesCompleteRowsOnly) {
             ASSERT_EQ(referenceLines[i], lines[i]) << "line " << i + 1;
         }
         if (whenBlocked) {
+            EXPECT_TRUE(consoleFull);
             EXPECT_EQ(referenceLines.size(), lines.size());
+            // The day's file read to its end, then the pipes refused one by one.
+            const std::string day = kPrompts + lineCount(1440 * 600);
+            ASSERT_EQ(day, child.console.substr(0, day.size()));
+            for (const std::string& line : linesOf(child.console.substr(day.size()))) ASSERT_EQ("fail to open file", line);
         }
     }
 }

@@ -196,6 +196,35 @@ TEST(CommandLine, TableThatCannotBeWrittenStopsTheRunWithTheReason) {
             << r.err;
     }
 }
+
+TEST(CommandLine, InputThatFailsToReadInTheMiddleFailsTheRunWithTheReason) {
+    // /proc/self/mem is a regular file whose first page cannot be read (EIO).
+    if (!std::filesystem::exists("/proc/self/mem")) GTEST_SKIP() << "needs /proc/self/mem";
+    struct Case {
+        const char* name;
+        bool logger;  // else the measurement-result file
+        const char* message;
+    };
+    const Case cases[] = {
+        {"measurement-result file", false, "measurement-result file failed to read: "},
+        {"logger file", true, "logger file failed to read: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TwoFieldTree tree;
+        const RunConfiguration config = makeRunConfiguration(true, true, Program::Fieldjoin);
+        std::filesystem::path victim =
+            c.logger ? underRoot(tree.root.path(), config.WindDirectory) / "2014_08_15" / "logger_data.DAT"
+                     : underRoot(tree.root.path(), config.MeasurementResultPath);
+        std::filesystem::remove(victim);
+        std::filesystem::create_symlink("/proc/self/mem", victim);
+        TempDir work;
+        const MainOutput r = runMain(Program::Fieldjoin, {"--field", "fence", "--material", "seed", "--data-root",
+                                                         tree.dataRoot(), "--output-dir", work.str()});
+        EXPECT_EQ(1, r.status);
+        EXPECT_NE(std::string::npos, r.err.find(c.message + victim.string() + " (Input/output error)")) << r.err;
+    }
+}
 #endif
 
 }  // namespace

@@ -16,6 +16,9 @@ cmake --preset ci >/dev/null
 cmake --build --preset ci -j2
 ctest --preset ci -j2
 
+# Packages: the Debian package of build/ci, unpacked into a scratch folder and checked.
+tools/ci/package.sh
+
 # Windows: the cross build, its tests under Wine, its tables against build/ci's.
 FIELD_LINUX_BIN=build/ci tools/ci/windows.sh
 
