@@ -59,7 +59,9 @@ public:
           buffer_(buffer),
           sink_(sink),
           record_(record),
-          diagnostics_(diagnostics) {}
+          diagnostics_(diagnostics) {
+        file_.setPrefetch(true);  // logger files are big: read the next block while this one is parsed
+    }
 
     /// Announces the next case (numbered from 1) before its files are read.
     void beginCase(const MeasurementCase& nextCase, std::int32_t caseNumber);

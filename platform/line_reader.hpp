@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/block_prefetch.hpp"
+
 namespace field {
 
 class LineReader {
@@ -26,9 +28,15 @@ public:
     /// Longest line given whole (records are some hundred bytes); the buffer never grows past it + 2.
     static constexpr std::size_t kMaxLineLength = std::size_t{8} << 20;
 
-    /// Smaller sizes are for tests (both at least 1).
-    explicit LineReader(std::size_t blockSize = kBlockSize, std::size_t maxLineLength = kMaxLineLength)
-        : blockSize_(blockSize < 1 ? 1 : blockSize), maxLineLength_(maxLineLength < 1 ? 1 : maxLineLength) {}
+    /// Room before each prefetched block for the unfinished line of the block before.
+    static constexpr std::size_t kPrefetchFront = std::size_t{64} << 10;
+
+    /// Smaller sizes are for tests (all at least 1).
+    explicit LineReader(std::size_t blockSize = kBlockSize, std::size_t maxLineLength = kMaxLineLength,
+                        std::size_t prefetchFront = kPrefetchFront)
+        : blockSize_(blockSize < 1 ? 1 : blockSize),
+          maxLineLength_(maxLineLength < 1 ? 1 : maxLineLength),
+          prefetchFront_(prefetchFront < 1 ? 1 : prefetchFront) {}
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
     ~LineReader() { close(); }
@@ -54,11 +62,16 @@ public:
     /// read error at a chosen place. An empty function restores fread.
     void setBlockRead(BlockRead read) { blockRead_ = std::move(read); }
 
+    /// Files opened from now on are read a block ahead on a second thread (the lines and
+    /// their order are the same). A line longer than the room before a block ends it for
+    /// the rest of that file, as does a thread that cannot be started.
+    void setPrefetch(bool on) { prefetch_ = on; }
+
     /// Gives the next line; false at the end of the file, after a read error or when not open.
     bool next(std::string_view& line) {
         // Inline for the common case, a whole line already in the buffer.
         if (!skipping_ && begin_ < end_) {
-            const char* base = buffer_.get();
+            const char* base = data_;
             if (const void* hit = std::memchr(base + begin_, '\n', end_ - begin_)) {
                 takeLine(static_cast<std::size_t>(static_cast<const char*>(hit) - base), line);
                 return true;
@@ -71,7 +84,7 @@ private:
     // Gives the line that ends at the line feed at `lf` (one CR before it dropped,
     // cut at the limit) and moves past it.
     void takeLine(std::size_t lf, std::string_view& line) {
-        const char* base = buffer_.get();
+        const char* base = data_;
         std::size_t stop = lf;
         if (stop > begin_ && base[stop - 1] == '\r') --stop;
         line = std::string_view(base + begin_, std::min(stop - begin_, maxLineLength_));
@@ -79,13 +92,22 @@ private:
     }
     bool nextAcrossBlocks(std::string_view& line);
     bool refill();
+    bool refillFromPrefetch();
+    void leavePrefetch();
     bool skipRestOfLine();
+    std::size_t readBlock(char* into, std::size_t size, int& errorNumber);
+    void endOfFile(int errorNumber);
 
     std::size_t blockSize_;
     std::size_t maxLineLength_;
+    std::size_t prefetchFront_;
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> buffer_;  // not zero-filled: only bytes read are ever looked at
-    std::size_t capacity_ = 0;
+    std::size_t bufferSize_ = 0;
+    char* data_ = nullptr;            // buffer_, or the prefetched block being read
+    std::size_t capacity_ = 0;        // of data_
+    bool prefetch_ = false;
+    std::unique_ptr<BlockPrefetch> blocks_;  // set while a file is read ahead
     std::size_t begin_ = 0;  // first unread byte
     std::size_t end_ = 0;    // one past the last byte read
     bool eof_ = false;

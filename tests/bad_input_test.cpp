@@ -156,7 +156,7 @@ std::string randomBytes(std::size_t size, unsigned seed, int lineFeedPercent) {
     std::mt19937 random(seed);
     std::string bytes(size, '\0');
     for (char& c : bytes) {
-        const unsigned r = random();
+        const auto r = static_cast<unsigned>(random());
         c = static_cast<int>(r % 100) < lineFeedPercent ? '\n' : static_cast<char>(r >> 8);
     }
     return bytes;

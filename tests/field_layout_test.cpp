@@ -84,7 +84,9 @@ TEST(FieldLayout, MastHeightsOfTheProfileAreTheSourceMast) {
 
 TEST(FieldLayout, FileNamesEndInTheFieldName) {
     for (const FieldLayout* f : kFieldLayouts) {
-        const std::string suffix = "_" + std::string(f->name) + ".txt";
+        std::string suffix = "_";  // appended, not "_" + string: GCC 12 sees a false -Wrestrict in that at -O3
+        suffix += f->name;
+        suffix += ".txt";
         for (const Material m : {Material::Seed, Material::Pollen}) {
             const std::string path(f->measurementResultPath(m));
             SCOPED_TRACE(path);

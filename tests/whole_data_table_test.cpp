@@ -540,7 +540,7 @@ protected:
     // Two cases of day 15: [600, 630) and [630, 660), logger lines in every minute.
     void makeWindData(const RunConfiguration& config) {
         std::string logger = "h1\nh2\nh3\nh4\n";
-        for (int minute = 590; minute <= 665; ++minute) logger += loggerLine(minute, 1.0f + 0.1f * (minute % 3)) + "\n";
+        for (int minute = 590; minute <= 665; ++minute) logger += loggerLine(minute, 1.0f + 0.1f * static_cast<float>(minute % 3)) + "\n";
         const std::string name = "run" + std::string(fieldLayout(config.FenceField).loggerFileSuffix);
         writeFile(underRoot(root_.path(), config.WindDirectory) / "d1" / name, logger);
     }

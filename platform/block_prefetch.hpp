@@ -1,0 +1,65 @@
+#pragma once
+// Reading a file's next block on a second thread while the current one is
+// parsed: two buffers, one parsed by the caller while the other is filled.
+// The hand-over happens once per block, never per line. Each buffer keeps
+// room in front of its block, so the caller can put the unfinished line of
+// the previous block right before the new bytes without moving the block.
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace field {
+
+class BlockPrefetch {
+public:
+    /// Reads up to `size` bytes; 0 at the end, 0 with `errorNumber` set when the read failed.
+    using Read = std::function<std::size_t(std::FILE* file, char* into, std::size_t size, int& errorNumber)>;
+
+    /// A filled buffer handed to the caller: the block's bytes are [data + front, data + front + size).
+    struct Block {
+        char* data = nullptr;
+        std::size_t size = 0;  // 0: the file ended (or failed, see errorNumber)
+        int errorNumber = 0;
+    };
+
+    /// Starts reading `file` in blocks of `blockSize` with `front` bytes of room before each;
+    /// throws std::system_error when no thread can be started.
+    BlockPrefetch(std::FILE* file, std::size_t front, std::size_t blockSize, Read read);
+    /// Stops the reading thread (waiting for a read under way) and frees both buffers.
+    ~BlockPrefetch();
+    BlockPrefetch(const BlockPrefetch&) = delete;
+    BlockPrefetch& operator=(const BlockPrefetch&) = delete;
+
+    /// Waits for the next block and hands its buffer over. The buffer handed over before
+    /// stays the caller's until releasePrevious().
+    Block next();
+    /// Gives the buffer handed over before the last next() back to be filled again.
+    void releasePrevious();
+    /// Room in front of each block.
+    std::size_t front() const { return front_; }
+
+private:
+    enum class Slot { Free, Filled, Taken };
+    void fill();
+
+    std::FILE* file_;
+    std::size_t front_;
+    std::size_t blockSize_;
+    Read read_;
+    std::unique_ptr<char[]> buffer_[2];
+    Slot state_[2] = {Slot::Free, Slot::Free};
+    std::size_t size_[2] = {0, 0};
+    int error_[2] = {0, 0};
+    int nextTaken_ = 0;  // the slot the caller takes next
+    bool stop_ = false;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::thread thread_;  // last: started once everything above is set
+};
+
+}  // namespace field

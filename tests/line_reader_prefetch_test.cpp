@@ -1,0 +1,120 @@
+// Reading ahead on a second thread gives the same lines, the same end and the
+// same read errors as reading in one thread, whatever the block and line sizes.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <random>
+
+#include "platform/line_reader.hpp"
+#include "test_support.hpp"
+
+namespace field {
+namespace {
+
+using namespace field::testing;
+
+struct Outcome {
+    std::vector<std::string> lines;
+    bool failed = false;
+    std::string error;
+};
+
+// Reads `path` to its end; the reads fail with EIO once `failAt` bytes were served.
+Outcome readAll(const std::string& path, bool prefetch, std::size_t block, std::size_t maxLine, std::size_t front,
+                std::size_t failAt) {
+    LineReader reader(block, maxLine, front);
+    reader.setPrefetch(prefetch);
+    std::size_t served = 0;
+    reader.setBlockRead([&served, failAt](std::FILE* file, char* into, std::size_t size, int& errorNumber) {
+        if (served >= failAt) {
+            errorNumber = EIO;
+            return std::size_t{0};
+        }
+        const std::size_t got = std::fread(into, 1, std::min(size, failAt - served), file);
+        served += got;
+        return got;
+    });
+    Outcome out;
+    if (!reader.open(path)) return out;
+    std::string_view line;
+    while (reader.next(line)) out.lines.emplace_back(line);
+    out.failed = reader.failed();
+    out.error = reader.error();
+    return out;
+}
+
+// Lines of random lengths (some far longer than the blocks), CR LF now and then,
+// with or without a last line feed.
+std::string randomText(std::mt19937& random, std::size_t lines) {
+    std::string text;
+    for (std::size_t i = 0; i < lines; ++i) {
+        const std::size_t length = random() % 8 == 0 ? random() % 200 : random() % 12;
+        for (std::size_t k = 0; k < length; ++k) text += static_cast<char>('a' + random() % 26);
+        text += random() % 4 == 0 ? "\r\n" : "\n";
+    }
+    if (random() % 2 == 0) text += "last";
+    return text;
+}
+
+TEST(LineReaderPrefetch, SameLinesEndAndErrorsAsReadingInOneThread) {
+    struct Case {
+        std::size_t block, maxLine, front;
+    };
+    const Case cases[] = {
+        {1, 1000, 1}, {3, 5, 2}, {7, 1000, 4}, {16, 40, 8}, {64, 30, 16}, {64, 1000, 64}, {256, 1000, 1},
+    };
+    std::mt19937 random(2014);
+    TempDir dir;
+    const std::string path = (dir.path() / "f").string();
+    for (int round = 0; round < 40; ++round) {
+        const std::string text = randomText(random, random() % 60);
+        writeFile(path, text);
+        for (const Case& c : cases) {
+            for (const std::size_t failAt : {std::string::npos, text.size() / 2, std::size_t{0}, text.size()}) {
+                SCOPED_TRACE(::testing::Message() << "round " << round << " block " << c.block << " max line "
+                                                << c.maxLine << " front " << c.front << " fail at " << failAt);
+                const Outcome one = readAll(path, false, c.block, c.maxLine, c.front, failAt);
+                const Outcome two = readAll(path, true, c.block, c.maxLine, c.front, failAt);
+                ASSERT_EQ(one.lines, two.lines);
+                ASSERT_EQ(one.failed, two.failed);
+                ASSERT_EQ(one.error, two.error);
+            }
+        }
+    }
+}
+
+TEST(LineReaderPrefetch, LineLongerThanTheRoomBeforeABlockAndReopening) {
+    TempDir dir;
+    std::string text;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 30000; ++i) {
+        expected.push_back("line " + std::to_string(i));
+        text += expected.back() + "\n";
+    }
+    expected.push_back(std::string(LineReader::kPrefetchFront * 3, 'L'));  // the rest of the file in one thread
+    text += expected.back() + "\n";
+    expected.push_back("after");
+    text += "after\n";
+    writeFile(dir.path() / "f", text);
+
+    LineReader reader;
+    reader.setPrefetch(true);
+    for (int pass = 0; pass < 2; ++pass) {  // a second file read ahead again after the first left it
+        SCOPED_TRACE(pass);
+        ASSERT_TRUE(reader.open((dir.path() / "f").string()));
+        std::vector<std::string> got;
+        std::string_view line;
+        while (reader.next(line)) got.emplace_back(line);
+        EXPECT_EQ(expected, got);
+        EXPECT_FALSE(reader.failed());
+    }
+    // Closed in the middle: the reading thread stops with it.
+    ASSERT_TRUE(reader.open((dir.path() / "f").string()));
+    std::string_view line;
+    ASSERT_TRUE(reader.next(line));
+    reader.close();
+    EXPECT_FALSE(reader.next(line));
+}
+
+}  // namespace
+}  // namespace field
