@@ -30,14 +30,12 @@
 #include <vector>
 
 #include "casetable/casetable_run.hpp"
-#include "common/clock_time.hpp"
 #include "common/messages.hpp"
 #include "common/number_format.hpp"
 #include "common/run_configuration.hpp"
 #include "common/wind_statistics.hpp"
 #include "field_tree.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
-#include "platform/line_reader.hpp"
 
 extern char** environ;
 
@@ -639,25 +637,6 @@ TEST(BadInputLongLine, HundredMegabyteLineKeepsTheProgramsMemorySmall) {
     EXPECT_LT(peakKiB, 100 * 1024) << "peak resident memory in KiB";
 }
 
-TEST(BadInputLongLine, OverlongLineComesCutAtTheLimitAndTheNextLineFollows) {
-    TempDir dir;
-    const std::string longLine(5000, 'L');
-    // At the limit: 100 bytes and CR LF come whole, 101 bytes and CR LF are cut.
-    writeFile(dir.path() / "f", "a\r\n" + longLine + "\r\nb\n" + std::string(100, 'M') + "\r\n" +
-                                    std::string(101, 'N') + "\r\n" + longLine);
-    for (const std::size_t block : {1u, 7u, 64u, 101u, 102u, 103u, 4096u}) {
-        SCOPED_TRACE(block);
-        LineReader reader(block, 100);
-        ASSERT_TRUE(reader.open((dir.path() / "f").string()));
-        std::vector<std::string> got;
-        std::string_view line;
-        while (reader.next(line)) got.emplace_back(line);
-        EXPECT_EQ((std::vector<std::string>{"a", std::string(100, 'L'), "b", std::string(100, 'M'),
-                                            std::string(100, 'N'), std::string(100, 'L')}),
-                  got);
-    }
-}
-
 // ================================================================ files of only header lines
 
 TEST(BadInputHeadersOnly, HeaderLinesWithoutDataGiveNoCaseNoSampleAndNoStationRecord) {
@@ -1097,23 +1076,6 @@ TEST(BadInputOrder, CasesOutOfTimeOrderCloseAtOnceOnTheirDayAndNothingWrittenIsL
 }
 
 // ================================================================ absurd minutes
-
-TEST(BadInputMinutes, ClockTimeOfAMinuteNoValidInputGivesNeverBreaksTheRow) {
-    // '0' plus a "digit" outside 0..9 may give any byte: a comma or a line feed would
-    // split the row. Such characters are written as '?'.
-    EXPECT_EQ("000?", formatClockTime(-4));    // '0' - 4 is a comma
-    EXPECT_EQ("00/+", formatClockTime(-15));   // other characters below '0' stay
-    EXPECT_EQ("?000", formatClockTime(130800));  // hour 2180: '0' + 218 wraps to a line feed
-    EXPECT_EQ(":000", formatClockTime(6000));  // hour 100 as it always was
-    for (std::int64_t m = INT32_MIN; m <= INT32_MAX; m += 9973) {
-        for (const std::int64_t minute : {m, m + 1, m + 5}) {
-            if (minute > INT32_MAX) continue;
-            const std::string text = formatClockTime(static_cast<std::int32_t>(minute));
-            ASSERT_EQ(4u, text.size());
-            for (char c : text) ASSERT_TRUE(c >= 0x20 && c <= 0x7E && c != ',') << minute;
-        }
-    }
-}
 
 TEST(BadInputMinutes, CaseLinesWithAbsurdMinutesGiveCompleteRows) {
     for (const Program program : {Program::Fieldjoin, Program::Casetable}) {

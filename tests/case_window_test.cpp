@@ -6,13 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "console_lines.hpp"
 #include "logger_test_support.hpp"
 
 namespace field {
 namespace {
 
 using testing::SeenWindow;
-using testing::lineCountMessage;
+using testing::failToOpen;
+using testing::lineCount;
 using testing::LoggerData;
 using testing::loggerStamp;
 using testing::ReaderRig;
@@ -58,7 +60,7 @@ TEST(CaseWindowFieldjoin, ClosingLineIsNotReusedByTheNextCase) {
     // The line count runs over the whole file and is reported once, at its end.
     MeasurementCase third = windowCase(15, 700, 710);
     EXPECT_FALSE(rig.read(third, kFileA));
-    EXPECT_EQ(lineCountMessage(data.dataLines()), rig.takeConsole());
+    EXPECT_EQ(lineCount(data.dataLines()), rig.takeConsole());
     EXPECT_EQ(2u, rig.sink.closed.size());
 }
 
@@ -135,7 +137,7 @@ TEST(CaseWindowFieldjoin, WindowSpanningTwoFilesFillsOneBufferWithTheLineCountBe
 
     MeasurementCase c = windowCase(15, 600, 660);
     EXPECT_FALSE(rig.read(c, kFileA));
-    EXPECT_EQ(lineCountMessage(16), rig.takeConsole());
+    EXPECT_EQ(lineCount(16), rig.takeConsole());
     EXPECT_EQ(WindowRead::FileEnded, rig.last) << "the walk closes its logger-file marker on this";
     EXPECT_TRUE(rig.sink.closed.empty());
     EXPECT_EQ(6, rig.buffer.count) << "samples stay for the next file of the case";
@@ -150,7 +152,7 @@ TEST(CaseWindowFieldjoin, WindowSpanningTwoFilesFillsOneBufferWithTheLineCountBe
     // While a file is open the path handed in is not looked at.
     MeasurementCase next = windowCase(15, 661, 700);
     EXPECT_FALSE(rig.read(next, "C:\\W\\missing_data.DAT"));
-    EXPECT_EQ(lineCountMessage(13), rig.takeConsole());
+    EXPECT_EQ(lineCount(13), rig.takeConsole());
     EXPECT_EQ(2, rig.buffer.count);
 }
 
@@ -276,7 +278,7 @@ TEST(CaseWindow, EmptyLinesAreCountedInTheLineCount) {
     rig.put(kFileA, LoggerData().raw(full(600, 1)).raw("").raw("").raw(full(601, 1)).raw(""));
     MeasurementCase c = windowCase(15, 600, 660);
     EXPECT_FALSE(rig.read(c, kFileA));
-    EXPECT_EQ(lineCountMessage(5), rig.takeConsole());
+    EXPECT_EQ(lineCount(5), rig.takeConsole());
     EXPECT_EQ(2, rig.buffer.count);
 }
 
@@ -296,7 +298,7 @@ TEST(CaseWindow, CarriageReturnLineEndsReadLikeLineFeeds) {
     EXPECT_EQ(601, rig.sink.closed[0].lastWindowMinute);
     MeasurementCase next = windowCase(15, 660, 700);
     EXPECT_FALSE(rig.read(next, kFileA));
-    EXPECT_EQ(lineCountMessage(5), rig.takeConsole());
+    EXPECT_EQ(lineCount(5), rig.takeConsole());
     EXPECT_EQ(4.0f, rig.buffer.sumU);
 }
 
@@ -313,12 +315,12 @@ TEST(CaseWindow, FileThatCannotBeOpenedLeavesTheReaderAsItWas) {
 
     MeasurementCase c = windowCase(15, 600, 610);
     EXPECT_FALSE(rig.read(c, kFileA));
-    EXPECT_EQ(lineCountMessage(6), rig.takeConsole());
+    EXPECT_EQ(lineCount(6), rig.takeConsole());
 
     for (const char* path : {"C:\\W\\missing_data.DAT", "", "C:\\W\\dir_data.DAT"}) {
         SCOPED_TRACE(std::string("path [") + path + "]");
         EXPECT_FALSE(rig.read(c, path));
-        EXPECT_EQ("fail to open file\n", rig.takeConsole());
+        EXPECT_EQ(failToOpen(), rig.takeConsole());
         EXPECT_EQ(6, rig.buffer.count);
         EXPECT_EQ(605, rig.reader.lastWindowMinute());
         EXPECT_TRUE(rig.sink.closed.empty());
@@ -340,7 +342,7 @@ TEST(CaseWindow, FileWithoutDataLinesReportsZeroAndTheNextFileIsOpened) {
         rig.put(kFileB, LoggerData().minutes(15, 600, 601).line(15, 660));
         MeasurementCase c = windowCase(15, 600, 660);
         EXPECT_FALSE(rig.read(c, kFileA));
-        EXPECT_EQ(lineCountMessage(0), rig.takeConsole());
+        EXPECT_EQ(lineCount(0), rig.takeConsole());
         EXPECT_TRUE(rig.read(c, kFileB));
         ASSERT_EQ(1u, rig.sink.closed.size());
         EXPECT_EQ(2, rig.sink.closed[0].count);
@@ -442,7 +444,7 @@ TEST(CaseWindowCasetable, TimestampsWithoutOpeningQuoteArePassedOverOnlyByCaseta
         rig.put(kFileA, data);
         MeasurementCase c = windowCase(15, 600, 660);
         EXPECT_FALSE(rig.read(c, kFileA));
-        EXPECT_EQ(lineCountMessage(101), rig.takeConsole());
+        EXPECT_EQ(lineCount(101), rig.takeConsole());
         EXPECT_TRUE(rig.sink.closed.empty());
         EXPECT_EQ(0, rig.buffer.count);
     }

@@ -150,6 +150,4 @@ struct ReaderRig {
     WindowRead last = WindowRead::Finished;
 };
 
-inline std::string lineCountMessage(int count) { return "The line number is " + std::to_string(count) + "\n"; }
-
 }  // namespace field::testing

@@ -6,20 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "console_lines.hpp"
 #include "logger_test_support.hpp"
 
 namespace field {
 namespace {
 
-using testing::lineCountMessage;
+using testing::failToOpen;
+using testing::lineCount;
+using testing::noFileFound;
 using testing::LoggerData;
 using testing::ReaderRig;
 using testing::Sample;
 using testing::windowCase;
 
 const std::string kWindDirectory = "C:\\W\\";
-const std::string kNoFile = "No file is found!\n";
-const std::string kFailToOpen = "fail to open file\n";
 
 Sample withU(float u) { return Sample{u, 2.0f, 3.0f, 20.0f}; }
 
@@ -52,7 +53,7 @@ TEST(WindDataWalk, CasesContinueThroughTwoSubdirectoriesInOrder) {
 
     // Continues in A after the line that ended case 1, runs out of A, ends in B.
     w.walkCase(windowCase(15, 630, 720));
-    EXPECT_EQ(lineCountMessage(101), w.rig.takeConsole());
+    EXPECT_EQ(lineCount(101), w.rig.takeConsole());
     ASSERT_EQ(2u, w.rig.sink.closed.size());
     EXPECT_EQ(89, w.rig.sink.closed[1].count);
     EXPECT_EQ(719, w.rig.sink.closed[1].lastWindowMinute);
@@ -105,7 +106,7 @@ TEST(WindDataWalk, ReadsOnlyTheFirstMatchingLoggerFileOfTheField) {
 
         w.walkCase(windowCase(15, 600, 610));
         if (lc.u == 0) {
-            EXPECT_EQ(kNoFile + kFailToOpen, w.rig.takeConsole());
+            EXPECT_EQ(noFileFound() + failToOpen(), w.rig.takeConsole());
             EXPECT_TRUE(w.rig.sink.closed.empty());
         } else {
             EXPECT_EQ("", w.rig.takeConsole());
@@ -122,7 +123,7 @@ TEST(WindDataWalk, SecondLoggerFileOfASubdirectoryIsNeverReadAfterTheFirstEnds) 
     w.logger("B\\b_data.DAT", LoggerData().minutes(15, 611, 700, 1, withU(2)));
 
     w.walkCase(windowCase(15, 600, 660));
-    EXPECT_EQ(lineCountMessage(11), w.rig.takeConsole());
+    EXPECT_EQ(lineCount(11), w.rig.takeConsole());
     ASSERT_EQ(1u, w.rig.sink.closed.size());
     EXPECT_EQ(60, w.rig.sink.closed[0].count);
     EXPECT_EQ(11 * 1.0f + 49 * 2.0f, w.rig.sink.closed[0].sumU);
@@ -135,7 +136,7 @@ TEST(WindDataWalk, FirstMatchThatCannotBeOpenedSendsTheWalkToTheNextEntry) {
     w.logger("B\\b_data.DAT", LoggerData().minutes(15, 600, 620, 1, withU(2)));
 
     w.walkCase(windowCase(15, 600, 610));
-    EXPECT_EQ(kFailToOpen, w.rig.takeConsole());
+    EXPECT_EQ(failToOpen(), w.rig.takeConsole());
     ASSERT_EQ(1u, w.rig.sink.closed.size());
     EXPECT_EQ(20.0f, w.rig.sink.closed[0].sumU) << "the second file of A is never looked at";
 }
@@ -148,7 +149,7 @@ TEST(WindDataWalk, EntryWithoutLoggerFileMetWhileACaseContinuesIsReportedAndPass
     w.logger("C\\c_data.DAT", LoggerData().minutes(15, 611, 700));
 
     w.walkCase(windowCase(15, 600, 660));
-    EXPECT_EQ(lineCountMessage(11) + kNoFile + kFailToOpen + kNoFile + kFailToOpen, w.rig.takeConsole());
+    EXPECT_EQ(lineCount(11) + noFileFound() + failToOpen() + noFileFound() + failToOpen(), w.rig.takeConsole());
     ASSERT_EQ(1u, w.rig.sink.closed.size());
     EXPECT_EQ(60, w.rig.sink.closed[0].count);
 }
@@ -162,9 +163,9 @@ TEST(WindDataWalk, LastLoggerFileIsReadAgainFromItsFirstLineAfterTheWalkRanOut) 
 
     // Windows after the file's data: read to its end, no row.
     w.walkCase(windowCase(16, 600, 610));
-    EXPECT_EQ(lineCountMessage(101), w.rig.takeConsole());
+    EXPECT_EQ(lineCount(101), w.rig.takeConsole());
     w.walkCase(windowCase(17, 600, 610));
-    EXPECT_EQ(lineCountMessage(101), w.rig.takeConsole());
+    EXPECT_EQ(lineCount(101), w.rig.takeConsole());
     EXPECT_EQ(1u, w.rig.sink.closed.size());
 
     // The re-read starts at the first data line: a window long passed is found again.
@@ -180,19 +181,19 @@ TEST(WindDataWalk, PlainFileAsLastEntryLeavesLaterCasesWithoutALoggerFile) {
     w.plainFile("zz.txt");
 
     w.walkCase(windowCase(16, 600, 610));
-    EXPECT_EQ(lineCountMessage(101) + kNoFile + kFailToOpen, w.rig.takeConsole());
+    EXPECT_EQ(lineCount(101) + noFileFound() + failToOpen(), w.rig.takeConsole());
     // The last entry is no subdirectory: the path of the failed lookup (empty) is tried.
     w.walkCase(windowCase(17, 600, 610));
-    EXPECT_EQ(kFailToOpen, w.rig.takeConsole());
+    EXPECT_EQ(failToOpen(), w.rig.takeConsole());
     EXPECT_TRUE(w.rig.sink.closed.empty());
 }
 
 TEST(WindDataWalk, MissingWindDirectoryReportsEveryCaseAndIsTriedAgain) {
     WalkRig w;
     w.walkCase(windowCase(15, 600, 610));
-    EXPECT_EQ(kNoFile, w.rig.takeConsole());
+    EXPECT_EQ(noFileFound(), w.rig.takeConsole());
     w.walkCase(windowCase(15, 600, 610));
-    EXPECT_EQ(kNoFile, w.rig.takeConsole());
+    EXPECT_EQ(noFileFound(), w.rig.takeConsole());
     EXPECT_TRUE(w.rig.sink.closed.empty());
 
     // The search stayed closed, so a directory that appears later is found.
@@ -209,7 +210,7 @@ TEST(WindDataWalk, WindDirectoryWithoutSubdirectoriesFailsToOpenOnEveryCase) {
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE("case " + std::to_string(i + 1));
         w.walkCase(windowCase(15, 600, 610));
-        EXPECT_EQ(kFailToOpen, w.rig.takeConsole());
+        EXPECT_EQ(failToOpen(), w.rig.takeConsole());
     }
 }
 
@@ -226,7 +227,7 @@ TEST(WindDataWalk, LoggerPatternOfMoreThan259CharactersFindsNothing) {
             EXPECT_EQ("", w.rig.takeConsole());
             EXPECT_EQ(1u, w.rig.sink.closed.size());
         } else {
-            EXPECT_EQ(kNoFile + kFailToOpen, w.rig.takeConsole());
+            EXPECT_EQ(noFileFound() + failToOpen(), w.rig.takeConsole());
             EXPECT_TRUE(w.rig.sink.closed.empty());
         }
     }
@@ -251,7 +252,7 @@ TEST(WindDataWalk, CloseRestartsTheSearchAtTheFirstEntry) {
     WalkRig w;
     w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 610));
     w.walkCase(windowCase(16, 600, 610));
-    EXPECT_EQ(lineCountMessage(11), w.rig.takeConsole());
+    EXPECT_EQ(lineCount(11), w.rig.takeConsole());
     w.walk.close();
     w.logger("0\\first_data.DAT", LoggerData().minutes(15, 600, 620, 1, withU(5)));
     w.walkCase(windowCase(15, 600, 610));
