@@ -491,7 +491,7 @@ TEST(BadInputLongLine, HundredMegabyteLineWithoutLineFeedIsOneLineAndItsSampleCo
     const auto add = [&](int from, int to, int firstTenth) {
         for (int m = from; m < to; ++m)
             for (int t = m == from ? firstTenth : 0; t < 600; t += 10) {
-                const TreeSample s = sampleAt(m, t);
+                const Sample s = sampleAt(m, t);
                 buffer.append(s.u, s.v, s.w, s.Ts);
             }
     };
@@ -883,24 +883,17 @@ TEST(BadInputMinutes, CaseLinesWithAbsurdMinutesGiveCompleteRows) {
 
 // Logger text at 20 Hz (one line every 0.05 s) for minutes [from, to) of 15 August.
 std::string twentyHertz(int from, int to) {
-    std::string text = "header 1\nheader 2\nheader 3\nheader 4\n";
-    char line[160];
+    LoggerText text(kPlainHeader, kFixedValues);
     for (int m = from; m < to; ++m)
-        for (int k = 0; k < 1200; ++k) {
-            const TreeSample s = sampleAt(m, k);
-            std::snprintf(line, sizeof line, "\"2014-08-15 %02d:%02d:%02d.%02d\",%d,%.4f,%.4f,%.4f,%.3f,0\n", m / 60,
-                          m % 60, k / 20, (k % 20) * 5, k, static_cast<double>(s.u), static_cast<double>(s.v),
-                          static_cast<double>(s.w), static_cast<double>(s.Ts));
-            text += line;
-        }
-    return text;
+        for (int k = 0; k < 1200; ++k) text.line(loggerStamp(15, m, k / 20.0, 2014, 2), k, sampleAt(m, k));
+    return text.text();
 }
 
 std::vector<std::string> statisticsOf(int from, int to, const MeasurementCase& c, const ProgramVariant& variant) {
     SampleBuffer buffer(16);
     for (int m = from; m < to; ++m)
         for (int k = 0; k < 1200; ++k) {
-            const TreeSample s = sampleAt(m, k);
+            const Sample s = sampleAt(m, k);
             buffer.append(s.u, s.v, s.w, s.Ts);
         }
     WindSummary w;

@@ -1,44 +1,17 @@
 #pragma once
-// A small field-data tree for whole runs: logger files, measurement-result
-// files and station files at the programs' fixed paths under a mount root.
+// A small field-data tree for whole runs: logger files (logger_text.hpp),
+// measurement-result files and station files at the programs' fixed paths under
+// a mount root.
 
 #include <cstdio>
 #include <functional>
 #include <string>
 
 #include "common/run_configuration.hpp"
+#include "logger_text.hpp"
 #include "test_support.hpp"
 
 namespace field::testing {
-
-/// One logger sample; `second` is the second of the minute.
-struct TreeSample {
-    float u, v, w, Ts;
-};
-
-/// Deterministic, varying samples: the value for a minute and tenth of a second.
-inline TreeSample sampleAt(int minute, int tenth) {
-    const int k = minute * 600 + tenth;
-    return {2.0f + 0.25f * static_cast<float>(k % 7), 0.5f - 0.125f * static_cast<float>(k % 5),
-            0.0625f * static_cast<float>(k % 3) - 0.0625f, 20.0f + 0.5f * static_cast<float>(k % 4)};
-}
-
-/// Logger file text with the four header lines and one line per `step` tenths of a second
-/// for minutes [from, to) of the given day of August 2014.
-inline std::string loggerText(int dayOfAugust, int fromMinute, int toMinute, int stepTenths = 10) {
-    std::string text = "header 1\nheader 2,a,b\nheader 3\nheader 4\n";
-    char line[160];
-    for (int m = fromMinute; m < toMinute; ++m) {
-        for (int t = 0; t < 600; t += stepTenths) {
-            const TreeSample s = sampleAt(m, t);
-            std::snprintf(line, sizeof line, "\"2014-08-%02d %02d:%02d:%02d.%d\",%d,%.4f,%.4f,%.4f,%.3f,0\n", dayOfAugust,
-                          m / 60, m % 60, t / 10, t % 10, m * 600 + t, static_cast<double>(s.u),
-                          static_cast<double>(s.v), static_cast<double>(s.w), static_cast<double>(s.Ts));
-            text += line;
-        }
-    }
-    return text;
-}
 
 /// A measurement-result file: two header lines and one block per case (begin, end).
 inline std::string measurementText(int samplers, const std::vector<std::pair<int, int>>& windows, int day = 15) {

@@ -38,7 +38,7 @@ std::vector<std::string> expectedStatistics(int from, int to, const MeasurementC
     SampleBuffer buffer(16);
     for (int m = from; m < to; ++m)
         for (int t = m == from ? firstTenth : 0; t < 600; t += 10) {
-            const TreeSample s = sampleAt(m, t);
+            const Sample s = sampleAt(m, t);
             buffer.append(s.u, s.v, s.w, s.Ts);
         }
     WindSummary w;

@@ -24,7 +24,7 @@ using testing::fieldsOf;
 using testing::lineCount;
 using testing::linesOf;
 using testing::prompts;
-using testing::LoggerData;
+using testing::LoggerText;
 using testing::readTable;
 using testing::TempDir;
 using testing::underRoot;
@@ -187,7 +187,7 @@ TEST(CasetableRun, CaseNumbersAreUsedUpByCasesWithoutRows) {
               fenceMeasurements({"14,600,660,8/14/2014", "14,700,760,8/14/2014", "15,600,630,8/15/2014",
                                  "15,630,660,8/15/2014", "15,640,700,8/15/2014"}));
     writeFile(underRoot(r.root.path(), std::string(kFenceWindDirectory) + "D1\\s_data.DAT"),
-              LoggerData().minutes(15, 590, 720).text());
+              LoggerText().minutes(15, 590, 720).text());
 
     EXPECT_EQ(0, r.run("1\n1\n"));
     EXPECT_EQ(prompts(), r.console.str());
@@ -213,7 +213,7 @@ TEST(CasetableRun, SubWindowRowsOfWholeCases) {
               fenceMeasurements({"15,600,660,8/15/2014", "16,600,720,8/16/2014", "17,600,645,8/17/2014"}));
     // Day 16: ten lines a minute, none from minute 610 to 699.
     writeFile(underRoot(r.root.path(), std::string(kFenceWindDirectory) + "D1\\s_data.DAT"),
-              LoggerData()
+              LoggerText()
                   .minutes(15, 590, 670)
                   .minutes(16, 600, 609, 10)
                   .minutes(16, 700, 730, 10)
@@ -260,7 +260,7 @@ TEST(CasetableRun, TableThatCannotBeCreatedIsReportedAndTheCasesStillRun) {
     CasetableRun r;
     writeFile(underRoot(r.root.path(), measurementResultPath(true, true)), fenceMeasurements({"15,600,630,8/15/2014"}));
     writeFile(underRoot(r.root.path(), std::string(kFenceWindDirectory) + "D1\\s_data.DAT"),
-              LoggerData().minutes(15, 590, 600).text());
+              LoggerText().minutes(15, 590, 600).text());
     std::istringstream in("1\n1\n");
     const int status = runCasetable(in, r.console, PathMapper(r.root.str()), (r.work.path() / "missing").string());
     EXPECT_EQ(1, status);

@@ -19,6 +19,7 @@
 #include "fieldjoin/weather_station.hpp"
 #include "fieldjoin/whole_data_table.hpp"
 #include "platform/windows_path.hpp"
+#include "logger_text.hpp"
 #include "table_columns.hpp"
 #include "test_support.hpp"
 
@@ -428,14 +429,6 @@ std::string measurementBlock(const RunConfiguration& config, std::int32_t day, s
     return text;
 }
 
-// A logger line of day 15 (15 August 2014) at a minute of the day.
-std::string loggerLine(int minute, float u) {
-    char buffer[128];
-    std::snprintf(buffer, sizeof buffer, "\"2014-08-15 %02d:%02d:00.0\",1,%g,0.5,0.1,%g,7", minute / 60, minute % 60,
-                  static_cast<double>(u), 20.0 + 0.01 * minute);
-    return buffer;
-}
-
 struct RunResult {
     int status = -1;
     std::string console;
@@ -459,10 +452,12 @@ protected:
 
     // Two cases of day 15: [600, 630) and [630, 660), logger lines in every minute.
     void makeWindData(const RunConfiguration& config) {
-        std::string logger = "h1\nh2\nh3\nh4\n";
-        for (int minute = 590; minute <= 665; ++minute) logger += loggerLine(minute, 1.0f + 0.1f * (minute % 3)) + "\n";
+        testing::LoggerText logger("h1\nh2\nh3\nh4\n");
+        for (int minute = 590; minute <= 665; ++minute)
+            logger.line(testing::loggerStamp(15, minute), 1,
+                        {1.0f + 0.1f * static_cast<float>(minute % 3), 0.5f, 0.1f, static_cast<float>(20.0 + 0.01 * minute)});
         const std::string name = "run" + std::string(fieldLayout(config.FenceField).loggerFileSuffix);
-        writeFile(underRoot(root_.path(), config.WindDirectory) / "d1" / name, logger);
+        writeFile(underRoot(root_.path(), config.WindDirectory) / "d1" / name, logger.text());
     }
     void makeMeasurements(const RunConfiguration& config, int cases) {
         std::string text = "header 1\nheader 2\n";

@@ -15,7 +15,7 @@ namespace {
 using testing::failToOpen;
 using testing::lineCount;
 using testing::noFileFound;
-using testing::LoggerData;
+using testing::LoggerText;
 using testing::ReaderRig;
 using testing::Sample;
 using testing::windowCase;
@@ -32,7 +32,7 @@ struct WalkRig {
     std::filesystem::path local(const std::string& relative) const {
         return testing::underRoot(rig.root.path(), kWindDirectory + relative);
     }
-    void logger(const std::string& relative, const LoggerData& data) { rig.put(kWindDirectory + relative, data); }
+    void logger(const std::string& relative, const LoggerText& data) { rig.put(kWindDirectory + relative, data); }
     void subdirectory(const std::string& name) const { std::filesystem::create_directories(local(name)); }
     void plainFile(const std::string& relative) const { testing::writeFile(local(relative), "not a logger file\n"); }
     void walkCase(const MeasurementCase& c) { walk.walkWindDirectory(kWindDirectory, c, rig.reader); }
@@ -43,8 +43,8 @@ struct WalkRig {
 
 TEST(WindDataWalk, CasesContinueThroughTwoSubdirectoriesInOrder) {
     WalkRig w;
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 700));
-    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 701, 800));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 700));
+    w.logger("B\\b_data.DAT", LoggerText().minutes(15, 701, 800));
 
     w.walkCase(windowCase(15, 600, 630));
     EXPECT_EQ("", w.rig.takeConsole());
@@ -74,7 +74,7 @@ TEST(WindDataWalk, DotEntriesAndPlainFilesBeforeTheFirstSubdirectoryPassSilently
     w.plainFile("0readme.txt");
     w.plainFile("1_data.DAT");  // matches the logger pattern, but is no subdirectory
     w.plainFile("A.txt");
-    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 600, 620));
+    w.logger("B\\b_data.DAT", LoggerText().minutes(15, 600, 620));
 
     w.walkCase(windowCase(15, 600, 610));
     EXPECT_EQ("", w.rig.takeConsole());
@@ -102,7 +102,7 @@ TEST(WindDataWalk, ReadsOnlyTheFirstMatchingLoggerFileOfTheField) {
     for (const LoggerChoiceCase& lc : cases) {
         SCOPED_TRACE(lc.what);
         WalkRig w(kFieldjoinVariant, lc.fenceField);
-        for (const auto& [name, u] : lc.files) w.logger("A\\" + name, LoggerData().minutes(15, 600, 620, 1, withU(u)));
+        for (const auto& [name, u] : lc.files) w.logger("A\\" + name, LoggerText().minutes(15, 600, 620, 1, withU(u)));
 
         w.walkCase(windowCase(15, 600, 610));
         if (lc.u == 0) {
@@ -118,9 +118,9 @@ TEST(WindDataWalk, ReadsOnlyTheFirstMatchingLoggerFileOfTheField) {
 
 TEST(WindDataWalk, SecondLoggerFileOfASubdirectoryIsNeverReadAfterTheFirstEnds) {
     WalkRig w;
-    w.logger("A\\a1_data.DAT", LoggerData().minutes(15, 600, 610, 1, withU(1)));
-    w.logger("A\\a2_data.DAT", LoggerData().minutes(15, 611, 700, 1, withU(100)));
-    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 611, 700, 1, withU(2)));
+    w.logger("A\\a1_data.DAT", LoggerText().minutes(15, 600, 610, 1, withU(1)));
+    w.logger("A\\a2_data.DAT", LoggerText().minutes(15, 611, 700, 1, withU(100)));
+    w.logger("B\\b_data.DAT", LoggerText().minutes(15, 611, 700, 1, withU(2)));
 
     w.walkCase(windowCase(15, 600, 660));
     EXPECT_EQ(lineCount(11), w.rig.takeConsole());
@@ -132,8 +132,8 @@ TEST(WindDataWalk, SecondLoggerFileOfASubdirectoryIsNeverReadAfterTheFirstEnds) 
 TEST(WindDataWalk, FirstMatchThatCannotBeOpenedSendsTheWalkToTheNextEntry) {
     WalkRig w;
     w.subdirectory("A\\0_data.DAT");  // a directory is found by the pattern but cannot be read
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 620, 1, withU(100)));
-    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 600, 620, 1, withU(2)));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 620, 1, withU(100)));
+    w.logger("B\\b_data.DAT", LoggerText().minutes(15, 600, 620, 1, withU(2)));
 
     w.walkCase(windowCase(15, 600, 610));
     EXPECT_EQ(failToOpen(), w.rig.takeConsole());
@@ -143,10 +143,10 @@ TEST(WindDataWalk, FirstMatchThatCannotBeOpenedSendsTheWalkToTheNextEntry) {
 
 TEST(WindDataWalk, EntryWithoutLoggerFileMetWhileACaseContinuesIsReportedAndPassed) {
     WalkRig w;
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 610));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 610));
     w.plainFile("B\\notes.txt");  // a subdirectory without a logger file
     w.plainFile("B2.txt");        // a plain file is tried like a subdirectory here
-    w.logger("C\\c_data.DAT", LoggerData().minutes(15, 611, 700));
+    w.logger("C\\c_data.DAT", LoggerText().minutes(15, 611, 700));
 
     w.walkCase(windowCase(15, 600, 660));
     EXPECT_EQ(lineCount(11) + noFileFound() + failToOpen() + noFileFound() + failToOpen(), w.rig.takeConsole());
@@ -156,7 +156,7 @@ TEST(WindDataWalk, EntryWithoutLoggerFileMetWhileACaseContinuesIsReportedAndPass
 
 TEST(WindDataWalk, LastLoggerFileIsReadAgainFromItsFirstLineAfterTheWalkRanOut) {
     WalkRig w;
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 700));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 700));
 
     w.walkCase(windowCase(15, 600, 610));
     EXPECT_EQ("", w.rig.takeConsole());
@@ -177,7 +177,7 @@ TEST(WindDataWalk, LastLoggerFileIsReadAgainFromItsFirstLineAfterTheWalkRanOut) 
 
 TEST(WindDataWalk, PlainFileAsLastEntryLeavesLaterCasesWithoutALoggerFile) {
     WalkRig w;
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 700));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 700));
     w.plainFile("zz.txt");
 
     w.walkCase(windowCase(16, 600, 610));
@@ -197,7 +197,7 @@ TEST(WindDataWalk, MissingWindDirectoryReportsEveryCaseAndIsTriedAgain) {
     EXPECT_TRUE(w.rig.sink.closed.empty());
 
     // The search stayed closed, so a directory that appears later is found.
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 620));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 620));
     w.walkCase(windowCase(15, 600, 610));
     EXPECT_EQ("", w.rig.takeConsole());
     ASSERT_EQ(1u, w.rig.sink.closed.size());
@@ -221,7 +221,7 @@ TEST(WindDataWalk, LoggerPatternOfMoreThan259CharactersFindsNothing) {
         SCOPED_TRACE("subdirectory name of " + std::to_string(length) + " characters");
         WalkRig w;
         const std::string name(length, 'x');
-        w.logger(name + "\\a_data.DAT", LoggerData().minutes(15, 600, 620));
+        w.logger(name + "\\a_data.DAT", LoggerText().minutes(15, 600, 620));
         w.walkCase(windowCase(15, 600, 610));
         if (length == 243) {
             EXPECT_EQ("", w.rig.takeConsole());
@@ -235,8 +235,8 @@ TEST(WindDataWalk, LoggerPatternOfMoreThan259CharactersFindsNothing) {
 
 TEST(WindDataWalk, RaisedSubWindowBeginCarriesOverFilesButNotIntoTheCallersCase) {
     WalkRig w(kCasetableVariant, true);
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 640));
-    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 641, 700));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 640));
+    w.logger("B\\b_data.DAT", LoggerText().minutes(15, 641, 700));
 
     const MeasurementCase record = windowCase(15, 600, 690);
     w.walkCase(record);
@@ -250,11 +250,11 @@ TEST(WindDataWalk, RaisedSubWindowBeginCarriesOverFilesButNotIntoTheCallersCase)
 
 TEST(WindDataWalk, CloseRestartsTheSearchAtTheFirstEntry) {
     WalkRig w;
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 610));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 610));
     w.walkCase(windowCase(16, 600, 610));
     EXPECT_EQ(lineCount(11), w.rig.takeConsole());
     w.walk.close();
-    w.logger("0\\first_data.DAT", LoggerData().minutes(15, 600, 620, 1, withU(5)));
+    w.logger("0\\first_data.DAT", LoggerText().minutes(15, 600, 620, 1, withU(5)));
     w.walkCase(windowCase(15, 600, 610));
     EXPECT_EQ("", w.rig.takeConsole());
     ASSERT_EQ(1u, w.rig.sink.closed.size());
