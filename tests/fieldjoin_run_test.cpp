@@ -3,8 +3,6 @@
 
 #include <sstream>
 
-#include "common/number_format.hpp"
-#include "common/wind_statistics.hpp"
 #include "console_lines.hpp"
 #include "field_tree.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
@@ -32,25 +30,12 @@ RunResult runOnce(const TempDir& root, const TempDir& work, const std::string& a
     return r;
 }
 
-// The statistics columns (7 to 19) the reader's window must produce for minutes [from, to).
+// The statistics columns the reader's window must produce for minutes [from, to).
 // `firstTenth` skips the line that closed the previous window: it is never read again.
-std::vector<std::string> expectedStatistics(int from, int to, const MeasurementCase& c, int firstTenth = 0) {
+std::vector<std::string> expectedStatistics(int from, int to, int firstTenth = 0) {
     SampleBuffer buffer(16);
-    for (int m = from; m < to; ++m)
-        for (int t = m == from ? firstTenth : 0; t < 600; t += 10) {
-            const Sample s = sampleAt(m, t);
-            buffer.append(s.u, s.v, s.w, s.Ts);
-        }
-    WindSummary w;
-    computeWindSummary(buffer, w, c, kFieldjoinVariant);
-    std::vector<std::string> out;
-    for (float v : {w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection, w.AvgU, w.UStd, w.AvgV, w.VStd,
-                    w.AvgW, w.WStd, w.AvgTs, w.TsStd}) {
-        std::string s;
-        appendFloat(s, v);
-        out.push_back(s);
-    }
-    return out;
+    appendTreeSamples(buffer, from, to, 600, 10, firstTenth);
+    return printedStatistics(buffer, measurementTextReadings(kFieldjoinVariant), kFieldjoinVariant);
 }
 
 TEST(FieldjoinRun, JoinsWindowsStationMeansAndSamplersAndRepeatsInOneProcess) {
@@ -76,12 +61,8 @@ TEST(FieldjoinRun, JoinsWindowsStationMeansAndSamplersAndRepeatsInOneProcess) {
     EXPECT_EQ((std::vector<std::string>{"15", "630", "689", "8/15/2014", "1030", "1129"}),
               columnRange(row2, wholeData::DayIndex, wholeData::EndTime));
 
-    MeasurementCase c;
-    c.Deposition = {1.5f, 2, 3, 4, 5, 6, 7, 8, 9};
-    c.SourceDeposition = 9;
-    c.SourceProfile = {190, 189, 188, 187, 186};
-    EXPECT_EQ(expectedStatistics(600, 630, c), columnRange(row1, wholeData::SourceStrength, wholeData::TsStd));
-    EXPECT_EQ(expectedStatistics(630, 690, c, 10), columnRange(row2, wholeData::SourceStrength, wholeData::TsStd));
+    EXPECT_EQ(expectedStatistics(600, 630), columnRange(row1, wholeData::SourceStrength, wholeData::TsStd));
+    EXPECT_EQ(expectedStatistics(630, 690, 10), columnRange(row2, wholeData::SourceStrength, wholeData::TsStd));
     // Station records from 10 minutes before the window to its end: 600, 610, 620; the
     // record at 630 closed the first window and does not count for the second (640..680).
     EXPECT_EQ((std::vector<std::string>{"610", "0", "50"}), columnRange(row1, wholeData::SolarRad, wholeData::Humi));
