@@ -11,26 +11,25 @@
 #include "common/wind_statistics.hpp"
 #include "platform/c_numbers.hpp"
 #include "platform/line_reader.hpp"
+#include "tests/logger_text.hpp"
 
 namespace {
 
 using namespace field;
 
-// About 16 MB of logger lines at 10 Hz, values varying like real turbulence.
+// About 16 MB of logger lines at 10 Hz (no header lines), values varying like real turbulence.
 const std::string& loggerText() {
     static const std::string text = [] {
-        std::string t;
-        char line[128];
+        // Three decimals for u, v and w, two for Ts.
+        testing::LoggerText t("", testing::ValueFormat{3, 2});
         unsigned state = 12345;
         for (int i = 0; i < 260000; ++i) {
             state = state * 1103515245u + 12345u;
             const int m = (i / 600) % 1440;
-            std::snprintf(line, sizeof line, "\"2014-08-15 %02d:%02d:%02d.%d\",%d,%.3f,%.3f,%.3f,%.2f,0\n", m / 60,
-                          m % 60, (i / 10) % 60, i % 10, i, 2.0 + (state % 1000) / 500.0,
-                          -0.5 + (state % 777) / 800.0, -0.3 + (state % 333) / 555.0, 20.0 + (state % 97) / 10.0);
-            t += line;
+            t.line(testing::loggerStamp(15, m, (i % 600) / 10.0), i, 2.0 + (state % 1000) / 500.0,
+                   -0.5 + (state % 777) / 800.0, -0.3 + (state % 333) / 555.0, 20.0 + (state % 97) / 10.0);
         }
-        return t;
+        return t.text();
     }();
     return text;
 }

@@ -6,14 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "console_lines.hpp"
 #include "logger_test_support.hpp"
 
 namespace field {
 namespace {
 
 using testing::SeenWindow;
-using testing::lineCountMessage;
-using testing::LoggerData;
+using testing::failToOpen;
+using testing::lineCount;
+using testing::LoggerText;
 using testing::loggerStamp;
 using testing::ReaderRig;
 using testing::Sample;
@@ -28,7 +30,7 @@ Sample withU(float u) { return Sample{u, 2.0f, 3.0f, 20.0f}; }
 
 TEST(CaseWindowFieldjoin, ClosingLineIsNotReusedByTheNextCase) {
     ReaderRig rig(kFieldjoinVariant);
-    LoggerData data;
+    LoggerText data;
     data.line(15, 599, withU(100))
         .line(15, 600, withU(1))
         .line(15, 601, withU(2))
@@ -58,13 +60,13 @@ TEST(CaseWindowFieldjoin, ClosingLineIsNotReusedByTheNextCase) {
     // The line count runs over the whole file and is reported once, at its end.
     MeasurementCase third = windowCase(15, 700, 710);
     EXPECT_FALSE(rig.read(third, kFileA));
-    EXPECT_EQ(lineCountMessage(data.dataLines()), rig.takeConsole());
+    EXPECT_EQ(lineCount(data.dataLines()), rig.takeConsole());
     EXPECT_EQ(2u, rig.sink.closed.size());
 }
 
 TEST(CaseWindowFieldjoin, AllFourValuesOfAnAcceptedLineEnterTheBuffer) {
     ReaderRig rig(kFieldjoinVariant);
-    rig.put(kFileA, LoggerData().line(15, 600, {1.5f, -2.25f, 0.125f, 24.5f}).line(15, 601, {1, 2, 3, 20}).line(15, 660));
+    rig.put(kFileA, LoggerText().line(15, 600, {1.5f, -2.25f, 0.125f, 24.5f}).line(15, 601, {1, 2, 3, 20}).line(15, 660));
     MeasurementCase c = windowCase(15, 600, 660);
     ASSERT_TRUE(rig.read(c, kFileA));
     ASSERT_EQ(1u, rig.sink.closed.size());
@@ -97,7 +99,7 @@ TEST(CaseWindowFieldjoin, TsMustLieStrictlyBetween10And40InSinglePrecision) {
     for (const TsCase& c : cases) {
         SCOPED_TRACE(std::string("Ts [") + c.ts + "]");
         ReaderRig rig(kFieldjoinVariant);
-        LoggerData data;
+        LoggerText data;
         data.line(15, 601, {1, 2, 3, 20}).raw(loggerStamp(15, 605) + ",7,2,4,8," + c.ts + ",0").line(15, 660);
         rig.put(kFileA, data);
         MeasurementCase mc = windowCase(15, 600, 660);
@@ -124,9 +126,9 @@ TEST(CaseWindowFieldjoin, TsMustLieStrictlyBetween10And40InSinglePrecision) {
 
 TEST(CaseWindowFieldjoin, WindowSpanningTwoFilesFillsOneBufferWithTheLineCountBetween) {
     ReaderRig rig(kFieldjoinVariant);
-    const LoggerData a = LoggerData().minutes(15, 590, 605);
+    const LoggerText a = LoggerText().minutes(15, 590, 605);
     // Header lines that look like window data: read as data they would be counted.
-    LoggerData b;
+    LoggerText b;
     b.header(loggerStamp(15, 606) + ",0,1,2,3,20,0\n" + loggerStamp(15, 607) + ",0,1,2,3,20,0\n" +
              loggerStamp(15, 608) + ",0,1,2,3,20,0\n" + loggerStamp(15, 609) + ",0,1,2,3,20,0\n");
     b.minutes(15, 606, 615).line(15, 660).minutes(15, 661, 662);
@@ -135,7 +137,7 @@ TEST(CaseWindowFieldjoin, WindowSpanningTwoFilesFillsOneBufferWithTheLineCountBe
 
     MeasurementCase c = windowCase(15, 600, 660);
     EXPECT_FALSE(rig.read(c, kFileA));
-    EXPECT_EQ(lineCountMessage(16), rig.takeConsole());
+    EXPECT_EQ(lineCount(16), rig.takeConsole());
     EXPECT_EQ(WindowRead::FileEnded, rig.last) << "the walk closes its logger-file marker on this";
     EXPECT_TRUE(rig.sink.closed.empty());
     EXPECT_EQ(6, rig.buffer.count) << "samples stay for the next file of the case";
@@ -150,7 +152,7 @@ TEST(CaseWindowFieldjoin, WindowSpanningTwoFilesFillsOneBufferWithTheLineCountBe
     // While a file is open the path handed in is not looked at.
     MeasurementCase next = windowCase(15, 661, 700);
     EXPECT_FALSE(rig.read(next, "C:\\W\\missing_data.DAT"));
-    EXPECT_EQ(lineCountMessage(13), rig.takeConsole());
+    EXPECT_EQ(lineCount(13), rig.takeConsole());
     EXPECT_EQ(2, rig.buffer.count);
 }
 
@@ -168,7 +170,7 @@ TEST(CaseWindowFieldjoin, CaseWhoseDayHasNoLinesEndsAtTheFirstLaterDayLine) {
     for (const LaterDayCase& lc : cases) {
         SCOPED_TRACE(lc.what);
         ReaderRig rig(kFieldjoinVariant);
-        rig.put(kFileA, LoggerData().minutes(14, 600, 610).minutes(16, 600, 610));
+        rig.put(kFileA, LoggerText().minutes(14, 600, 610).minutes(16, 600, 610));
         for (int i = 0; i < lc.leftoverSamples; ++i) rig.buffer.append(1, 2, 3, 20);
 
         MeasurementCase c = windowCase(15, 600, 660);
@@ -191,7 +193,7 @@ TEST(CaseWindow, SameDayLinePastAnEmptyWindowClosesItAndKeepsTheLastMinute) {
     for (const ProgramVariant* variant : {&kFieldjoinVariant, &kCasetableVariant}) {
         SCOPED_TRACE(variant->subWindows ? "casetable" : "fieldjoin");
         ReaderRig rig(*variant);
-        rig.put(kFileA, LoggerData().minutes(15, 500, 510).line(15, 700).line(15, 701));
+        rig.put(kFileA, LoggerText().minutes(15, 500, 510).line(15, 700).line(15, 701));
 
         MeasurementCase earlier = windowCase(15, 500, 505);
         EXPECT_TRUE(rig.read(earlier, kFileA));
@@ -209,7 +211,7 @@ TEST(CaseWindow, SameDayLinePastAnEmptyWindowClosesItAndKeepsTheLastMinute) {
 
 TEST(CaseWindowFieldjoin, CaseBeforeTheFilePositionClosesAtOnceOnItsDayAndNotOnAnEarlierDay) {
     ReaderRig rig(kFieldjoinVariant);
-    rig.put(kFileA, LoggerData().minutes(15, 700, 705));
+    rig.put(kFileA, LoggerText().minutes(15, 700, 705));
     MeasurementCase sameDay = windowCase(15, 600, 660);
     EXPECT_TRUE(rig.read(sameDay, kFileA));
     ASSERT_EQ(1u, rig.sink.closed.size());
@@ -259,7 +261,7 @@ TEST(CaseWindow, EmptyAndShortLinesFollowTheDecidedRules) {
     for (const ShortLineCase& sc : cases) {
         SCOPED_TRACE(sc.what);
         ReaderRig rig(*sc.variant);
-        LoggerData data;
+        LoggerText data;
         for (const std::string& l : sc.lines) data.raw(l);
         rig.put(kFileA, data);
         MeasurementCase c = windowCase(15, 600, 660);
@@ -273,10 +275,10 @@ TEST(CaseWindow, EmptyAndShortLinesFollowTheDecidedRules) {
 
 TEST(CaseWindow, EmptyLinesAreCountedInTheLineCount) {
     ReaderRig rig(kFieldjoinVariant);
-    rig.put(kFileA, LoggerData().raw(full(600, 1)).raw("").raw("").raw(full(601, 1)).raw(""));
+    rig.put(kFileA, LoggerText().raw(full(600, 1)).raw("").raw("").raw(full(601, 1)).raw(""));
     MeasurementCase c = windowCase(15, 600, 660);
     EXPECT_FALSE(rig.read(c, kFileA));
-    EXPECT_EQ(lineCountMessage(5), rig.takeConsole());
+    EXPECT_EQ(lineCount(5), rig.takeConsole());
     EXPECT_EQ(2, rig.buffer.count);
 }
 
@@ -284,7 +286,7 @@ TEST(CaseWindow, CarriageReturnLineEndsReadLikeLineFeeds) {
     // Logger files written on Windows end their lines with CR LF; a blank line
     // there is "\r\n" and must be passed over like an empty one.
     ReaderRig rig(kFieldjoinVariant);
-    LoggerData data;
+    LoggerText data;
     data.header("h1\r\nh2\r\nh3\r\nh4\r\n");
     data.raw(full(600, 1) + "\r").raw("\r").raw(full(601, 2) + "\r").raw(full(660, 0) + "\r").raw(full(661, 4) + "\r");
     rig.put(kFileA, data);
@@ -296,15 +298,15 @@ TEST(CaseWindow, CarriageReturnLineEndsReadLikeLineFeeds) {
     EXPECT_EQ(601, rig.sink.closed[0].lastWindowMinute);
     MeasurementCase next = windowCase(15, 660, 700);
     EXPECT_FALSE(rig.read(next, kFileA));
-    EXPECT_EQ(lineCountMessage(5), rig.takeConsole());
+    EXPECT_EQ(lineCount(5), rig.takeConsole());
     EXPECT_EQ(4.0f, rig.buffer.sumU);
 }
 
 TEST(CaseWindow, FileThatCannotBeOpenedLeavesTheReaderAsItWas) {
     ReaderRig rig(kFieldjoinVariant);
-    rig.put(kFileA, LoggerData().minutes(15, 600, 605));
+    rig.put(kFileA, LoggerText().minutes(15, 600, 605));
     // Header lines stamped inside the window: a header left unskipped would add samples.
-    LoggerData b;
+    LoggerText b;
     b.header(loggerStamp(15, 606) + ",0,1,2,3,20,0\n" + loggerStamp(15, 607) + ",0,1,2,3,20,0\n" +
              loggerStamp(15, 608) + ",0,1,2,3,20,0\n" + loggerStamp(15, 609) + ",0,1,2,3,20,0\n");
     b.minutes(15, 606, 610);
@@ -313,12 +315,12 @@ TEST(CaseWindow, FileThatCannotBeOpenedLeavesTheReaderAsItWas) {
 
     MeasurementCase c = windowCase(15, 600, 610);
     EXPECT_FALSE(rig.read(c, kFileA));
-    EXPECT_EQ(lineCountMessage(6), rig.takeConsole());
+    EXPECT_EQ(lineCount(6), rig.takeConsole());
 
     for (const char* path : {"C:\\W\\missing_data.DAT", "", "C:\\W\\dir_data.DAT"}) {
         SCOPED_TRACE(std::string("path [") + path + "]");
         EXPECT_FALSE(rig.read(c, path));
-        EXPECT_EQ("fail to open file\n", rig.takeConsole());
+        EXPECT_EQ(failToOpen(), rig.takeConsole());
         EXPECT_EQ(6, rig.buffer.count);
         EXPECT_EQ(605, rig.reader.lastWindowMinute());
         EXPECT_TRUE(rig.sink.closed.empty());
@@ -336,11 +338,11 @@ TEST(CaseWindow, FileWithoutDataLinesReportsZeroAndTheNextFileIsOpened) {
     for (const char* header : headers) {
         SCOPED_TRACE(std::string("file [") + header + "]");
         ReaderRig rig(kFieldjoinVariant);
-        rig.put(kFileA, LoggerData().header(header));
-        rig.put(kFileB, LoggerData().minutes(15, 600, 601).line(15, 660));
+        rig.put(kFileA, LoggerText().header(header));
+        rig.put(kFileB, LoggerText().minutes(15, 600, 601).line(15, 660));
         MeasurementCase c = windowCase(15, 600, 660);
         EXPECT_FALSE(rig.read(c, kFileA));
-        EXPECT_EQ(lineCountMessage(0), rig.takeConsole());
+        EXPECT_EQ(lineCount(0), rig.takeConsole());
         EXPECT_TRUE(rig.read(c, kFileB));
         ASSERT_EQ(1u, rig.sink.closed.size());
         EXPECT_EQ(2, rig.sink.closed[0].count);
@@ -358,7 +360,7 @@ struct Row {
 struct SubWindowCase {
     const char* what;
     std::int32_t begin, end;  // the case window on day 15
-    void (*fill)(LoggerData&);
+    void (*fill)(LoggerText&);
     std::vector<Row> rows;
     std::int32_t beginAfter;  // BeginMinute of the walk's copy after the call
     bool finished;
@@ -367,28 +369,28 @@ struct SubWindowCase {
 TEST(CaseWindowCasetable, SubWindowSequences) {
     const SubWindowCase cases[] = {
         // The line at 630 closes the first sub-window and is the second one's first sample.
-        {"600-690, a line every minute", 600, 690, [](LoggerData& d) { d.minutes(15, 600, 700); },
+        {"600-690, a line every minute", 600, 690, [](LoggerText& d) { d.minutes(15, 600, 700); },
          {{600, 629, 30}, {630, 659, 30}, {660, 689, 30}}, 690, true},
-        {"600-645: the last sub-window is shorter", 600, 645, [](LoggerData& d) { d.minutes(15, 600, 650); },
+        {"600-645: the last sub-window is shorter", 600, 645, [](LoggerText& d) { d.minutes(15, 600, 650); },
          {{600, 629, 30}, {630, 644, 15}}, 660, true},
         // Each line at 700 raises the begin only once: three lines walk it from 600 to 690.
         {"600-720 with minutes 610 to 699 missing", 600, 720,
-         [](LoggerData& d) { d.minutes(15, 600, 609, 10).minutes(15, 700, 720, 10); },
+         [](LoggerText& d) { d.minutes(15, 600, 609, 10).minutes(15, 700, 720, 10); },
          {{600, 609, 100}, {630, 700, 1}, {660, 700, 1}, {690, 719, 198}}, 720, true},
         {"600-660 jumping from 615 to 700: no sub-window 630", 600, 660,
-         [](LoggerData& d) { d.minutes(15, 600, 615).line(15, 700); }, {{600, 615, 16}}, 630, true},
-        {"600-720 with data from 650 on: an empty first row", 600, 720, [](LoggerData& d) { d.minutes(15, 650, 720); },
+         [](LoggerText& d) { d.minutes(15, 600, 615).line(15, 700); }, {{600, 615, 16}}, 630, true},
+        {"600-720 with data from 650 on: an empty first row", 600, 720, [](LoggerText& d) { d.minutes(15, 650, 720); },
          {{600, 0, 0}, {630, 659, 10}, {660, 689, 30}, {690, 719, 30}}, 720, true},
         {"later-day line on an empty buffer: no row", 600, 660,
-         [](LoggerData& d) { d.minutes(15, 500, 510).line(16, 600); }, {}, 600, true},
+         [](LoggerText& d) { d.minutes(15, 500, 510).line(16, 600); }, {}, 600, true},
         {"later-day line with samples closes the sub-window", 600, 660,
-         [](LoggerData& d) { d.minutes(15, 600, 610).line(16, 0); }, {{600, 610, 11}}, 630, true},
-        {"file ends inside the case", 600, 690, [](LoggerData& d) { d.minutes(15, 600, 640); }, {{600, 629, 30}}, 630,
+         [](LoggerText& d) { d.minutes(15, 600, 610).line(16, 0); }, {{600, 610, 11}}, 630, true},
+        {"file ends inside the case", 600, 690, [](LoggerText& d) { d.minutes(15, 600, 640); }, {{600, 629, 30}}, 630,
          false},
-        {"case before the file position: one empty row", 600, 660, [](LoggerData& d) { d.minutes(15, 700, 705); },
+        {"case before the file position: one empty row", 600, 660, [](LoggerText& d) { d.minutes(15, 700, 705); },
          {{600, 0, 0}}, 630, true},
         {"lines of another year are passed over", 600, 660,
-         [](LoggerData& d) {
+         [](LoggerText& d) {
              for (int m = 600; m <= 620; ++m) d.raw(loggerStamp(15, m, 0.0, 2013) + ",0,1,2,3,20,0");
              d.minutes(15, 640, 660);
          },
@@ -397,7 +399,7 @@ TEST(CaseWindowCasetable, SubWindowSequences) {
     for (const SubWindowCase& sc : cases) {
         SCOPED_TRACE(sc.what);
         ReaderRig rig(kCasetableVariant);
-        LoggerData data;
+        LoggerText data;
         sc.fill(data);
         rig.put(kFileA, data);
         MeasurementCase c = windowCase(15, sc.begin, sc.end);
@@ -419,8 +421,8 @@ TEST(CaseWindowCasetable, SubWindowSequences) {
 
 TEST(CaseWindowCasetable, RaisedBeginCarriesOverToTheNextFileOfTheCase) {
     ReaderRig rig(kCasetableVariant);
-    rig.put(kFileA, LoggerData().minutes(15, 600, 640));
-    rig.put(kFileB, LoggerData().minutes(15, 641, 700));
+    rig.put(kFileA, LoggerText().minutes(15, 600, 640));
+    rig.put(kFileB, LoggerText().minutes(15, 641, 700));
     MeasurementCase c = windowCase(15, 600, 690);
     EXPECT_FALSE(rig.read(c, kFileA));
     EXPECT_EQ(630, c.BeginMinute);
@@ -434,7 +436,7 @@ TEST(CaseWindowCasetable, RaisedBeginCarriesOverToTheNextFileOfTheCase) {
 }
 
 TEST(CaseWindowCasetable, TimestampsWithoutOpeningQuoteArePassedOverOnlyByCasetable) {
-    LoggerData data;
+    LoggerText data;
     for (int m = 600; m <= 700; ++m) data.raw(loggerStamp(15, m).substr(1) + ",0,1,2,3,20,0");
     {
         SCOPED_TRACE("casetable: every line reads day -1");
@@ -442,7 +444,7 @@ TEST(CaseWindowCasetable, TimestampsWithoutOpeningQuoteArePassedOverOnlyByCaseta
         rig.put(kFileA, data);
         MeasurementCase c = windowCase(15, 600, 660);
         EXPECT_FALSE(rig.read(c, kFileA));
-        EXPECT_EQ(lineCountMessage(101), rig.takeConsole());
+        EXPECT_EQ(lineCount(101), rig.takeConsole());
         EXPECT_TRUE(rig.sink.closed.empty());
         EXPECT_EQ(0, rig.buffer.count);
     }

@@ -4,7 +4,9 @@
 #include <sstream>
 
 #include "casetable/casetable_run.hpp"
+#include "console_lines.hpp"
 #include "field_tree.hpp"
+#include "table_columns.hpp"
 
 namespace field {
 namespace {
@@ -28,12 +30,13 @@ TEST(CasetableRun, CutsCasesIntoSubWindowsAndNumbersEveryCase) {
         const auto lines = linesOf(readTable(work.path() / "2014 TN Pollen Test Cases_hill.txt"));
         ASSERT_EQ(7u, lines.size());
         EXPECT_EQ(14u, fieldsOf(lines[0]).size());
-        EXPECT_EQ("TestCaseID", fieldsOf(lines[1])[0]);
+        EXPECT_EQ("TestCaseID", fieldsOf(lines[1])[testCase::TestCaseID]);
         std::vector<std::string> timing;
         for (std::size_t i = 2; i < lines.size(); ++i) {
             const auto f = fieldsOf(lines[i]);
-            ASSERT_EQ(13u, f.size());
-            timing.push_back(f[0] + "," + f[2] + "," + f[3] + "," + f[5] + "," + f[6] + "," + f[7]);
+            ASSERT_EQ(std::size_t{testCase::Count}, f.size());
+            timing.push_back(f[testCase::TestCaseID] + "," + f[testCase::BeginMinute] + "," + f[testCase::EndMinute] + "," +
+                             f[testCase::BeginTime] + "," + f[testCase::EndTime] + "," + f[testCase::TimePeriod]);
         }
         EXPECT_EQ((std::vector<std::string>{"1,600,629,1000,1029,1800", "1,630,659,1030,1059,1800",
                                             // the empty sub-window keeps the last window minute of case 1
@@ -41,9 +44,7 @@ TEST(CasetableRun, CutsCasesIntoSubWindowsAndNumbersEveryCase) {
                                             "3,690,704,1130,1144,900"}),
                   timing);
         // Cases 4 and 5 run past the data: one line count, no rows.
-        EXPECT_EQ("If you are working on fence field, please input '1', otherwise input '0':"
-                  "If you are processing seed data, please input '1', otherwise input '0':"
-                  "The line number is 7800\nThe line number is 7800\n",
+        EXPECT_EQ(prompts() + lineCount(7800) + lineCount(7800),
                   out.str());
     }
 }

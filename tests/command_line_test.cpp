@@ -9,6 +9,7 @@
 
 #include "casetable/casetable_run.hpp"
 #include "common/program_main.hpp"
+#include "console_lines.hpp"
 #include "field_tree.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
 
@@ -127,7 +128,7 @@ TEST(CommandLine, HeadlessRunsWriteWhatTheDialogueWrites) {
         const MainOutput r = runMain(program, {"--field", "hill", "--material", "pollen", "--data-root",
                                                tree.dataRoot(), "--output-dir", work.str()});
         EXPECT_EQ(0, r.status) << r.err;
-        EXPECT_EQ("The line number is 7800\n", r.out) << "no prompts";
+        EXPECT_EQ(lineCount(7800), r.out) << "no prompts";
         const RunConfiguration config = makeRunConfiguration(false, false, program);
         EXPECT_EQ(dialogueTables(program, tree, false, false).first, readTable(work.path() / config.OutputFileName));
     }
@@ -150,7 +151,7 @@ TEST(CommandLine, AllWritesTheFourTablesOfTheSingleRunsWithMessagesKeptTogether)
                                                             " QC.txt")));
                 const std::string prefix =
                     std::string("[") + (fence ? "fence" : "hill") + " " + (seed ? "seed" : "pollen") + "] ";
-                EXPECT_NE(std::string::npos, r.out.find(prefix + "The line number is 7800\n")) << r.out;
+                EXPECT_NE(std::string::npos, r.out.find(prefix + lineCount(7800))) << r.out;
                 EXPECT_NE(std::string::npos, r.err.find(prefix + programName(program) + ": 2 cases read"));
             }
         }
@@ -190,7 +191,7 @@ TEST(CommandLine, TableThatCannotBeWrittenStopsTheRunWithTheReason) {
         const MainOutput r = runMain(Program::Fieldjoin, {"--field", "fence", "--material", "seed", "--data-root",
                                                          tree.dataRoot(), "--output-dir", folder.string()});
         EXPECT_EQ(1, r.status);
-        EXPECT_NE(std::string::npos, r.out.find("fail to open file")) << r.out;
+        EXPECT_NE(std::string::npos, r.out.find(failToOpen())) << r.out;
         EXPECT_NE(std::string::npos, r.err.find("table cannot be created: " + folder.string() + "/" +
                                                 config.OutputFileName + " ("))
             << r.err;

@@ -1,44 +1,20 @@
 #pragma once
-// A small field-data tree for whole runs: logger files, measurement-result
-// files and station files at the programs' fixed paths under a mount root.
+// A small field-data tree for whole runs: logger files (logger_text.hpp),
+// measurement-result files and station files at the programs' fixed paths under
+// a mount root; and the statistics columns its windows must give.
 
-#include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "common/number_format.hpp"
+#include "common/program_variant.hpp"
 #include "common/run_configuration.hpp"
+#include "common/wind_statistics.hpp"
+#include "logger_text.hpp"
 #include "test_support.hpp"
 
 namespace field::testing {
-
-/// One logger sample; `second` is the second of the minute.
-struct TreeSample {
-    float u, v, w, Ts;
-};
-
-/// Deterministic, varying samples: the value for a minute and tenth of a second.
-inline TreeSample sampleAt(int minute, int tenth) {
-    const int k = minute * 600 + tenth;
-    return {2.0f + 0.25f * static_cast<float>(k % 7), 0.5f - 0.125f * static_cast<float>(k % 5),
-            0.0625f * static_cast<float>(k % 3) - 0.0625f, 20.0f + 0.5f * static_cast<float>(k % 4)};
-}
-
-/// Logger file text with the four header lines and one line per `step` tenths of a second
-/// for minutes [from, to) of the given day of August 2014.
-inline std::string loggerText(int dayOfAugust, int fromMinute, int toMinute, int stepTenths = 10) {
-    std::string text = "header 1\nheader 2,a,b\nheader 3\nheader 4\n";
-    char line[160];
-    for (int m = fromMinute; m < toMinute; ++m) {
-        for (int t = 0; t < 600; t += stepTenths) {
-            const TreeSample s = sampleAt(m, t);
-            std::snprintf(line, sizeof line, "\"2014-08-%02d %02d:%02d:%02d.%d\",%d,%.4f,%.4f,%.4f,%.3f,0\n", dayOfAugust,
-                          m / 60, m % 60, t / 10, t % 10, m * 600 + t, static_cast<double>(s.u),
-                          static_cast<double>(s.v), static_cast<double>(s.w), static_cast<double>(s.Ts));
-            text += line;
-        }
-    }
-    return text;
-}
 
 /// A measurement-result file: two header lines and one block per case (begin, end).
 inline std::string measurementText(int samplers, const std::vector<std::pair<int, int>>& windows, int day = 15) {
@@ -87,6 +63,48 @@ inline void writeLogger(const std::filesystem::path& root, bool fence, const std
 /// Writes one station file.
 inline void writeStation(const std::filesystem::path& root, const std::string& name, const std::string& text) {
     writeFile(underRoot(root, kStationDirectory) / name, text);
+}
+
+/// The readings of a case of measurementText, placed as a program of `variant` places them.
+inline MeasurementCase measurementTextReadings(const ProgramVariant& variant) {
+    MeasurementCase c;
+    if (variant.appendReadings) {
+        c.Deposition = {1.5f, 2, 3, 4, 5, 6, 7, 8, 9};
+    } else {
+        c.Deposition = {1.5f, 2, 3, 4, 5, 6, 7, 8};
+    }
+    c.SourceDeposition = 9;
+    c.SourceProfile = {190, 189, 188, 187, 186};
+    return c;
+}
+
+/// Appends the samples of sampleAt(m, k) for minutes [from, to), k from 0 to `steps` in steps of
+/// `step` (600 and 10 for loggerText's 10 Hz lines); the first minute starts at `firstStep`.
+inline void appendTreeSamples(SampleBuffer& buffer, int from, int to, int steps = 600, int step = 10,
+                              int firstStep = 0) {
+    for (int m = from; m < to; ++m)
+        for (int k = m == from ? firstStep : 0; k < steps; k += step) {
+            const Sample s = sampleAt(m, k);
+            buffer.append(s.u, s.v, s.w, s.Ts);
+        }
+}
+
+/// The statistics columns a window of these samples prints: SourceStrength to TsStd in
+/// fieldjoin, SourceStrength to WindDirection in casetable.
+inline std::vector<std::string> printedStatistics(SampleBuffer& buffer, const MeasurementCase& c,
+                                                  const ProgramVariant& variant) {
+    WindSummary w;
+    computeWindSummary(buffer, w, c, variant);
+    std::vector<float> values{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection};
+    if (variant.standardDeviations)
+        values.insert(values.end(), {w.AvgU, w.UStd, w.AvgV, w.VStd, w.AvgW, w.WStd, w.AvgTs, w.TsStd});
+    std::vector<std::string> out;
+    for (const float v : values) {
+        std::string text;
+        appendFloat(text, v);
+        out.push_back(text);
+    }
+    return out;
 }
 
 }  // namespace field::testing

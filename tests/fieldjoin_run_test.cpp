@@ -3,10 +3,10 @@
 
 #include <sstream>
 
-#include "common/number_format.hpp"
-#include "common/wind_statistics.hpp"
+#include "console_lines.hpp"
 #include "field_tree.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
+#include "table_columns.hpp"
 
 namespace field {
 namespace {
@@ -30,25 +30,12 @@ RunResult runOnce(const TempDir& root, const TempDir& work, const std::string& a
     return r;
 }
 
-// The statistics columns (7 to 19) the reader's window must produce for minutes [from, to).
+// The statistics columns the reader's window must produce for minutes [from, to).
 // `firstTenth` skips the line that closed the previous window: it is never read again.
-std::vector<std::string> expectedStatistics(int from, int to, const MeasurementCase& c, int firstTenth = 0) {
+std::vector<std::string> expectedStatistics(int from, int to, int firstTenth = 0) {
     SampleBuffer buffer(16);
-    for (int m = from; m < to; ++m)
-        for (int t = m == from ? firstTenth : 0; t < 600; t += 10) {
-            const TreeSample s = sampleAt(m, t);
-            buffer.append(s.u, s.v, s.w, s.Ts);
-        }
-    WindSummary w;
-    computeWindSummary(buffer, w, c, kFieldjoinVariant);
-    std::vector<std::string> out;
-    for (float v : {w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection, w.AvgU, w.UStd, w.AvgV, w.VStd,
-                    w.AvgW, w.WStd, w.AvgTs, w.TsStd}) {
-        std::string s;
-        appendFloat(s, v);
-        out.push_back(s);
-    }
-    return out;
+    appendTreeSamples(buffer, from, to, 600, 10, firstTenth);
+    return printedStatistics(buffer, measurementTextReadings(kFieldjoinVariant), kFieldjoinVariant);
 }
 
 TEST(FieldjoinRun, JoinsWindowsStationMeansAndSamplersAndRepeatsInOneProcess) {
@@ -60,9 +47,7 @@ TEST(FieldjoinRun, JoinsWindowsStationMeansAndSamplersAndRepeatsInOneProcess) {
     const RunResult first = runOnce(root, work, "1\n1\n", "2014 TN Seed Whole Data_fence.txt");
     EXPECT_EQ(0, first.status);
     // The third case runs past the data: the file's line count, then the walk runs out.
-    EXPECT_EQ("If you are working on fence field, please input '1', otherwise input '0':"
-              "If you are processing seed data, please input '1', otherwise input '0':"
-              "The line number is 6600\n",
+    EXPECT_EQ(prompts() + lineCount(6600),
               first.console);
 
     const auto lines = linesOf(first.table);
@@ -72,24 +57,20 @@ TEST(FieldjoinRun, JoinsWindowsStationMeansAndSamplersAndRepeatsInOneProcess) {
     ASSERT_EQ(84u, row1.size());  // 83 fields, each followed by a comma
     EXPECT_EQ("", row1.back());
     EXPECT_EQ((std::vector<std::string>{"15", "600", "629", "8/15/2014", "1000", "1029"}),
-              std::vector<std::string>(row1.begin(), row1.begin() + 6));
+              columnRange(row1, wholeData::DayIndex, wholeData::EndTime));
     EXPECT_EQ((std::vector<std::string>{"15", "630", "689", "8/15/2014", "1030", "1129"}),
-              std::vector<std::string>(row2.begin(), row2.begin() + 6));
+              columnRange(row2, wholeData::DayIndex, wholeData::EndTime));
 
-    MeasurementCase c;
-    c.Deposition = {1.5f, 2, 3, 4, 5, 6, 7, 8, 9};
-    c.SourceDeposition = 9;
-    c.SourceProfile = {190, 189, 188, 187, 186};
-    EXPECT_EQ(expectedStatistics(600, 630, c), std::vector<std::string>(row1.begin() + 6, row1.begin() + 19));
-    EXPECT_EQ(expectedStatistics(630, 690, c, 10), std::vector<std::string>(row2.begin() + 6, row2.begin() + 19));
+    EXPECT_EQ(expectedStatistics(600, 630), columnRange(row1, wholeData::SourceStrength, wholeData::TsStd));
+    EXPECT_EQ(expectedStatistics(630, 690, 10), columnRange(row2, wholeData::SourceStrength, wholeData::TsStd));
     // Station records from 10 minutes before the window to its end: 600, 610, 620; the
     // record at 630 closed the first window and does not count for the second (640..680).
-    EXPECT_EQ((std::vector<std::string>{"610", "0", "50"}), std::vector<std::string>(row1.begin() + 19, row1.begin() + 22));
-    EXPECT_EQ((std::vector<std::string>{"660", "0", "50"}), std::vector<std::string>(row2.begin() + 19, row2.begin() + 22));
+    EXPECT_EQ((std::vector<std::string>{"610", "0", "50"}), columnRange(row1, wholeData::SolarRad, wholeData::Humi));
+    EXPECT_EQ((std::vector<std::string>{"660", "0", "50"}), columnRange(row2, wholeData::SolarRad, wholeData::Humi));
     // First sampler block and the source-point reading.
-    EXPECT_EQ((std::vector<std::string>{"-6", "0", "0.5", "1.5"}), std::vector<std::string>(row1.begin() + 22, row1.begin() + 26));
-    EXPECT_EQ("9", row1[22 + 8 * 4 + 3]);
-    EXPECT_EQ("190", row1[22 + 9 * 4 + 3]);  // FRA
+    EXPECT_EQ((std::vector<std::string>{"-6", "0", "0.5", "1.5"}), columnRange(row1, wholeData::FirstSampler, wholeData::FirstSampler + 3));
+    EXPECT_EQ("9", row1[wholeData::FirstSampler + 8 * wholeData::kSamplerColumns + 3]);
+    EXPECT_EQ("190", row1[wholeData::FirstSampler + 9 * wholeData::kSamplerColumns + 3]);  // FRA
 
     // No state survives a run: the same run again gives the same bytes.
     const RunResult second = runOnce(root, work, "1\n1\n", "2014 TN Seed Whole Data_fence.txt");

@@ -10,6 +10,7 @@
 #include "casetable/casetable_run.hpp"
 #include "common/run_configuration.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
+#include "table_columns.hpp"
 #include "test_support.hpp"
 
 namespace field {
@@ -53,13 +54,14 @@ TEST(GeneratedData, FieldjoinRowsFollowTheCasesAndArePlausible) {
             const auto& c = cases[i];
             SCOPED_TRACE(rows[i + 2].substr(0, 60));
             ASSERT_EQ(fence ? 84u : 172u, f.size());
-            EXPECT_EQ(c[0], f[0]);  // DayIndex
-            EXPECT_EQ(c[1], f[1]);  // BeginMinute
-            EXPECT_EQ(std::stoi(c[2]) - 1, std::stoi(f[2]));  // data every second: the last minute is reached
-            EXPECT_EQ(c[3], f[3]);  // Date
-            EXPECT_EQ(std::stod(c[7]), std::stod(f[25]));  // first sampler's reading
-            const double uStar = std::stod(f[7]), l = std::stod(f[8]), speed = std::stod(f[9]);
-            const double direction = std::stod(f[10]), solar = std::stod(f[19]);
+            EXPECT_EQ(c[0], f[wholeData::DayIndex]);
+            EXPECT_EQ(c[1], f[wholeData::BeginMinute]);
+            EXPECT_EQ(std::stoi(c[2]) - 1, std::stoi(f[wholeData::EndMinute]));  // data every second: the last minute is reached
+            EXPECT_EQ(c[3], f[wholeData::Date]);
+            EXPECT_EQ(std::stod(c[7]), std::stod(f[wholeData::FirstSampler + 3]));  // first sampler's reading
+            const double uStar = std::stod(f[wholeData::UStar]), l = std::stod(f[wholeData::L]),
+                         speed = std::stod(f[wholeData::WindSpeed]);
+            const double direction = std::stod(f[wholeData::WindDirection]), solar = std::stod(f[wholeData::SolarRad]);
             EXPECT_GT(uStar, 0.05);
             EXPECT_LT(uStar, 0.8);
             EXPECT_GT(std::fabs(l), 0.5);
@@ -70,7 +72,7 @@ TEST(GeneratedData, FieldjoinRowsFollowTheCasesAndArePlausible) {
             if (std::stoi(c[1]) < 240 || std::stoi(c[1]) > 22 * 60) {
                 EXPECT_EQ(0.0, solar);  // night
             }
-            const double source = std::stod(f[6]);
+            const double source = std::stod(f[wholeData::SourceStrength]);
             EXPECT_TRUE(source == -999 || source > 0) << source;
         }
     }
@@ -86,12 +88,12 @@ TEST(GeneratedData, CasetableSubWindowsCoverEachCase) {
     std::vector<int> seconds(cases.size() + 1, 0);
     for (std::size_t i = 2; i < rows.size(); ++i) {
         const auto f = fieldsOf(rows[i]);
-        ASSERT_EQ(13u, f.size());
-        const int id = std::stoi(f[0]);
+        ASSERT_EQ(std::size_t{testCase::Count}, f.size());
+        const int id = std::stoi(f[testCase::TestCaseID]);
         ASSERT_GE(id, 1);
         ASSERT_LE(id, static_cast<int>(cases.size()));
-        EXPECT_LE(std::stoi(f[7]), 1800);  // no gaps in generated data
-        seconds[static_cast<std::size_t>(id)] += std::stoi(f[7]);
+        EXPECT_LE(std::stoi(f[testCase::TimePeriod]), 1800);  // no gaps in generated data
+        seconds[static_cast<std::size_t>(id)] += std::stoi(f[testCase::TimePeriod]);
     }
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i + 1);

@@ -200,6 +200,25 @@ TEST(LineReader, LinesAcrossBlockBoundariesAndLongerThanABlock) {
     EXPECT_EQ(expected.size(), n);
 }
 
+TEST(LineReader, OverlongLineComesCutAtTheLimitAndTheNextLineFollows) {
+    TempDir dir;
+    const std::string longLine(5000, 'L');
+    // At the limit: 100 bytes and CR LF come whole, 101 bytes and CR LF are cut.
+    writeFile(dir.path() / "f", "a\r\n" + longLine + "\r\nb\n" + std::string(100, 'M') + "\r\n" +
+                                    std::string(101, 'N') + "\r\n" + longLine);
+    for (const std::size_t block : {1u, 7u, 64u, 101u, 102u, 103u, 4096u}) {
+        SCOPED_TRACE(block);
+        LineReader reader(block, 100);
+        ASSERT_TRUE(reader.open((dir.path() / "f").string()));
+        std::vector<std::string> got;
+        std::string_view line;
+        while (reader.next(line)) got.emplace_back(line);
+        EXPECT_EQ((std::vector<std::string>{"a", std::string(100, 'L'), "b", std::string(100, 'M'),
+                                            std::string(100, 'N'), std::string(100, 'L')}),
+                  got);
+    }
+}
+
 TEST(LineReader, RefusesMissingFilesAndDirectories) {
     TempDir dir;
     LineReader reader;

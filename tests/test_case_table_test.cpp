@@ -9,15 +9,22 @@
 #include "casetable/casetable_run.hpp"
 #include "common/field_layout.hpp"
 #include "common/messages.hpp"
+#include "console_lines.hpp"
 #include "logger_test_support.hpp"
+#include "table_columns.hpp"
 #include "test_support.hpp"
 
 namespace field {
 namespace {
 
+namespace testCase = testing::testCase;
+
+using testing::failToOpen;
 using testing::fieldsOf;
+using testing::lineCount;
 using testing::linesOf;
-using testing::LoggerData;
+using testing::prompts;
+using testing::LoggerText;
 using testing::readTable;
 using testing::TempDir;
 using testing::underRoot;
@@ -44,10 +51,16 @@ TEST(TestCaseTable, HeaderRowsEndEveryFieldWithACommaAndRepeatTheIdAsUnit) {
     ASSERT_EQ(2u, lines.size());
     for (const std::string& line : lines) {
         const auto fields = fieldsOf(line);
-        ASSERT_EQ(14u, fields.size()) << line;
+        ASSERT_EQ(std::size_t{testCase::Count} + 1, fields.size()) << line;
         EXPECT_EQ("", fields.back()) << "the last field is followed by a comma";
         EXPECT_EQ("TestCaseID", fields.front());
     }
+    // The column names the tests use (table_columns.hpp) are the header's.
+    const auto names = fieldsOf(lines[0]);
+    EXPECT_EQ("DayIndex", names[testCase::DayIndex]);
+    EXPECT_EQ("TimePeriod", names[testCase::TimePeriod]);
+    EXPECT_EQ("SourceStrength", names[testCase::SourceStrength]);
+    EXPECT_EQ("WindDirection", names[testCase::WindDirection]);
 }
 
 struct RowCase {
@@ -157,7 +170,6 @@ std::string timingColumns(const std::string& row) {
     return head;
 }
 
-std::string prompts() { return std::string(kFenceFieldPrompt) + std::string(kSeedDataPrompt); }
 
 struct CasetableRun {
     int run(const std::string& answers) {
@@ -175,7 +187,7 @@ TEST(CasetableRun, CaseNumbersAreUsedUpByCasesWithoutRows) {
               fenceMeasurements({"14,600,660,8/14/2014", "14,700,760,8/14/2014", "15,600,630,8/15/2014",
                                  "15,630,660,8/15/2014", "15,640,700,8/15/2014"}));
     writeFile(underRoot(r.root.path(), std::string(kFenceWindDirectory) + "D1\\s_data.DAT"),
-              LoggerData().minutes(15, 590, 720).text());
+              LoggerText().minutes(15, 590, 720).text());
 
     EXPECT_EQ(0, r.run("1\n1\n"));
     EXPECT_EQ(prompts(), r.console.str());
@@ -201,7 +213,7 @@ TEST(CasetableRun, SubWindowRowsOfWholeCases) {
               fenceMeasurements({"15,600,660,8/15/2014", "16,600,720,8/16/2014", "17,600,645,8/17/2014"}));
     // Day 16: ten lines a minute, none from minute 610 to 699.
     writeFile(underRoot(r.root.path(), std::string(kFenceWindDirectory) + "D1\\s_data.DAT"),
-              LoggerData()
+              LoggerText()
                   .minutes(15, 590, 670)
                   .minutes(16, 600, 609, 10)
                   .minutes(16, 700, 730, 10)
@@ -239,7 +251,7 @@ TEST(CasetableRun, MissingMeasurementResultFileLeavesOnlyTheHeaderRows) {
         SCOPED_TRACE(ac.tableName);
         CasetableRun r;
         EXPECT_EQ(1, r.run(ac.answers));
-        EXPECT_EQ(prompts() + "fail to open file\n", r.console.str());
+        EXPECT_EQ(prompts() + failToOpen(), r.console.str());
         EXPECT_EQ(kNamesRow + kUnitsRow, readTable(r.work.path() / ac.tableName));
     }
 }
@@ -248,12 +260,12 @@ TEST(CasetableRun, TableThatCannotBeCreatedIsReportedAndTheCasesStillRun) {
     CasetableRun r;
     writeFile(underRoot(r.root.path(), measurementResultPath(true, true)), fenceMeasurements({"15,600,630,8/15/2014"}));
     writeFile(underRoot(r.root.path(), std::string(kFenceWindDirectory) + "D1\\s_data.DAT"),
-              LoggerData().minutes(15, 590, 600).text());
+              LoggerText().minutes(15, 590, 600).text());
     std::istringstream in("1\n1\n");
     const int status = runCasetable(in, r.console, PathMapper(r.root.str()), (r.work.path() / "missing").string());
     EXPECT_EQ(1, status);
     // The case reaches the logger file: its end is reported after the table's failure.
-    EXPECT_EQ(prompts() + "fail to open file\n" + testing::lineCountMessage(11), r.console.str());
+    EXPECT_EQ(prompts() + failToOpen() + lineCount(11), r.console.str());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "common/measurement_case.hpp"
 #include "common/run_configuration.hpp"
+#include "console_lines.hpp"
 #include "fieldjoin/weather_station.hpp"
 #include "platform/windows_path.hpp"
 #include "test_support.hpp"
@@ -411,12 +412,12 @@ TEST_F(StationTest, NoStationFileSaysSoOnEveryCallAndGivesZeros) {
         if (c.makeDirectory) std::filesystem::create_directories(station.path());
         for (const char* name : c.otherFiles) station.addFile(name, {record(15, 600), record(15, 630)});
         for (int call = 0; call < 2; ++call) expectZero(station.summarise(caseOf(15, 600, 630)));
-        EXPECT_EQ("No file is found!\nNo file is found!\n", station.console.str());
+        EXPECT_EQ(testing::noFileFound() + testing::noFileFound(), station.console.str());
 
         // The search stayed closed, so a file that appears is found by the next call.
         station.addFile("late.txt", {record(15, 600), record(15, 630)});
         expectSummary(meansAt({600}), station.summarise(caseOf(15, 600, 630)));
-        EXPECT_EQ("No file is found!\nNo file is found!\n", station.console.str());
+        EXPECT_EQ(testing::noFileFound() + testing::noFileFound(), station.console.str());
     }
 }
 

@@ -1,5 +1,5 @@
-// The whole-data table: header and unit rows, data rows, number and clock
-// formats, and whole fieldjoin runs on small data trees.
+// The whole-data table: header and unit rows, data rows, and whole fieldjoin
+// runs on small data trees.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,22 +10,30 @@
 #include <string>
 #include <vector>
 
-#include "common/clock_time.hpp"
 #include "common/measurement_case.hpp"
 #include "common/number_format.hpp"
 #include "common/run_configuration.hpp"
 #include "common/wind_statistics.hpp"
+#include "console_lines.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
 #include "fieldjoin/weather_station.hpp"
 #include "fieldjoin/whole_data_table.hpp"
 #include "platform/windows_path.hpp"
+#include "logger_text.hpp"
+#include "table_columns.hpp"
 #include "test_support.hpp"
 
 namespace field {
 namespace {
 
+namespace wholeData = testing::wholeData;
+
+using testing::failToOpen;
 using testing::fieldsOf;
 using testing::linesOf;
+using testing::noFileFound;
+using testing::prompts;
+using testing::columnRange;
 using testing::readTable;
 using testing::TempDir;
 using testing::underRoot;
@@ -160,6 +168,9 @@ TEST(WholeDataHeader, NameRowListsFixedColumnsSamplersAndProfile) {
 
         EXPECT_EQ(plan.fieldsPerRow + 1, fieldsOf(rows[0]).size());  // comma split: one empty field more
         EXPECT_EQ(expected, columnsOf(rows[0]));
+        // The column names the tests use (table_columns.hpp) are the header's.
+        for (std::size_t i = wholeData::DayIndex; i < wholeData::FirstSampler; ++i) EXPECT_EQ(kFixedNames[i], expected[i]);
+        EXPECT_EQ(std::string((*plan.deposition)[0].id) + "_x", expected[wholeData::FirstSampler]);
     }
 }
 
@@ -239,10 +250,8 @@ TEST(WholeDataRow, FixedPartStartsWithTheCaseTimingAndClockTimes) {
     const std::vector<std::string> f = columnsOf(linesOf(row).at(0));
     ASSERT_EQ(83u, f.size());
     // The first sampler block: FD1's position and its reading.
-    EXPECT_EQ("-6", f[22]);
-    EXPECT_EQ("0", f[23]);
-    EXPECT_EQ("0.5", f[24]);
-    EXPECT_EQ("0.5", f[25]);  // Deposition[0]
+    EXPECT_EQ((std::vector<std::string>{"-6", "0", "0.5", "0.5"}),
+              columnRange(f, wholeData::FirstSampler, wholeData::FirstSampler + 3));
     EXPECT_EQ('\n', row.back());
     EXPECT_EQ(',', row[row.size() - 2]);
 }
@@ -267,10 +276,10 @@ TEST(WholeDataRow, EndColumnsComeFromTheLastWindowMinuteNotTheCase) {
         m.EndMinute = c.caseEnd;
         const std::vector<std::string> f = writeOneRow(m, c.lastWindowMinute, WindSummary{}, {}, true);
         ASSERT_EQ(83u, f.size());
-        EXPECT_EQ(std::to_string(c.begin), f[1]);
-        EXPECT_EQ(std::to_string(c.lastWindowMinute), f[2]);
-        EXPECT_EQ(c.beginTime, f[4]);
-        EXPECT_EQ(c.endTime, f[5]);
+        EXPECT_EQ(std::to_string(c.begin), f[wholeData::BeginMinute]);
+        EXPECT_EQ(std::to_string(c.lastWindowMinute), f[wholeData::EndMinute]);
+        EXPECT_EQ(c.beginTime, f[wholeData::BeginTime]);
+        EXPECT_EQ(c.endTime, f[wholeData::EndTime]);
     }
 }
 
@@ -289,8 +298,8 @@ TEST(WholeDataRow, IntegersAndDateTextAsGiven) {
         m.Date = c.date;
         const std::vector<std::string> f = writeOneRow(m, 629, WindSummary{}, {}, true);
         ASSERT_EQ(83u, f.size());
-        EXPECT_EQ(std::to_string(c.day), f[0]);
-        EXPECT_EQ(c.date, f[3]);
+        EXPECT_EQ(std::to_string(c.day), f[wholeData::DayIndex]);
+        EXPECT_EQ(c.date, f[wholeData::Date]);
     }
 }
 
@@ -304,10 +313,11 @@ TEST(WholeDataRow, WindAndWeatherColumnsInTheirOrder) {
         const float windInOrder[] = {wind.SourceStrength, wind.UStar, wind.L,    wind.WindSpeed, wind.WindDirection,
                                      wind.AvgU,           wind.UStd,  wind.AvgV, wind.VStd,      wind.AvgW,
                                      wind.WStd,           wind.AvgTs, wind.TsStd};
-        for (std::size_t i = 0; i < 13; ++i) EXPECT_EQ(percentG(windInOrder[i]), f[6 + i]) << kFixedNames[6 + i];
-        EXPECT_EQ("14.125", f[19]);  // SolarRad
-        EXPECT_EQ("15.125", f[20]);  // RainFall
-        EXPECT_EQ("16.125", f[21]);  // Humi
+        for (std::size_t i = 0; i < 13; ++i)
+            EXPECT_EQ(percentG(windInOrder[i]), f[wholeData::SourceStrength + i]) << kFixedNames[wholeData::SourceStrength + i];
+        EXPECT_EQ("14.125", f[wholeData::SolarRad]);
+        EXPECT_EQ("15.125", f[wholeData::RainFall]);
+        EXPECT_EQ("16.125", f[wholeData::Humi]);
         for (std::size_t i = 0; i < 5; ++i)
             EXPECT_EQ(percentG(wind.UZ[i]), f[plan.fieldsPerRow - 5 + i]) << kProfileNames[i];
     }
@@ -319,8 +329,8 @@ TEST(WholeDataRow, EverySamplerBlockHoldsItsPositionAndReading) {
         SCOPED_TRACE(plan.name);
         const std::vector<std::string> f = writeOneRow(c, 629, WindSummary{}, {}, plan.fence);
         ASSERT_EQ(plan.fieldsPerRow, f.size());
-        std::size_t at = 22;
-        for (std::size_t i = 0; i < plan.deposition->size(); ++i, at += 4) {
+        std::size_t at = wholeData::FirstSampler;
+        for (std::size_t i = 0; i < plan.deposition->size(); ++i, at += wholeData::kSamplerColumns) {
             const PlannedSampler& s = (*plan.deposition)[i];
             SCOPED_TRACE(s.id);
             EXPECT_EQ(s.x, f[at]);
@@ -328,7 +338,7 @@ TEST(WholeDataRow, EverySamplerBlockHoldsItsPositionAndReading) {
             EXPECT_EQ(s.z, f[at + 2]);
             EXPECT_EQ(percentG(c.Deposition[i]), f[at + 3]);
         }
-        for (std::size_t i = 0; i < plan.concentration->size(); ++i, at += 4) {
+        for (std::size_t i = 0; i < plan.concentration->size(); ++i, at += wholeData::kSamplerColumns) {
             const PlannedSampler& s = (*plan.concentration)[i];
             SCOPED_TRACE(s.id);
             EXPECT_EQ(s.x, f[at]);
@@ -348,9 +358,10 @@ TEST(WholeDataRow, NotANumberAndMissingValuesAreWritten) {
     c.Deposition[1] = -1.0f;  // a missing measurement stays as read
     const std::vector<std::string> f = writeOneRow(c, 629, wind, {nan, std::nanf(""), -nan}, true);
     ASSERT_EQ(83u, f.size());
-    EXPECT_EQ("-999", f[6]);
-    for (std::size_t i : {19u, 20u, 21u}) EXPECT_NE(std::string::npos, f[i].find("nan")) << f[i];
-    EXPECT_EQ("-1", f[29]);
+    EXPECT_EQ("-999", f[wholeData::SourceStrength]);
+    for (std::size_t i : {wholeData::SolarRad, wholeData::RainFall, wholeData::Humi})
+        EXPECT_NE(std::string::npos, f[i].find("nan")) << f[i];
+    EXPECT_EQ("-1", f[wholeData::FirstSampler + wholeData::kSamplerColumns + 3]);  // the second sampler's reading
 }
 
 TEST(WholeDataRow, WrittenOnlyWhenTheTableIsOpen) {
@@ -386,96 +397,6 @@ TEST(WholeDataRow, RowsFollowEachOtherInWritingOrder) {
     }
 }
 
-// ---------------------------------------------------------------- number and clock formats
-
-TEST(TableNumbers, FloatsInTheGeneralFormatWithSixDigits) {
-    struct Case {
-        float value;
-        const char* text;
-    };
-    const Case cases[] = {
-        {0.5f, "0.5"},          {3.15f, "3.15"},         {2.225f, "2.225"},       {-26.87f, "-26.87"},
-        {-4.24f, "-4.24"},      {15.56f, "15.56"},       {1.3f, "1.3"},           {-999.0f, "-999"},
-        {0.0f, "0"},            {-0.0f, "-0"},           {12.345678f, "12.3457"}, {0.000015f, "1.5e-05"},
-        {0.0001f, "0.0001"},    {0.00012345f, "0.00012345"}, {0.00001f, "1e-05"}, {1e6f, "1e+06"},
-        {999999.0f, "999999"},  {123456.0f, "123456"},   {1234567.0f, "1.23457e+06"}, {100000.0f, "100000"},
-        {999999.5f, "1e+06"},   {-1e-10f, "-1e-10"},     {3e38f, "3e+38"},        {1.0f / 3.0f, "0.333333"},
-        {2.0f / 3.0f, "0.666667"}, {610.0f, "610"},      {0.1f, "0.1"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        std::string out = "x";
-        appendFloat(out, c.value);
-        EXPECT_EQ(std::string("x") + c.text, out);
-    }
-}
-
-TEST(TableNumbers, FloatsMatchPrintfAcrossMagnitudesAndRoundingEdges) {
-    // Values near every exponent switch and rounding boundary of six digits.
-    std::vector<float> values;
-    for (int e = -12; e <= 12; ++e) {
-        const float p = std::pow(10.0f, static_cast<float>(e));
-        for (float m : {1.0f, 1.5f, 9.99999f, 9.999995f, 9.9999951f, 9.9999949f, 1.0000005f, 1.2345649f, 5.5555555f,
-                        9.99f, 3.14159265f}) {
-            values.push_back(m * p);
-            values.push_back(-m * p);
-            values.push_back(std::nextafter(m * p, 0.0f));
-            values.push_back(std::nextafter(m * p, 1e30f));
-        }
-    }
-    values.push_back(std::numeric_limits<float>::min());
-    values.push_back(std::numeric_limits<float>::denorm_min());
-    values.push_back(std::numeric_limits<float>::max());
-    for (float v : values) {
-        std::string out;
-        appendFloat(out, v);
-        EXPECT_EQ(percentG(v), out) << "value bits of " << static_cast<double>(v);
-    }
-}
-
-TEST(TableNumbers, NotANumberAndInfinityAreMarked) {
-    for (float v : {std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(),
-                    std::nanf("")}) {
-        std::string out;
-        appendFloat(out, v);
-        EXPECT_NE(std::string::npos, out.find("nan")) << out;
-    }
-    std::string out;
-    appendFloat(out, std::numeric_limits<float>::infinity());
-    EXPECT_EQ("inf", out);
-}
-
-TEST(TableNumbers, IntegersInPlainDecimal) {
-    struct Case {
-        std::int64_t value;
-        const char* text;
-    };
-    const Case cases[] = {{0, "0"}, {7, "7"}, {-7, "-7"}, {600, "600"}, {2147483647, "2147483647"},
-                          {-2147483648LL, "-2147483648"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        std::string out;
-        appendInteger(out, c.value);
-        EXPECT_EQ(c.text, out);
-    }
-}
-
-TEST(FormatClockTime, FourDigitsHourThenMinuteWithoutWrapping) {
-    struct Case {
-        std::int32_t minute;
-        const char* text;
-    };
-    const Case cases[] = {
-        {0, "0000"},    {1, "0001"},    {59, "0059"},   {60, "0100"},   {570, "0930"}, {600, "1000"},
-        {629, "1029"},  {719, "1159"},  {720, "1200"},  {1439, "2359"}, {1440, "2400"}, {1500, "2500"},
-        {5999, "9959"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.minute);
-        EXPECT_EQ(c.text, formatClockTime(c.minute));
-    }
-}
-
 // ---------------------------------------------------------------- whole runs
 
 // One station record: date, time, humidity (field 6), rainfall (18), solar radiation (20).
@@ -508,14 +429,6 @@ std::string measurementBlock(const RunConfiguration& config, std::int32_t day, s
     return text;
 }
 
-// A logger line of day 15 (15 August 2014) at a minute of the day.
-std::string loggerLine(int minute, float u) {
-    char buffer[128];
-    std::snprintf(buffer, sizeof buffer, "\"2014-08-15 %02d:%02d:00.0\",1,%g,0.5,0.1,%g,7", minute / 60, minute % 60,
-                  static_cast<double>(u), 20.0 + 0.01 * minute);
-    return buffer;
-}
-
 struct RunResult {
     int status = -1;
     std::string console;
@@ -539,10 +452,12 @@ protected:
 
     // Two cases of day 15: [600, 630) and [630, 660), logger lines in every minute.
     void makeWindData(const RunConfiguration& config) {
-        std::string logger = "h1\nh2\nh3\nh4\n";
-        for (int minute = 590; minute <= 665; ++minute) logger += loggerLine(minute, 1.0f + 0.1f * static_cast<float>(minute % 3)) + "\n";
+        testing::LoggerText logger("h1\nh2\nh3\nh4\n");
+        for (int minute = 590; minute <= 665; ++minute)
+            logger.line(testing::loggerStamp(15, minute), 1,
+                        {1.0f + 0.1f * static_cast<float>(minute % 3), 0.5f, 0.1f, static_cast<float>(20.0 + 0.01 * minute)});
         const std::string name = "run" + std::string(fieldLayout(config.FenceField).loggerFileSuffix);
-        writeFile(underRoot(root_.path(), config.WindDirectory) / "d1" / name, logger);
+        writeFile(underRoot(root_.path(), config.WindDirectory) / "d1" / name, logger.text());
     }
     void makeMeasurements(const RunConfiguration& config, int cases) {
         std::string text = "header 1\nheader 2\n";
@@ -586,10 +501,7 @@ TEST_F(FieldjoinWholeRun, MissingMeasurementFileLeavesTheTwoHeaderRows) {
         TempDir work;
         const RunResult r = run(c.fence, c.seed, work.str());
         EXPECT_EQ(1, r.status);
-        const std::string prompts = std::string(
-            "If you are working on fence field, please input '1', otherwise input '0':"
-            "If you are processing seed data, please input '1', otherwise input '0':");
-        EXPECT_EQ(prompts + "fail to open file\n", r.console);
+        EXPECT_EQ(prompts() + failToOpen(), r.console);
         const std::vector<std::string> rows = rowsOf(work.path() / c.tableName);
         ASSERT_EQ(2u, rows.size());
         EXPECT_EQ(c.fieldsPerRow + 1, fieldsOf(rows[0]).size());
@@ -606,8 +518,8 @@ TEST_F(FieldjoinWholeRun, RowsCarryTheWeatherMeansOfEachCaseWindow) {
     makeStationData();
     const RunResult r = run(true, true, work_.str());
     EXPECT_EQ(0, r.status);
-    EXPECT_EQ(std::string::npos, r.console.find("fail to open file")) << r.console;
-    EXPECT_EQ(std::string::npos, r.console.find("No file is found!")) << r.console;
+    EXPECT_EQ(std::string::npos, r.console.find(kFailToOpenFile)) << r.console;
+    EXPECT_EQ(std::string::npos, r.console.find(kNoFileFound)) << r.console;
 
     const std::vector<std::string> rows = rowsOf(tableIn(work_.path(), true, true));
     ASSERT_EQ(4u, rows.size());
@@ -618,18 +530,16 @@ TEST_F(FieldjoinWholeRun, RowsCarryTheWeatherMeansOfEachCaseWindow) {
     EXPECT_EQ(0u, rows[2].rfind("15,600,629,8/15/2014,1000,1029,", 0)) << rows[2];
     EXPECT_EQ(0u, rows[3].rfind("15,630,659,8/15/2014,1030,1059,", 0)) << rows[3];
     // First window: station records 600, 610, 620 (630 closes it).
-    EXPECT_EQ("610", first[19]);
-    EXPECT_EQ("0.5", first[20]);
-    EXPECT_EQ("61", first[21]);
+    EXPECT_EQ((std::vector<std::string>{"610", "0.5", "61"}), columnRange(first, wholeData::SolarRad, wholeData::Humi));
     // Second window: 640 and 650; the record at 630 was used up closing the first.
-    EXPECT_EQ("645", second[19]);
-    EXPECT_EQ("0.5", second[20]);
-    EXPECT_EQ("64.5", second[21]);
+    EXPECT_EQ((std::vector<std::string>{"645", "0.5", "64.5"}), columnRange(second, wholeData::SolarRad, wholeData::Humi));
     // Readings of the measurement file in the sampler blocks.
-    EXPECT_EQ("0.5", first[25]);
-    EXPECT_EQ("100.5", second[25]);
-    EXPECT_EQ("13.5", first[77]);  // FRE, the last concentration sampler
-    EXPECT_EQ("113.5", second[77]);
+    constexpr std::size_t firstReading = wholeData::FirstSampler + 3;
+    constexpr std::size_t freReading = firstReading + 13 * wholeData::kSamplerColumns;  // FRE, the last concentration sampler
+    EXPECT_EQ("0.5", first[firstReading]);
+    EXPECT_EQ("100.5", second[firstReading]);
+    EXPECT_EQ("13.5", first[freReading]);
+    EXPECT_EQ("113.5", second[freReading]);
 }
 
 TEST_F(FieldjoinWholeRun, TableThatCannotBeCreatedIsReportedAndTheCasesStillRun) {
@@ -645,18 +555,14 @@ TEST_F(FieldjoinWholeRun, TableThatCannotBeCreatedIsReportedAndTheCasesStillRun)
     const RunResult r = run(false, true, missing.string());
     EXPECT_EQ(1, r.status);
     EXPECT_FALSE(std::filesystem::exists(missing));
-    const std::string prompts =
-        "If you are working on fence field, please input '1', otherwise input '0':"
-        "If you are processing seed data, please input '1', otherwise input '0':";
-    ASSERT_EQ(0u, reference.console.rfind(prompts, 0));
-    EXPECT_EQ(prompts + "No file is found!\nNo file is found!\n", reference.console);
-    EXPECT_EQ(prompts + "fail to open file\n" + reference.console.substr(prompts.size()), r.console);
+    EXPECT_EQ(prompts() + noFileFound() + noFileFound(), reference.console);
+    EXPECT_EQ(prompts() + failToOpen() + noFileFound() + noFileFound(), r.console);
 }
 
 TEST_F(FieldjoinWholeRun, NeitherTableNorMeasurementsGivesTwoMessages) {
     const RunResult r = run(true, false, (work_.path() / "missing").string());
     EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.console.find("fail to open file\nfail to open file\n")) << r.console;
+    EXPECT_NE(std::string::npos, r.console.find(failToOpen() + failToOpen())) << r.console;
 }
 
 TEST_F(FieldjoinWholeRun, SecondRunReplacesTheFirstTable) {

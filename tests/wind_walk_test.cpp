@@ -6,20 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "console_lines.hpp"
 #include "logger_test_support.hpp"
 
 namespace field {
 namespace {
 
-using testing::lineCountMessage;
-using testing::LoggerData;
+using testing::failToOpen;
+using testing::lineCount;
+using testing::noFileFound;
+using testing::LoggerText;
 using testing::ReaderRig;
 using testing::Sample;
 using testing::windowCase;
 
 const std::string kWindDirectory = "C:\\W\\";
-const std::string kNoFile = "No file is found!\n";
-const std::string kFailToOpen = "fail to open file\n";
 
 Sample withU(float u) { return Sample{u, 2.0f, 3.0f, 20.0f}; }
 
@@ -31,7 +32,7 @@ struct WalkRig {
     std::filesystem::path local(const std::string& relative) const {
         return testing::underRoot(rig.root.path(), kWindDirectory + relative);
     }
-    void logger(const std::string& relative, const LoggerData& data) { rig.put(kWindDirectory + relative, data); }
+    void logger(const std::string& relative, const LoggerText& data) { rig.put(kWindDirectory + relative, data); }
     void subdirectory(const std::string& name) const { std::filesystem::create_directories(local(name)); }
     void plainFile(const std::string& relative) const { testing::writeFile(local(relative), "not a logger file\n"); }
     void walkCase(const MeasurementCase& c) { walk.walkWindDirectory(kWindDirectory, c, rig.reader); }
@@ -42,8 +43,8 @@ struct WalkRig {
 
 TEST(WindDataWalk, CasesContinueThroughTwoSubdirectoriesInOrder) {
     WalkRig w;
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 700));
-    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 701, 800));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 700));
+    w.logger("B\\b_data.DAT", LoggerText().minutes(15, 701, 800));
 
     w.walkCase(windowCase(15, 600, 630));
     EXPECT_EQ("", w.rig.takeConsole());
@@ -52,7 +53,7 @@ TEST(WindDataWalk, CasesContinueThroughTwoSubdirectoriesInOrder) {
 
     // Continues in A after the line that ended case 1, runs out of A, ends in B.
     w.walkCase(windowCase(15, 630, 720));
-    EXPECT_EQ(lineCountMessage(101), w.rig.takeConsole());
+    EXPECT_EQ(lineCount(101), w.rig.takeConsole());
     ASSERT_EQ(2u, w.rig.sink.closed.size());
     EXPECT_EQ(89, w.rig.sink.closed[1].count);
     EXPECT_EQ(719, w.rig.sink.closed[1].lastWindowMinute);
@@ -73,7 +74,7 @@ TEST(WindDataWalk, DotEntriesAndPlainFilesBeforeTheFirstSubdirectoryPassSilently
     w.plainFile("0readme.txt");
     w.plainFile("1_data.DAT");  // matches the logger pattern, but is no subdirectory
     w.plainFile("A.txt");
-    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 600, 620));
+    w.logger("B\\b_data.DAT", LoggerText().minutes(15, 600, 620));
 
     w.walkCase(windowCase(15, 600, 610));
     EXPECT_EQ("", w.rig.takeConsole());
@@ -101,11 +102,11 @@ TEST(WindDataWalk, ReadsOnlyTheFirstMatchingLoggerFileOfTheField) {
     for (const LoggerChoiceCase& lc : cases) {
         SCOPED_TRACE(lc.what);
         WalkRig w(kFieldjoinVariant, lc.fenceField);
-        for (const auto& [name, u] : lc.files) w.logger("A\\" + name, LoggerData().minutes(15, 600, 620, 1, withU(u)));
+        for (const auto& [name, u] : lc.files) w.logger("A\\" + name, LoggerText().minutes(15, 600, 620, 1, withU(u)));
 
         w.walkCase(windowCase(15, 600, 610));
         if (lc.u == 0) {
-            EXPECT_EQ(kNoFile + kFailToOpen, w.rig.takeConsole());
+            EXPECT_EQ(noFileFound() + failToOpen(), w.rig.takeConsole());
             EXPECT_TRUE(w.rig.sink.closed.empty());
         } else {
             EXPECT_EQ("", w.rig.takeConsole());
@@ -117,12 +118,12 @@ TEST(WindDataWalk, ReadsOnlyTheFirstMatchingLoggerFileOfTheField) {
 
 TEST(WindDataWalk, SecondLoggerFileOfASubdirectoryIsNeverReadAfterTheFirstEnds) {
     WalkRig w;
-    w.logger("A\\a1_data.DAT", LoggerData().minutes(15, 600, 610, 1, withU(1)));
-    w.logger("A\\a2_data.DAT", LoggerData().minutes(15, 611, 700, 1, withU(100)));
-    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 611, 700, 1, withU(2)));
+    w.logger("A\\a1_data.DAT", LoggerText().minutes(15, 600, 610, 1, withU(1)));
+    w.logger("A\\a2_data.DAT", LoggerText().minutes(15, 611, 700, 1, withU(100)));
+    w.logger("B\\b_data.DAT", LoggerText().minutes(15, 611, 700, 1, withU(2)));
 
     w.walkCase(windowCase(15, 600, 660));
-    EXPECT_EQ(lineCountMessage(11), w.rig.takeConsole());
+    EXPECT_EQ(lineCount(11), w.rig.takeConsole());
     ASSERT_EQ(1u, w.rig.sink.closed.size());
     EXPECT_EQ(60, w.rig.sink.closed[0].count);
     EXPECT_EQ(11 * 1.0f + 49 * 2.0f, w.rig.sink.closed[0].sumU);
@@ -131,40 +132,40 @@ TEST(WindDataWalk, SecondLoggerFileOfASubdirectoryIsNeverReadAfterTheFirstEnds) 
 TEST(WindDataWalk, FirstMatchThatCannotBeOpenedSendsTheWalkToTheNextEntry) {
     WalkRig w;
     w.subdirectory("A\\0_data.DAT");  // a directory is found by the pattern but cannot be read
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 620, 1, withU(100)));
-    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 600, 620, 1, withU(2)));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 620, 1, withU(100)));
+    w.logger("B\\b_data.DAT", LoggerText().minutes(15, 600, 620, 1, withU(2)));
 
     w.walkCase(windowCase(15, 600, 610));
-    EXPECT_EQ(kFailToOpen, w.rig.takeConsole());
+    EXPECT_EQ(failToOpen(), w.rig.takeConsole());
     ASSERT_EQ(1u, w.rig.sink.closed.size());
     EXPECT_EQ(20.0f, w.rig.sink.closed[0].sumU) << "the second file of A is never looked at";
 }
 
 TEST(WindDataWalk, EntryWithoutLoggerFileMetWhileACaseContinuesIsReportedAndPassed) {
     WalkRig w;
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 610));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 610));
     w.plainFile("B\\notes.txt");  // a subdirectory without a logger file
     w.plainFile("B2.txt");        // a plain file is tried like a subdirectory here
-    w.logger("C\\c_data.DAT", LoggerData().minutes(15, 611, 700));
+    w.logger("C\\c_data.DAT", LoggerText().minutes(15, 611, 700));
 
     w.walkCase(windowCase(15, 600, 660));
-    EXPECT_EQ(lineCountMessage(11) + kNoFile + kFailToOpen + kNoFile + kFailToOpen, w.rig.takeConsole());
+    EXPECT_EQ(lineCount(11) + noFileFound() + failToOpen() + noFileFound() + failToOpen(), w.rig.takeConsole());
     ASSERT_EQ(1u, w.rig.sink.closed.size());
     EXPECT_EQ(60, w.rig.sink.closed[0].count);
 }
 
 TEST(WindDataWalk, LastLoggerFileIsReadAgainFromItsFirstLineAfterTheWalkRanOut) {
     WalkRig w;
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 700));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 700));
 
     w.walkCase(windowCase(15, 600, 610));
     EXPECT_EQ("", w.rig.takeConsole());
 
     // Windows after the file's data: read to its end, no row.
     w.walkCase(windowCase(16, 600, 610));
-    EXPECT_EQ(lineCountMessage(101), w.rig.takeConsole());
+    EXPECT_EQ(lineCount(101), w.rig.takeConsole());
     w.walkCase(windowCase(17, 600, 610));
-    EXPECT_EQ(lineCountMessage(101), w.rig.takeConsole());
+    EXPECT_EQ(lineCount(101), w.rig.takeConsole());
     EXPECT_EQ(1u, w.rig.sink.closed.size());
 
     // The re-read starts at the first data line: a window long passed is found again.
@@ -176,27 +177,27 @@ TEST(WindDataWalk, LastLoggerFileIsReadAgainFromItsFirstLineAfterTheWalkRanOut) 
 
 TEST(WindDataWalk, PlainFileAsLastEntryLeavesLaterCasesWithoutALoggerFile) {
     WalkRig w;
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 700));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 700));
     w.plainFile("zz.txt");
 
     w.walkCase(windowCase(16, 600, 610));
-    EXPECT_EQ(lineCountMessage(101) + kNoFile + kFailToOpen, w.rig.takeConsole());
+    EXPECT_EQ(lineCount(101) + noFileFound() + failToOpen(), w.rig.takeConsole());
     // The last entry is no subdirectory: the path of the failed lookup (empty) is tried.
     w.walkCase(windowCase(17, 600, 610));
-    EXPECT_EQ(kFailToOpen, w.rig.takeConsole());
+    EXPECT_EQ(failToOpen(), w.rig.takeConsole());
     EXPECT_TRUE(w.rig.sink.closed.empty());
 }
 
 TEST(WindDataWalk, MissingWindDirectoryReportsEveryCaseAndIsTriedAgain) {
     WalkRig w;
     w.walkCase(windowCase(15, 600, 610));
-    EXPECT_EQ(kNoFile, w.rig.takeConsole());
+    EXPECT_EQ(noFileFound(), w.rig.takeConsole());
     w.walkCase(windowCase(15, 600, 610));
-    EXPECT_EQ(kNoFile, w.rig.takeConsole());
+    EXPECT_EQ(noFileFound(), w.rig.takeConsole());
     EXPECT_TRUE(w.rig.sink.closed.empty());
 
     // The search stayed closed, so a directory that appears later is found.
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 620));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 620));
     w.walkCase(windowCase(15, 600, 610));
     EXPECT_EQ("", w.rig.takeConsole());
     ASSERT_EQ(1u, w.rig.sink.closed.size());
@@ -209,7 +210,7 @@ TEST(WindDataWalk, WindDirectoryWithoutSubdirectoriesFailsToOpenOnEveryCase) {
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE("case " + std::to_string(i + 1));
         w.walkCase(windowCase(15, 600, 610));
-        EXPECT_EQ(kFailToOpen, w.rig.takeConsole());
+        EXPECT_EQ(failToOpen(), w.rig.takeConsole());
     }
 }
 
@@ -220,13 +221,13 @@ TEST(WindDataWalk, LoggerPatternOfMoreThan259CharactersFindsNothing) {
         SCOPED_TRACE("subdirectory name of " + std::to_string(length) + " characters");
         WalkRig w;
         const std::string name(length, 'x');
-        w.logger(name + "\\a_data.DAT", LoggerData().minutes(15, 600, 620));
+        w.logger(name + "\\a_data.DAT", LoggerText().minutes(15, 600, 620));
         w.walkCase(windowCase(15, 600, 610));
         if (length == 243) {
             EXPECT_EQ("", w.rig.takeConsole());
             EXPECT_EQ(1u, w.rig.sink.closed.size());
         } else {
-            EXPECT_EQ(kNoFile + kFailToOpen, w.rig.takeConsole());
+            EXPECT_EQ(noFileFound() + failToOpen(), w.rig.takeConsole());
             EXPECT_TRUE(w.rig.sink.closed.empty());
         }
     }
@@ -234,8 +235,8 @@ TEST(WindDataWalk, LoggerPatternOfMoreThan259CharactersFindsNothing) {
 
 TEST(WindDataWalk, RaisedSubWindowBeginCarriesOverFilesButNotIntoTheCallersCase) {
     WalkRig w(kCasetableVariant, true);
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 640));
-    w.logger("B\\b_data.DAT", LoggerData().minutes(15, 641, 700));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 640));
+    w.logger("B\\b_data.DAT", LoggerText().minutes(15, 641, 700));
 
     const MeasurementCase record = windowCase(15, 600, 690);
     w.walkCase(record);
@@ -249,11 +250,11 @@ TEST(WindDataWalk, RaisedSubWindowBeginCarriesOverFilesButNotIntoTheCallersCase)
 
 TEST(WindDataWalk, CloseRestartsTheSearchAtTheFirstEntry) {
     WalkRig w;
-    w.logger("A\\a_data.DAT", LoggerData().minutes(15, 600, 610));
+    w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 610));
     w.walkCase(windowCase(16, 600, 610));
-    EXPECT_EQ(lineCountMessage(11), w.rig.takeConsole());
+    EXPECT_EQ(lineCount(11), w.rig.takeConsole());
     w.walk.close();
-    w.logger("0\\first_data.DAT", LoggerData().minutes(15, 600, 620, 1, withU(5)));
+    w.logger("0\\first_data.DAT", LoggerText().minutes(15, 600, 620, 1, withU(5)));
     w.walkCase(windowCase(15, 600, 610));
     EXPECT_EQ("", w.rig.takeConsole());
     ASSERT_EQ(1u, w.rig.sink.closed.size());

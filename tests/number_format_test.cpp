@@ -1,0 +1,97 @@
+// The table's number texts: floats as printf's %g of the float widened to
+// double, integers in plain decimal.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "common/number_format.hpp"
+
+namespace field {
+namespace {
+
+// printf's %g of a float widened to double: the reference for every float field.
+std::string percentG(float value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%g", static_cast<double>(value));
+    return buffer;
+}
+
+TEST(TableNumbers, FloatsInTheGeneralFormatWithSixDigits) {
+    struct Case {
+        float value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0.5f, "0.5"},          {3.15f, "3.15"},         {2.225f, "2.225"},       {-26.87f, "-26.87"},
+        {-4.24f, "-4.24"},      {15.56f, "15.56"},       {1.3f, "1.3"},           {-999.0f, "-999"},
+        {0.0f, "0"},            {-0.0f, "-0"},           {12.345678f, "12.3457"}, {0.000015f, "1.5e-05"},
+        {0.0001f, "0.0001"},    {0.00012345f, "0.00012345"}, {0.00001f, "1e-05"}, {1e6f, "1e+06"},
+        {999999.0f, "999999"},  {123456.0f, "123456"},   {1234567.0f, "1.23457e+06"}, {100000.0f, "100000"},
+        {999999.5f, "1e+06"},   {-1e-10f, "-1e-10"},     {3e38f, "3e+38"},        {1.0f / 3.0f, "0.333333"},
+        {2.0f / 3.0f, "0.666667"}, {610.0f, "610"},      {0.1f, "0.1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string out = "x";
+        appendFloat(out, c.value);
+        EXPECT_EQ(std::string("x") + c.text, out);
+    }
+}
+
+TEST(TableNumbers, FloatsMatchPrintfAcrossMagnitudesAndRoundingEdges) {
+    // Values near every exponent switch and rounding boundary of six digits.
+    std::vector<float> values;
+    for (int e = -12; e <= 12; ++e) {
+        const float p = std::pow(10.0f, static_cast<float>(e));
+        for (float m : {1.0f, 1.5f, 9.99999f, 9.999995f, 9.9999951f, 9.9999949f, 1.0000005f, 1.2345649f, 5.5555555f,
+                        9.99f, 3.14159265f}) {
+            values.push_back(m * p);
+            values.push_back(-m * p);
+            values.push_back(std::nextafter(m * p, 0.0f));
+            values.push_back(std::nextafter(m * p, 1e30f));
+        }
+    }
+    values.push_back(std::numeric_limits<float>::min());
+    values.push_back(std::numeric_limits<float>::denorm_min());
+    values.push_back(std::numeric_limits<float>::max());
+    for (float v : values) {
+        std::string out;
+        appendFloat(out, v);
+        EXPECT_EQ(percentG(v), out) << "value bits of " << static_cast<double>(v);
+    }
+}
+
+TEST(TableNumbers, NotANumberAndInfinityAreMarked) {
+    for (float v : {std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(),
+                    std::nanf("")}) {
+        std::string out;
+        appendFloat(out, v);
+        EXPECT_NE(std::string::npos, out.find("nan")) << out;
+    }
+    std::string out;
+    appendFloat(out, std::numeric_limits<float>::infinity());
+    EXPECT_EQ("inf", out);
+}
+
+TEST(TableNumbers, IntegersInPlainDecimal) {
+    struct Case {
+        std::int64_t value;
+        const char* text;
+    };
+    const Case cases[] = {{0, "0"}, {7, "7"}, {-7, "-7"}, {600, "600"}, {2147483647, "2147483647"},
+                          {-2147483648LL, "-2147483648"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string out;
+        appendInteger(out, c.value);
+        EXPECT_EQ(c.text, out);
+    }
+}
+
+}  // namespace
+}  // namespace field
