@@ -118,7 +118,7 @@ for program in fieldjoin casetable; do
       mkdir -p "$e2e/linux/$run" "$e2e/windows/$run"
       linux_status=0
       (cd "$e2e/linux/$run" && printf '%s\n%s\n' "$fence" "$seed" |
-        DRIVE_MOUNT_ROOT="$e2e/data" "$linux_bin/$program" >console.txt) || linux_status=$?
+        DRIVE_MOUNT_ROOT="$e2e/data" "$linux_bin/$program" >console.txt 2>diagnostics.txt) || linux_status=$?
       windows_status=0
       (cd "$e2e/windows/$run" && printf '%s\n%s\n' "$fence" "$seed" |
         "$wine" "$win/$program.exe" >console.txt 2>wine.stderr) || windows_status=$?
@@ -127,16 +127,19 @@ for program in fieldjoin casetable; do
       # Windows writes standard output in text mode too: compare the text only.
       cmp -s <(tr -d '\r' <"$e2e/windows/$run/console.txt") "$e2e/linux/$run/console.txt" ||
         fail "$run: console transcripts differ ($e2e/{linux,windows}/$run/console.txt)"
-      table=$(cd "$e2e/linux/$run" && ls -- *.txt | grep -v '^console.txt$' || true)
-      [ -n "$table" ] && [ "$(printf '%s\n' "$table" | wc -l)" -eq 1 ] ||
-        fail "$run: expected one table from Linux, found: '$table'"
-      rows=$(wc -l <"$e2e/linux/$run/$table")
-      [ "$rows" -gt 2 ] || fail "$run: the Linux table '$table' has no data rows"
-      [ -f "$e2e/windows/$run/$table" ] || fail "$run: Windows wrote no '$table'"
-      # Same bytes once every LF of the Linux table is written as CR LF.
-      cmp -s <(sed 's/$/\r/' "$e2e/linux/$run/$table") "$e2e/windows/$run/$table" ||
-        fail "$run: '$table' differs beyond the line ends ($e2e/{linux,windows}/$run)"
-      printf '  %-14s %-42s %5d rows  same bytes but CR LF\n' "$run" "$table" "$((rows - 2))"
+      # The table and its quality table beside it.
+      tables=$(cd "$e2e/linux/$run" && ls -- *.txt | grep -v '^console.txt$' || true)
+      [ "$(printf '%s\n' "$tables" | grep -c ' QC\.txt$')" -eq 1 ] && [ "$(printf '%s\n' "$tables" | wc -l)" -eq 2 ] ||
+        fail "$run: expected a table and its quality table from Linux, found: '$tables'"
+      while IFS= read -r table; do
+        rows=$(wc -l <"$e2e/linux/$run/$table")
+        [ "$rows" -gt 2 ] || fail "$run: the Linux table '$table' has no data rows"
+        [ -f "$e2e/windows/$run/$table" ] || fail "$run: Windows wrote no '$table'"
+        # Same bytes once every LF of the Linux table is written as CR LF.
+        cmp -s <(sed 's/$/\r/' "$e2e/linux/$run/$table") "$e2e/windows/$run/$table" ||
+          fail "$run: '$table' differs beyond the line ends ($e2e/{linux,windows}/$run)"
+        printf '  %-14s %-45s %5d rows  same bytes but CR LF\n' "$run" "$table" "$((rows - 2))"
+      done <<<"$tables"
       compared=$((compared + 1))
     done
   done
