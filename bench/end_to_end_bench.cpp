@@ -109,8 +109,10 @@ Timing bestOf(int repeat, const std::vector<std::string>& command, const std::st
 void printRow(const char* what, const char* field, double bytes, long lines, const Timing& t, double floor) {
     std::printf("%-22s %-6s %10.1f %8.2f %9.3f %8.0f %9.2f", what, field, bytes / 1e6, static_cast<double>(lines) / 1e6,
                 t.seconds, bytes / 1e6 / t.seconds, t.seconds / floor);
-    if (t.peakKiB > 0) std::printf(" %9.1f", static_cast<double>(t.peakKiB) / 1024.0);
-    else std::printf(" %9s", "-");
+    if (t.peakKiB > 0)
+        std::printf(" %9.1f", static_cast<double>(t.peakKiB) / 1024.0);
+    else
+        std::printf(" %9s", "-");
     std::printf("%s\n", t.ok ? "" : "  FAILED");
 }
 
@@ -121,9 +123,12 @@ int main(int argc, char** argv) {
     int repeat = 3;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string opt = argv[i];
-        if (opt == "--root") root = argv[i + 1];
-        else if (opt == "--bin") bin = argv[i + 1];
-        else if (opt == "--repeat") repeat = std::max(1, std::atoi(argv[i + 1]));
+        if (opt == "--root")
+            root = argv[i + 1];
+        else if (opt == "--bin")
+            bin = argv[i + 1];
+        else if (opt == "--repeat")
+            repeat = std::max(1, std::atoi(argv[i + 1]));
     }
     if (root.empty() || bin.empty()) {
         std::fprintf(stderr, "usage: end_to_end_bench --root DIR --bin DIR [--repeat N]\n");
@@ -154,8 +159,8 @@ int main(int argc, char** argv) {
         for (std::size_t p = 0; p < 2; ++p) {
             const std::string program = p == 0 ? "fieldjoin" : "casetable";
             for (const bool quality : {true, false}) {
-                std::vector<std::string> command{bin + "/" + program, "--field", fieldName, "--material", "seed",
-                                                 "--data-root", dataRoot, "--output-dir", work};
+                std::vector<std::string> command{bin + "/" + program, "--field", fieldName,      "--material", "seed",
+                                                 "--data-root",       dataRoot,  "--output-dir", work};
                 if (!quality) command.push_back("--no-qc");
                 const Timing t = bestOf(repeat, command, work);
                 if (fence && quality) singleRun[p] = t.seconds;
@@ -167,7 +172,8 @@ int main(int argc, char** argv) {
     // The four field and material runs of a program at once, against one single run.
     for (std::size_t p = 0; p < 2; ++p) {
         const std::string program = p == 0 ? "fieldjoin" : "casetable";
-        const Timing t = bestOf(repeat, {bin + "/" + program, "--all", "--data-root", dataRoot, "--output-dir", work}, work);
+        const Timing t =
+            bestOf(repeat, {bin + "/" + program, "--all", "--data-root", dataRoot, "--output-dir", work}, work);
         allOk = allOk && t.ok;
         std::printf("%-22s %-6s %10s %8s %9.3f %8s %9s %9.1f   %.2f x one single run%s\n", (program + " --all").c_str(),
                     "both", "-", "-", t.seconds, "-", "-", static_cast<double>(t.peakKiB) / 1024.0,

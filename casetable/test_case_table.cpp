@@ -8,12 +8,13 @@
 namespace field {
 namespace {
 
-constexpr std::array<const char*, 13> kNames{"TestCaseID", "DayIndex", "BeginMinute", "EndMinute", "Date",
-                                             "BeginTime",  "EndTime",  "TimePeriod",  "SourceStrength",
-                                             "UStar",      "L",        "WindSpeed",   "WindDirection"};
+constexpr std::array<const char*, 13> kNames{"TestCaseID", "DayIndex",  "BeginMinute",  "EndMinute",      "Date",
+                                             "BeginTime",  "EndTime",   "TimePeriod",   "SourceStrength", "UStar",
+                                             "L",          "WindSpeed", "WindDirection"};
 // The unit row repeats the id's name in its first column.
-constexpr std::array<const char*, 13> kUnits{"TestCaseID", "Day", "Minute", "Minute", "MM/DD/YYYY", "HHMM", "HHMM",
-                                             "s", "Grains/m2/s", "m/s", "m", "m/s", "degree"};
+constexpr std::array<const char*, 13> kUnits{"TestCaseID", "Day",  "Minute", "Minute",      "MM/DD/YYYY",
+                                             "HHMM",       "HHMM", "s",      "Grains/m2/s", "m/s",
+                                             "m",          "m/s",  "degree"};
 
 }  // namespace
 
@@ -34,8 +35,7 @@ void writeTestCaseRow(TestCaseTable& table, std::int32_t testCaseId, const Measu
     if (!table.file.isOpen()) return;
     // 32-bit arithmetic as the table always had it, wrapping instead of overflowing.
     const auto timePeriod = static_cast<std::int32_t>(
-        (static_cast<std::uint32_t>(lastWindowMinute) - static_cast<std::uint32_t>(windowCase.BeginMinute) + 1u) *
-        60u);
+        (static_cast<std::uint32_t>(lastWindowMinute) - static_cast<std::uint32_t>(windowCase.BeginMinute) + 1u) * 60u);
     std::string& row = table.row;
     row.clear();
     appendInteger(row, testCaseId);

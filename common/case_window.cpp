@@ -9,18 +9,16 @@
 namespace field {
 namespace {
 
-std::string countText(std::int64_t n, std::string_view what) {
-    return std::to_string(n) + " " + std::string(what);
-}
+std::string countText(std::int64_t n, std::string_view what) { return std::to_string(n) + " " + std::string(what); }
 
 }  // namespace
 
 void CaseWindowReader::beginCase(const MeasurementCase& nextCase, std::int32_t caseNumber) {
     if (caseNumber_ > 0 && rowsOfCase_ == 0 && diagnostics_ != nullptr) {
         if (buffer_.count > 0)
-            diagnostics_->aboutCase(current_, "its window runs past the last logger file: " +
-                                                  countText(buffer_.count, "samples") +
-                                                  " stay in the buffer and go into the next window that closes");
+            diagnostics_->aboutCase(
+                current_, "its window runs past the last logger file: " + countText(buffer_.count, "samples") +
+                              " stay in the buffer and go into the next window that closes");
         else
             diagnostics_->aboutCase(current_, "no row written: no accepted sample in its window");
     }
@@ -45,7 +43,8 @@ void CaseWindowReader::beginCase(const MeasurementCase& nextCase, std::int32_t c
         const std::string at = " (last line read: DayIndex " + std::to_string(lastLine_.day) + ", minute " +
                                std::to_string(lastLine_.minute) + ", " + localPath_ + ")";
         if (past)
-            diagnostics_->aboutCase(current_, "window lies before logger data already read, cases out of time order" + at);
+            diagnostics_->aboutCase(current_,
+                                    "window lies before logger data already read, cases out of time order" + at);
         else if (inside)
             diagnostics_->aboutCase(current_, "window begins before logger data already read" + at);
     }
@@ -135,8 +134,7 @@ WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std
                 const double seconds = canonical ? secondsText(line.substr(18)) : timestampSeconds(line);
                 record_->addSample(static_cast<double>(t.day) * 86400.0 + static_cast<double>(t.minute) * 60.0 +
                                    seconds);
-            }
-            else
+            } else
                 ++record_->tsRejected;
         }
     }

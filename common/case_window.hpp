@@ -53,12 +53,7 @@ public:
     CaseWindowReader(const PathMapper& paths, std::ostream& console, const ProgramVariant& variant,
                      SampleBuffer& buffer, WindowSink& sink, WindowRecord* record = nullptr,
                      RunDiagnostics* diagnostics = nullptr)
-        : paths_(paths),
-          console_(console),
-          variant_(variant),
-          buffer_(buffer),
-          sink_(sink),
-          record_(record),
+        : paths_(paths), console_(console), variant_(variant), buffer_(buffer), sink_(sink), record_(record),
           diagnostics_(diagnostics) {
         file_.setPrefetch(true);  // logger files are big: read the next block while this one is parsed
     }

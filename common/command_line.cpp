@@ -34,8 +34,8 @@ CommandLine parseCommandLine(Program program, int argc, const char* const* argv)
     bool allRuns = false, noQuality = false;
     CLI::Option* field = app.add_option("--field", fieldName, "fence or hill (with --material: no questions asked)")
                              ->check(CLI::IsMember({"fence", "hill"}));
-    CLI::Option* materialOption =
-        app.add_option("--material", material, "seed or pollen (with --field)")->check(CLI::IsMember({"seed", "pollen"}));
+    CLI::Option* materialOption = app.add_option("--material", material, "seed or pollen (with --field)")
+                                      ->check(CLI::IsMember({"seed", "pollen"}));
     field->needs(materialOption);
     materialOption->needs(field);
     CLI::Option* all =
@@ -54,8 +54,8 @@ CommandLine parseCommandLine(Program program, int argc, const char* const* argv)
     CLI::Option* hill = app.add_option("--sonic-height-hill", hillHeight,
                                        "Hill field sonic height above the displacement height, m (ITC test)")
                             ->check(CLI::PositiveNumber);
-    CLI::Option* lat =
-        app.add_option("--latitude", latitude, "Site latitude, degrees north (ITC test)")->check(CLI::Range(-90.0, 90.0));
+    CLI::Option* lat = app.add_option("--latitude", latitude, "Site latitude, degrees north (ITC test)")
+                           ->check(CLI::Range(-90.0, 90.0));
 
     line.usage = app.help();
     try {

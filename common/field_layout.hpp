@@ -29,8 +29,8 @@ struct FieldLayout {
     std::string_view windDirectory;     // Windows path text, ends with a backslash
     std::string_view loggerFileSuffix;  // a day folder's logger file name ends so (matched ignoring case)
     std::array<std::string_view, 2> measurementResultPaths;  // by Material (Windows path text)
-    std::span<const SamplerSite> deposition;     // readings in field 8, first in the block
-    std::span<const SamplerSite> concentration;  // readings in field 9, after the deposition samplers
+    std::span<const SamplerSite> deposition;                 // readings in field 8, first in the block
+    std::span<const SamplerSite> concentration;              // readings in field 9, after the deposition samplers
     int sourcePointSampler;  // block index of the deposition sampler at the source point
     int sourceMastTop;       // block index of the top source-mast sampler; the other levels follow
 
@@ -49,13 +49,17 @@ struct FieldLayout {
     }
 };
 
+// clang-format off
 inline constexpr std::array<SamplerSite, 9> kFenceDeposition{{
     {"FD1", -6, 0, 0.5}, {"FD2", -3, 0, 0.5}, {"FD3", 3, 0, 0.5}, {"FD4", 6, 0, 0.5}, {"FD5", 0, 6, 0.5},
     {"FD6", 0, 3, 0.5}, {"FD7", 0, -3, 0.5}, {"FD8", 0, -6, 0.5}, {"FD9", 0, 0, 0.5},
 }};
+// clang-format on
+// clang-format off
 inline constexpr std::array<SamplerSite, 5> kFenceConcentration{{
     {"FRA", 0, 0, 5}, {"FRB", 0, 0, 3.15}, {"FRC", 0, 0, 2.225}, {"FRD", 0, 0, 1.3}, {"FRE", 0, 0, 0.5},
 }};
+// clang-format on
 inline constexpr std::array<SamplerSite, 17> kHillDeposition{{
     {"HD1", -6, 0, 0.5},
     {"HD2", -3, 0, 0.5},
@@ -102,7 +106,8 @@ inline constexpr FieldLayout kFenceLayout{
     .windDirectory = "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\FenceFieldExperiment\\2014 Fence field wind Data\\",
     .loggerFileSuffix = "_data.DAT",
     .measurementResultPaths =
-        {"C:\\Vantrel\\2014 TN Seed Data\\Measurement Result\\2014 TN Seed Concentration and Deposition Result_fence.txt",
+        {"C:\\Vantrel\\2014 TN Seed Data\\Measurement Result\\2014 TN Seed Concentration and Deposition "
+         "Result_fence.txt",
          "C:\\Vantrel\\2014 TN Pollen Data\\Measurement Result\\2014 TN Pollen Concentration and Deposition "
          "Result_fence.txt"},
     .deposition = kFenceDeposition,
@@ -116,7 +121,8 @@ inline constexpr FieldLayout kHillLayout{
     .windDirectory = "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\HillExperiment\\2014 Hill field wind Data\\",
     .loggerFileSuffix = "_SONIC.DAT",
     .measurementResultPaths =
-        {"C:\\Vantrel\\2014 TN Seed Data\\Measurement Result\\2014 TN Seed Concentration and Deposition Result_hill.txt",
+        {"C:\\Vantrel\\2014 TN Seed Data\\Measurement Result\\2014 TN Seed Concentration and Deposition "
+         "Result_hill.txt",
          "C:\\Vantrel\\2014 TN Pollen Data\\Measurement Result\\2014 TN Pollen Concentration and Deposition "
          "Result_hill.txt"},
     .deposition = kHillDeposition,

@@ -33,7 +33,6 @@ std::int32_t smallAtoi(std::string_view text) {
     return cAtoi(text);
 }
 
-
 // Arithmetic on values read from the file wraps like the 32-bit registers it
 // always ran in, instead of overflowing into undefined behaviour.
 std::int32_t wrap(std::int64_t value) {
@@ -101,9 +100,18 @@ SonicValues parseSonicValues(std::string_view rest) {
     std::string_view f;
     SonicValues s;
     if (!fields.next(f)) return s;  // field 2, not used
-    if (fields.next(f)) s.u = static_cast<float>(cAtof(f)); else return s;
-    if (fields.next(f)) s.v = static_cast<float>(cAtof(f)); else return s;
-    if (fields.next(f)) s.w = static_cast<float>(cAtof(f)); else return s;
+    if (fields.next(f))
+        s.u = static_cast<float>(cAtof(f));
+    else
+        return s;
+    if (fields.next(f))
+        s.v = static_cast<float>(cAtof(f));
+    else
+        return s;
+    if (fields.next(f))
+        s.w = static_cast<float>(cAtof(f));
+    else
+        return s;
     if (fields.next(f)) s.Ts = static_cast<float>(cAtof(f));
     return s;
 }

@@ -51,8 +51,7 @@ public:
     bool convert(std::string_view line, bool yearCheck, LoggerTime& t) {
         // Same first 17 bytes as a line already read canonically, and the minute
         // ends at position 17: the same day and minute.
-        if (valid_ && line.size() >= 18 && line[17] == ':' &&
-            std::memcmp(line.data(), stamp_, sizeof stamp_) == 0) {
+        if (valid_ && line.size() >= 18 && line[17] == ':' && std::memcmp(line.data(), stamp_, sizeof stamp_) == 0) {
             t = time_;
             return true;
         }

@@ -41,11 +41,17 @@ void readCaseLineFields(std::string_view line, const ProgramVariant& variant, Me
             case 2: record.BeginMinute = cAtoi(f); break;
             case 3: record.EndMinute = cAtoi(f); break;
             case 4: record.Date.assign(f); break;
-            case 5: if (variant.appendReadings) record.BeginTime.assign(f); break;
-            case 6: if (variant.appendReadings) record.EndTime.assign(f); break;
+            case 5:
+                if (variant.appendReadings) record.BeginTime.assign(f);
+                break;
+            case 6:
+                if (variant.appendReadings) record.EndTime.assign(f);
+                break;
             case 8:
-                if (variant.appendReadings) append(record.Deposition, depositionPosition, readingOf(f));
-                else record.Deposition[0] = readingOf(f);
+                if (variant.appendReadings)
+                    append(record.Deposition, depositionPosition, readingOf(f));
+                else
+                    record.Deposition[0] = readingOf(f);
                 return;
             default: break;
         }

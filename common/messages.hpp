@@ -17,13 +17,9 @@ inline constexpr std::string_view kSeedDataPrompt =
     "If you are processing seed data, please input '1', otherwise input '0':";
 
 /// Writes a message and a flushed line end.
-inline void say(std::ostream& console, std::string_view message) {
-    console << message << std::endl;
-}
+inline void say(std::ostream& console, std::string_view message) { console << message << std::endl; }
 
 /// Writes "The line number is " with the count and a flushed line end.
-inline void sayLineCount(std::ostream& console, std::int32_t count) {
-    console << kLineNumberIs << count << std::endl;
-}
+inline void sayLineCount(std::ostream& console, std::int32_t count) { console << kLineNumberIs << count << std::endl; }
 
 }  // namespace field

@@ -19,8 +19,7 @@ void appendFloat(std::string& row, float value) {
 
 void appendFixed(std::string& row, double value, int decimals) {
     char buffer[400];  // the widest double in fixed notation with a few decimals
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     row.append(buffer, result.ptr);
 }
 

@@ -64,15 +64,12 @@ int programMain(Program program, RunFunction run, int argc, const char* const* a
     const CommandLine line = parseCommandLine(program, argc, argv);
     switch (line.action) {
         case CommandLine::Action::Help:
-        case CommandLine::Action::Version:
-            out << line.text << std::flush;
-            return 0;
+        case CommandLine::Action::Version: out << line.text << std::flush; return 0;
         case CommandLine::Action::Error:
             err << programName(program) << ": " << line.text << "\n\n" << line.usage << std::flush;
             return kExitBadCommandLine;
         case CommandLine::Action::Run:
-        case CommandLine::Action::RunAll:
-            break;
+        case CommandLine::Action::RunAll: break;
     }
     PathMapper paths = environmentPaths;
     if (line.dataRoot) paths.setDataRoot(*line.dataRoot, std::string(kDataRootFolder));

@@ -24,8 +24,8 @@ class WindowCloser final : public WindowSink {
 public:
     WindowCloser(const ProgramVariant& variant, const RunConfiguration& config, ProgramTable& table,
                  QualityTable* quality, const SiteFacts& site, RunDiagnostics& diagnostics)
-        : variant_(variant), config_(config), table_(table), quality_(quality), site_(site),
-          diagnostics_(diagnostics) {}
+        : variant_(variant), config_(config), table_(table), quality_(quality), site_(site), diagnostics_(diagnostics) {
+    }
 
     void closeWindow(const ClosedWindow& w) override {
         WindowQuality q;
@@ -43,15 +43,15 @@ public:
         if (!assess) return;
 
         const AskedWindow asked = askedWindow(w.windowCase.DayIndex, w.windowCase.BeginMinute, w.askedEndMinute);
-        assessRotatedSamples(w.buffer, *w.record, asked, wind_, site_.sonicHeight(config_.FenceField),
-                             site_.latitude, q);
+        assessRotatedSamples(w.buffer, *w.record, asked, wind_, site_.sonicHeight(config_.FenceField), site_.latitude,
+                             q);
         QualityRowKeys keys;
         keys.testCaseId = w.caseNumber;
         keys.dayIndex = w.windowCase.DayIndex;
         keys.beginMinute = w.windowCase.BeginMinute;
         keys.endMinute = w.lastWindowMinute;
-        keys.windowMinutes = static_cast<std::int32_t>(
-            static_cast<std::uint32_t>(w.askedEndMinute) - static_cast<std::uint32_t>(w.windowCase.BeginMinute));
+        keys.windowMinutes = static_cast<std::int32_t>(static_cast<std::uint32_t>(w.askedEndMinute) -
+                                                       static_cast<std::uint32_t>(w.windowCase.BeginMinute));
         keys.stationRecords = stationRecords;
         writeQualityRow(*quality_, variant_.program, keys, *w.record, q);
         ++diagnostics_.rowsByFlag[q.flag];
@@ -61,10 +61,9 @@ public:
                                             percentText(kLowCoveragePercent) + " %");
         if (w.record->foreignSamples > 0) {
             const CaseRef& f = w.record->foreignCase;
-            diagnostics_.aboutCase(row, "row holds " + std::to_string(w.record->foreignSamples) +
-                                            " samples of case " + std::to_string(f.number) + " (DayIndex " +
-                                            std::to_string(f.dayIndex) + ", BeginMinute " +
-                                            std::to_string(f.beginMinute) + ", EndMinute " +
+            diagnostics_.aboutCase(row, "row holds " + std::to_string(w.record->foreignSamples) + " samples of case " +
+                                            std::to_string(f.number) + " (DayIndex " + std::to_string(f.dayIndex) +
+                                            ", BeginMinute " + std::to_string(f.beginMinute) + ", EndMinute " +
                                             std::to_string(f.endMinute) +
                                             "), whose window ran past the last logger file");
         }
@@ -89,9 +88,7 @@ bool reportFailedTable(const TableFile& file, RunDiagnostics& diagnostics) {
 
 }  // namespace
 
-const char* programName(Program program) {
-    return program == Program::Fieldjoin ? "fieldjoin" : "casetable";
-}
+const char* programName(Program program) { return program == Program::Fieldjoin ? "fieldjoin" : "casetable"; }
 
 int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, const RunStreams& streams,
                const PathMapper& paths, const RunOptions& options) {

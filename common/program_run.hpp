@@ -58,7 +58,7 @@ public:
 
 /// Makes a program's table for the configuration; it may report through `diagnostics`.
 using ProgramTableFactory = std::unique_ptr<ProgramTable> (*)(const RunConfiguration& config, const PathMapper& paths,
-                                                                std::ostream& console, RunDiagnostics& diagnostics);
+                                                              std::ostream& console, RunDiagnostics& diagnostics);
 
 /// Runs one program and gives its exit status: 1 when a table cannot be created or
 /// written, or the measurement-result file cannot be opened; 0 otherwise.

@@ -10,13 +10,13 @@ enum class Program { Fieldjoin, Casetable };
 
 struct ProgramVariant {
     Program program;
-    bool yearCheck;               // logger timestamps must be of 2014
-    bool subWindows;              // cut each case window into 30-minute slices
-    std::size_t sampleCapacity;   // initial sample buffer capacity (grows if needed)
-    bool standardDeviations;      // UStd, VStd, WStd, TsStd
-    bool windProfile;             // the five UZ values
-    bool testRunningSourceSum;    // -999 test after every mast level (else only on the final sum)
-    bool appendReadings;          // measurement readings appended (else stored at fixed places)
+    bool yearCheck;              // logger timestamps must be of 2014
+    bool subWindows;             // cut each case window into 30-minute slices
+    std::size_t sampleCapacity;  // initial sample buffer capacity (grows if needed)
+    bool standardDeviations;     // UStd, VStd, WStd, TsStd
+    bool windProfile;            // the five UZ values
+    bool testRunningSourceSum;   // -999 test after every mast level (else only on the final sum)
+    bool appendReadings;         // measurement readings appended (else stored at fixed places)
 };
 
 inline constexpr ProgramVariant kFieldjoinVariant{

@@ -44,9 +44,7 @@ constexpr Column kColumns[] = {
 };
 // clang-format on
 
-bool hasColumn(const Column& c, Program program) {
-    return program == Program::Fieldjoin ? c.fieldjoin : c.casetable;
-}
+bool hasColumn(const Column& c, Program program) { return program == Program::Fieldjoin ? c.fieldjoin : c.casetable; }
 
 std::string_view itcText(ItcStatus status) {
     switch (status) {

@@ -19,8 +19,8 @@ struct QualityRowKeys {
     std::int32_t testCaseId = 0;  // casetable only
     std::int32_t dayIndex = 0;
     std::int32_t beginMinute = 0;
-    std::int32_t endMinute = 0;      // as the table prints it
-    std::int32_t windowMinutes = 0;  // the length of the window asked for
+    std::int32_t endMinute = 0;       // as the table prints it
+    std::int32_t windowMinutes = 0;   // the length of the window asked for
     std::int32_t stationRecords = 0;  // fieldjoin only
 };
 

@@ -26,8 +26,10 @@ bool AnswerReader::read(bool& answer) {
     long long value = 0;
     while (c != std::char_traits<char>::eof() && c >= '0' && c <= '9') {
         anyDigit = true;
-        if (value > (LLONG_MAX - 9) / 10) overflow = true;
-        else value = value * 10 + (c - '0');
+        if (value > (LLONG_MAX - 9) / 10)
+            overflow = true;
+        else
+            value = value * 10 + (c - '0');
         in_.get();
         c = in_.peek();
     }

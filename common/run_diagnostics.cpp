@@ -18,14 +18,15 @@ void RunDiagnostics::readError(const CaseRef& c, std::string_view what, std::str
                                std::string_view reason) {
     ++readErrors;
     const std::string text = fileProblem(std::string(what) + " failed to read", path, reason);
-    if (c.number > 0) aboutCase(c, text);
-    else aboutRun(text);
+    if (c.number > 0)
+        aboutCase(c, text);
+    else
+        aboutRun(text);
 }
 
 void RunDiagnostics::summary(bool withFlags) {
     out_ << program_ << ": " << casesRead << " cases read, " << rowsWritten << " rows written";
-    if (withFlags)
-        out_ << ", flags 0/1/2: " << rowsByFlag[0] << '/' << rowsByFlag[1] << '/' << rowsByFlag[2];
+    if (withFlags) out_ << ", flags 0/1/2: " << rowsByFlag[0] << '/' << rowsByFlag[1] << '/' << rowsByFlag[2];
     out_ << ", " << windowsWithoutSamples << " windows without samples\n" << std::flush;
 }
 

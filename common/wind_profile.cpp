@@ -95,8 +95,8 @@ void computeSourceStrength(MeasurementCase sourceCase, WindSummary& summary, con
     }
 
     // Trapezoidal rule over the source point and the two rings, 3 m apart, per metre of balance length.
-    float q = static_cast<float>((static_cast<double>(dc + r1) * 0.5 * 3.0 + static_cast<double>(r2 + r1) * 0.5 * 3.0) /
-                                 6.0);
+    float q =
+        static_cast<float>((static_cast<double>(dc + r1) * 0.5 * 3.0 + static_cast<double>(r2 + r1) * 0.5 * 3.0) / 6.0);
 
     auto& c = sourceCase.SourceProfile;
     const std::array<float, kSourceProfileLevels> thickness = mastLayerThicknesses(c);

@@ -21,8 +21,7 @@ inline constexpr std::array<float, kSourceProfileLevels> kMastHeights = [] {
     return heights;
 }();
 /// Layer thickness (m) of each mast level while every sampler is present.
-inline constexpr std::array<float, kSourceProfileLevels> kMastLayerThicknesses{1.85f, 1.3875f, 0.925f, 0.8625f,
-                                                                               0.9f};
+inline constexpr std::array<float, kSourceProfileLevels> kMastLayerThicknesses{1.85f, 1.3875f, 0.925f, 0.8625f, 0.9f};
 
 /// Thickness each level carries once every missing sampler (c < 0) above the lowest
 /// has handed its layer to the level below (float sums, level by level); 0 marks a skipped level.

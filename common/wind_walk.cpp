@@ -24,8 +24,8 @@ void WindDataWalk::walkWindDirectory(const std::string& windDirectory, Measureme
     if (!topLevel_.isOpen() && !topLevel_.start(windDirectory + "*.*")) {
         say(console_, kNoFileFound);
         if (diagnostics_ != nullptr)
-            diagnostics_->aboutCase(forCase, fileProblem("wind-data folder not found or empty",
-                                                         paths_.toLocal(windDirectory)));
+            diagnostics_->aboutCase(forCase,
+                                    fileProblem("wind-data folder not found or empty", paths_.toLocal(windDirectory)));
         return;
     }
     if (!loggerMarker_.isOpen()) {

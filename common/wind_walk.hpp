@@ -17,13 +17,8 @@ namespace field {
 class WindDataWalk {
 public:
     /// `diagnostics` may be null.
-    WindDataWalk(const PathMapper& paths, std::ostream& console, bool fenceField,
-                 RunDiagnostics* diagnostics = nullptr)
-        : paths_(paths),
-          console_(console),
-          fenceField_(fenceField),
-          diagnostics_(diagnostics),
-          topLevel_(paths),
+    WindDataWalk(const PathMapper& paths, std::ostream& console, bool fenceField, RunDiagnostics* diagnostics = nullptr)
+        : paths_(paths), console_(console), fenceField_(fenceField), diagnostics_(diagnostics), topLevel_(paths),
           loggerMarker_(paths) {}
 
     /// Feeds the case's logger files to `reader`, continuing where the previous case stopped.

@@ -150,8 +150,7 @@ void assessRawSamples(const SampleBuffer& buffer, WindowQuality& quality) {
 namespace {
 
 // Coverage and the longest gap, from the samples of the row's own case.
-void assessCoverage(const WindowRecord& record, std::int32_t count, const AskedWindow& window,
-                    WindowQuality& quality) {
+void assessCoverage(const WindowRecord& record, std::int32_t count, const AskedWindow& window, WindowQuality& quality) {
     const auto from = static_cast<std::size_t>(std::min(record.foreignSamples, count));
     const auto to = std::min(static_cast<std::size_t>(count), record.time.size());
     double covered = 0;

@@ -48,10 +48,10 @@ public:
     }
 
     std::vector<double> time;
-    std::int32_t loggerLines = 0;      // lines of the window read from logger files
-    std::int32_t tsRejected = 0;       // of those, left out for Ts outside (10, 40)
-    std::int32_t foreignSamples = 0;   // samples at the front of the buffer left by an earlier case
-    CaseRef foreignCase;               // the first case that left them (number 0: none)
+    std::int32_t loggerLines = 0;     // lines of the window read from logger files
+    std::int32_t tsRejected = 0;      // of those, left out for Ts outside (10, 40)
+    std::int32_t foreignSamples = 0;  // samples at the front of the buffer left by an earlier case
+    CaseRef foreignCase;              // the first case that left them (number 0: none)
 };
 
 /// Why the ITC test has or has no value.
@@ -95,7 +95,7 @@ std::int32_t countSpikes(const float* x, std::int32_t count);
 /// The steady-state sub-interval of every sample of a window, found once for all its covariances.
 struct SubIntervals {
     SubIntervals(const double* time, std::int32_t count, const AskedWindow& window);
-    std::uint32_t intervals = 0;      // 0 when the window holds fewer than two or too few samples
+    std::uint32_t intervals = 0;       // 0 when the window holds fewer than two or too few samples
     std::vector<std::uint32_t> index;  // per sample
 };
 

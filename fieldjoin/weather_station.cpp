@@ -107,8 +107,7 @@ std::int32_t StationCursor::summariseWeather(const MeasurementCase& windowCase, 
             }
             // Inside the window: d == day, begin - 10 < t < end.
             std::string_view humidity, rain, solar;
-            if (!fieldAt(line, '\t', 6, humidity) || !fieldAt(line, '\t', 18, rain) ||
-                !fieldAt(line, '\t', 20, solar))
+            if (!fieldAt(line, '\t', 6, humidity) || !fieldAt(line, '\t', 18, rain) || !fieldAt(line, '\t', 20, solar))
                 continue;  // a record without its values is not counted
             summary.Humi += numberOf(humidity);
             summary.RainFall += numberOf(rain);
@@ -118,13 +117,16 @@ std::int32_t StationCursor::summariseWeather(const MeasurementCase& windowCase, 
         // End of a station file: the window's sums carry over into the next file.
         if (file_.failed() && diagnostics_ != nullptr)
             diagnostics_->readError(forCase, "station file",
-                                    paths_.toLocal(std::string(kStationDirectory) + search_.entry().name), file_.error());
+                                    paths_.toLocal(std::string(kStationDirectory) + search_.entry().name),
+                                    file_.error());
         file_.close();
         reopen_ = true;
         if (!search_.next()) {
             search_.close();
-            if (count_ > 0) toMeans(summary, count_);
-            else summary = WeatherSummary{};
+            if (count_ > 0)
+                toMeans(summary, count_);
+            else
+                summary = WeatherSummary{};
             return std::exchange(count_, 0);
         }
     }

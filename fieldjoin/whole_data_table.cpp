@@ -10,11 +10,11 @@ namespace field {
 namespace {
 
 constexpr std::array<const char*, 22> kFixedNames{
-    "DayIndex", "BeginMinute", "EndMinute", "Date",  "BeginTime", "EndTime", "SourceStrength", "UStar",
-    "L",        "WindSpeed",   "WindDirection", "AvgU", "UStd",    "AvgV",    "VStd",           "AvgW",
-    "WStd",     "AvgTs",       "TsStd",     "SolarRad", "RainFall", "Humi"};
+    "DayIndex", "BeginMinute", "EndMinute",     "Date",     "BeginTime", "EndTime", "SourceStrength", "UStar",
+    "L",        "WindSpeed",   "WindDirection", "AvgU",     "UStd",      "AvgV",    "VStd",           "AvgW",
+    "WStd",     "AvgTs",       "TsStd",         "SolarRad", "RainFall",  "Humi"};
 constexpr std::array<const char*, 22> kFixedUnits{
-    "Day", "Minute", "Minute", "MM/DD/YYYY", "HHMM", "HHMM", "Grains/m2/s", "m/s", "m", "m/s", "degree",
+    "Day", "Minute", "Minute", "MM/DD/YYYY", "HHMM", "HHMM", "Grains/m2/s",   "m/s",           "m",    "m/s",  "degree",
     "m/s", "m/s",    "m/s",    "m/s",        "m/s",  "m/s",  "CelsiusDegree", "CelsiusDegree", "w/m2", "inch", "%"};
 constexpr std::array<const char*, 5> kProfileNames{"UZ_5", "UZ_3.15", "UZ_2.225", "UZ_1.3", "UZ_0.5"};
 
@@ -86,8 +86,8 @@ void writeWholeDataRow(WholeDataTable& table, const MeasurementCase& windowCase,
         const auto deposition = depositionSamplers(config.FenceField);
         const auto concentration = concentrationSamplers(config.FenceField);
         for (std::size_t i = 0; i < deposition.size() && i < windowCase.Deposition.size(); ++i) {
-            for (float value : {metres(deposition[i].x), metres(deposition[i].y), metres(deposition[i].z),
-                                windowCase.Deposition[i]})
+            for (float value :
+                 {metres(deposition[i].x), metres(deposition[i].y), metres(deposition[i].z), windowCase.Deposition[i]})
                 field(row, value);
         }
         for (std::size_t i = 0; i < concentration.size() && i < windowCase.Concentration.size(); ++i) {

@@ -166,8 +166,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string message;
     while (std::getline(messages, message)) {
         FUZZ_CHECK(message.rfind("The line number is ", 0) == 0);
-        FUZZ_CHECK(message.size() > 19 && std::all_of(message.begin() + 19, message.end(),
-                                                      [](char ch) { return ch >= '0' && ch <= '9'; }));
+        FUZZ_CHECK(message.size() > 19 &&
+                   std::all_of(message.begin() + 19, message.end(), [](char ch) { return ch >= '0' && ch <= '9'; }));
     }
     return 0;
 }

@@ -73,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     FUZZ_CHECK(std::count(row.begin(), row.end(), ',') == (fence ? 83 : 171));
                     FUZZ_CHECK(std::count(row.begin(), row.end(), '\n') == 1 && row.back() == '\n');
                 } else {
-                    writeTestCaseRow(testCases, static_cast<std::int32_t>(cases), record, minuteBefore(record.EndMinute),
-                                     wind);
+                    writeTestCaseRow(testCases, static_cast<std::int32_t>(cases), record,
+                                     minuteBefore(record.EndMinute), wind);
                     const std::string& row = testCases.row;
                     FUZZ_CHECK(std::count(row.begin(), row.end(), ',') == 12);
                     FUZZ_CHECK(std::count(row.begin(), row.end(), '\n') == 1 && row.back() == '\n');

@@ -72,9 +72,8 @@ void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::filesystem::path root = fuzzing::scratchDirectory();
     static const std::filesystem::path stationDir = [] {
-        const std::filesystem::path dir =
-            root / "c" / "Vantrel" / "2014 TN Seed Data" / "Raw Data" / "HillExperiment" / "2014 weather station" /
-            "2014 weather station";
+        const std::filesystem::path dir = root / "c" / "Vantrel" / "2014 TN Seed Data" / "Raw Data" / "HillExperiment" /
+                                          "2014 weather station" / "2014 weather station";
         std::filesystem::create_directories(dir);
         return dir;
     }();

@@ -24,8 +24,8 @@ double strtodCopy(std::string_view s) {
     std::size_t n = 0;
     while (n < s.size()) {
         const char c = s[n];
-        const bool plausible = isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                               c == '.' || c == '+' || c == '-' || c == '(' || c == ')' || c == '_';
+        const bool plausible = isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == '+' ||
+                               c == '-' || c == '(' || c == ')' || c == '_';
         if (!plausible) break;
         ++n;
     }

@@ -1,8 +1,8 @@
 #include "platform/directory_search.hpp"
 
-#include <algorithm>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <algorithm>
 
 #include "platform/wildcard.hpp"
 

@@ -1,7 +1,7 @@
 #include "platform/directory_search.hpp"
 
-#include <cstdint>
 #include <io.h>
+#include <cstdint>
 
 namespace field {
 

@@ -1,10 +1,10 @@
 #include "platform/file_open.hpp"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "platform/system_reason.hpp"
 
@@ -61,7 +61,8 @@ std::FILE* createForTable(const std::string& localPath) {
 std::int64_t tablePosition(std::FILE* table) { return static_cast<std::int64_t>(ftello(table)); }
 
 bool cutTable(std::FILE* table, std::int64_t size) {
-    return ftruncate(fileno(table), static_cast<off_t>(size)) == 0 && fseeko(table, static_cast<off_t>(size), SEEK_SET) == 0;
+    return ftruncate(fileno(table), static_cast<off_t>(size)) == 0 &&
+           fseeko(table, static_cast<off_t>(size), SEEK_SET) == 0;
 }
 
 }  // namespace field

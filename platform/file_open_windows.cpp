@@ -1,9 +1,9 @@
 #include "platform/file_open.hpp"
 
-#include <cerrno>
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <cerrno>
 
 #include "platform/system_reason.hpp"
 

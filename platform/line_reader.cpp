@@ -23,8 +23,7 @@ bool LineReader::open(const std::string& localPath) {
     if (prefetch_) {
         try {
             blocks_ = std::make_unique<BlockPrefetch>(
-                f, prefetchFront_, blockSize_,
-                [this](std::FILE*, char* into, std::size_t size, int& errorNumber) {
+                f, prefetchFront_, blockSize_, [this](std::FILE*, char* into, std::size_t size, int& errorNumber) {
                     return readBlock(into, size, errorNumber);
                 });
             data_ = nullptr;

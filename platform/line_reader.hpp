@@ -34,8 +34,7 @@ public:
     /// Smaller sizes are for tests (all at least 1).
     explicit LineReader(std::size_t blockSize = kBlockSize, std::size_t maxLineLength = kMaxLineLength,
                         std::size_t prefetchFront = kPrefetchFront)
-        : blockSize_(blockSize < 1 ? 1 : blockSize),
-          maxLineLength_(maxLineLength < 1 ? 1 : maxLineLength),
+        : blockSize_(blockSize < 1 ? 1 : blockSize), maxLineLength_(maxLineLength < 1 ? 1 : maxLineLength),
           prefetchFront_(prefetchFront < 1 ? 1 : prefetchFront) {}
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -104,16 +103,16 @@ private:
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> buffer_;  // not zero-filled: only bytes read are ever looked at
     std::size_t bufferSize_ = 0;
-    char* data_ = nullptr;            // buffer_, or the prefetched block being read
-    std::size_t capacity_ = 0;        // of data_
+    char* data_ = nullptr;      // buffer_, or the prefetched block being read
+    std::size_t capacity_ = 0;  // of data_
     bool prefetch_ = false;
     std::unique_ptr<BlockPrefetch> blocks_;  // set while a file is read ahead
-    std::size_t begin_ = 0;  // first unread byte
-    std::size_t end_ = 0;    // one past the last byte read
+    std::size_t begin_ = 0;                  // first unread byte
+    std::size_t end_ = 0;                    // one past the last byte read
     bool eof_ = false;
     bool failed_ = false;
     std::string error_;
-    BlockRead blockRead_;  // empty: fread
+    BlockRead blockRead_;    // empty: fread
     bool skipping_ = false;  // the line given last was cut at the limit: drop up to its line feed
 };
 

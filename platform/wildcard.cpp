@@ -42,8 +42,7 @@ bool globMatch(std::string_view p, std::string_view n) {
 
 bool wildcardMatch(std::string_view pattern, std::string_view name) {
     if (globMatch(pattern, name)) return true;
-    if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
-        name.find('.') == std::string_view::npos)
+    if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" && name.find('.') == std::string_view::npos)
         return globMatch(pattern.substr(0, pattern.size() - 2), name);
     return false;
 }

@@ -1,7 +1,7 @@
 #include "platform/windows_path.hpp"
 
-#include <cstdlib>
 #include <sys/stat.h>
+#include <cstdlib>
 
 #include "platform/directory_search.hpp"
 #include "platform/wildcard.hpp"

@@ -22,9 +22,9 @@ std::string PathMapper::toLocal(std::string_view windowsPath) const {
         path += below;
         return path;
     }
-    const bool drive = windowsPath.size() >= 2 && windowsPath[1] == ':' &&
-                       ((windowsPath[0] >= 'A' && windowsPath[0] <= 'Z') ||
-                        (windowsPath[0] >= 'a' && windowsPath[0] <= 'z'));
+    const bool drive =
+        windowsPath.size() >= 2 && windowsPath[1] == ':' &&
+        ((windowsPath[0] >= 'A' && windowsPath[0] <= 'Z') || (windowsPath[0] >= 'a' && windowsPath[0] <= 'z'));
     if (mountRoot_.empty() || !drive) return std::string(windowsPath);
     // The file system ignores letter case itself, so no component needs looking up.
     std::string path = mountRoot_;

@@ -45,7 +45,6 @@ constexpr const char* kFieldjoinBinary = "";
 const std::vector<Program> kBoth{Program::Fieldjoin, Program::Casetable};
 const std::vector<Program> kFieldjoinOnly{Program::Fieldjoin};
 
-
 // ---------------------------------------------------------------- running the programs
 
 struct RunResult {
@@ -139,7 +138,9 @@ using TreeChange = std::function<void(const fs::path& root)>;
 TreeChange measurementsAre(const std::string& text, bool fence = true) {
     return [=](const fs::path& root) { writeMeasurements(root, fence, true, text); };
 }
-TreeChange fenceCasesAre(const std::vector<std::pair<int, int>>& windows) { return measurementsAre(measurementText(14, windows)); }
+TreeChange fenceCasesAre(const std::vector<std::pair<int, int>>& windows) {
+    return measurementsAre(measurementText(14, windows));
+}
 TreeChange loggerIn(const std::string& subdirectory, const std::string& text) {
     return [=](const fs::path& root) { writeLogger(root, true, subdirectory, text); };
 }
@@ -204,35 +205,33 @@ struct ChangeCase {
 
 void expectTable(TableIs expected, const std::string& table, const RunResult& clean, Program program) {
     switch (expected) {
-    case TableIs::Clean:
-        EXPECT_EQ(clean.table, table);
-        break;
-    case TableIs::HeaderOnly:
-        EXPECT_EQ(2u, linesOf(table).size());
-        expectCompleteRows(table, program, true);
-        break;
-    case TableIs::WithoutWeather: {
-        const auto rows = rowsOf(table), cleanRows = rowsOf(clean.table);
-        ASSERT_EQ(cleanRows.size(), rows.size());
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            auto f = fieldsOf(rows[i]);
-            EXPECT_EQ((std::vector<std::string>{"0", "0", "0"}), columnRange(f, wholeData::SolarRad, wholeData::Humi));
-            // Everything but the weather means is as in the clean run.
-            const auto c = fieldsOf(cleanRows[i]);
-            std::copy(c.begin() + wholeData::SolarRad, c.begin() + wholeData::Humi + 1, f.begin() + wholeData::SolarRad);
-            EXPECT_EQ(c, f);
+        case TableIs::Clean: EXPECT_EQ(clean.table, table); break;
+        case TableIs::HeaderOnly:
+            EXPECT_EQ(2u, linesOf(table).size());
+            expectCompleteRows(table, program, true);
+            break;
+        case TableIs::WithoutWeather: {
+            const auto rows = rowsOf(table), cleanRows = rowsOf(clean.table);
+            ASSERT_EQ(cleanRows.size(), rows.size());
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                auto f = fieldsOf(rows[i]);
+                EXPECT_EQ((std::vector<std::string>{"0", "0", "0"}),
+                          columnRange(f, wholeData::SolarRad, wholeData::Humi));
+                // Everything but the weather means is as in the clean run.
+                const auto c = fieldsOf(cleanRows[i]);
+                std::copy(c.begin() + wholeData::SolarRad, c.begin() + wholeData::Humi + 1,
+                          f.begin() + wholeData::SolarRad);
+                EXPECT_EQ(c, f);
+            }
+            break;
         }
-        break;
-    }
-    case TableIs::CleanRowsFirst: {
-        const auto cleanRows = rowsOf(clean.table);
-        EXPECT_EQ(cleanRows, firstRows(rowsOf(table), cleanRows.size()));
-        expectCompleteRows(table, program, true);
-        break;
-    }
-    case TableIs::Complete:
-        expectCompleteRows(table, program, true);
-        break;
+        case TableIs::CleanRowsFirst: {
+            const auto cleanRows = rowsOf(clean.table);
+            EXPECT_EQ(cleanRows, firstRows(rowsOf(table), cleanRows.size()));
+            expectCompleteRows(table, program, true);
+            break;
+        }
+        case TableIs::Complete: expectCompleteRows(table, program, true); break;
     }
 }
 
@@ -284,27 +283,27 @@ void pipeSubdirectories(const fs::path& root, const std::string& prefix) {
 
 TEST(BadInputEmptyFiles, EmptyFilesAreReadAsNoDataAndLoseNoRow) {
     expectChangeCases({
-        {"an empty measurement-result file gives the header rows only", kBoth,
-         measurementsAre(""), 0, "", TableIs::HeaderOnly},
-        {"an empty logger file is no data, the next subdirectory serves the cases",
-         kBoth, loggerIn("A", ""), 0, lineCount(0), TableIs::Clean},
-        {"an empty station file before the real one adds no record", kFieldjoinOnly,
-         stationFile("a.txt", ""), 0, "", TableIs::Clean},
-        {"the only station file empty gives zero means", kFieldjoinOnly,
-         onlyStationFiles({{"s.txt", ""}}), 0, "", TableIs::WithoutWeather},
+        {"an empty measurement-result file gives the header rows only", kBoth, measurementsAre(""), 0, "",
+         TableIs::HeaderOnly},
+        {"an empty logger file is no data, the next subdirectory serves the cases", kBoth, loggerIn("A", ""), 0,
+         lineCount(0), TableIs::Clean},
+        {"an empty station file before the real one adds no record", kFieldjoinOnly, stationFile("a.txt", ""), 0, "",
+         TableIs::Clean},
+        {"the only station file empty gives zero means", kFieldjoinOnly, onlyStationFiles({{"s.txt", ""}}), 0, "",
+         TableIs::WithoutWeather},
     });
 }
 
 TEST(BadInputHeadersOnly, HeaderLinesWithoutDataGiveNoCaseNoSampleAndNoStationRecord) {
     expectChangeCases({
-        {"measurement-result file of its two header lines", kBoth,
-         measurementsAre("Day,Begin\nunits\n"), 0, "", TableIs::HeaderOnly},
+        {"measurement-result file of its two header lines", kBoth, measurementsAre("Day,Begin\nunits\n"), 0, "",
+         TableIs::HeaderOnly},
         {"measurement-result file of its two header lines, no last line feed", kBoth,
          measurementsAre("Day,Begin\nunits"), 0, "", TableIs::HeaderOnly},
-        {"measurement-result file of one header line", kBoth,
-         measurementsAre("Day,Begin\n"), 0, "", TableIs::HeaderOnly},
-        {"a logger file of its four header lines", kFieldjoinOnly, loggerIn("A", "h1\nh2\nh3\nh4\n"), 0,
-         lineCount(0), TableIs::Clean},
+        {"measurement-result file of one header line", kBoth, measurementsAre("Day,Begin\n"), 0, "",
+         TableIs::HeaderOnly},
+        {"a logger file of its four header lines", kFieldjoinOnly, loggerIn("A", "h1\nh2\nh3\nh4\n"), 0, lineCount(0),
+         TableIs::Clean},
         {"station files of their two header lines", kFieldjoinOnly,
          onlyStationFiles({{"a.txt", "station\nunits\n"}, {"b.txt", "station\nunits"}}), 0, "",
          TableIs::WithoutWeather},
@@ -320,7 +319,8 @@ TEST(BadInputGarbage, GarbageMeasurementResultFileGivesCompleteRowsOnly) {
                 SCOPED_TRACE(std::string(programName(program)) + (fence ? " fence, " : " hill, ") +
                              std::to_string(lineFeeds) + "% line feeds");
                 const RunResult r = runChanged(
-                    program, measurementsAre(randomBytes(20000, 7u + static_cast<unsigned>(lineFeeds), lineFeeds), fence),
+                    program,
+                    measurementsAre(randomBytes(20000, 7u + static_cast<unsigned>(lineFeeds), lineFeeds), fence),
                     fence);
                 EXPECT_EQ(0, r.status);
                 expectOnlyKnownMessages(r.console);
@@ -377,8 +377,12 @@ TEST(BadInputNul, NulBytesInsideLoggerLinesEndOnlyTheNumberTheyFollow) {
 TEST(BadInputNul, LineOfOnlyNulBytesIsPassedOverByCasetableAndEndsTheCaseInFieldjoin) {
     // A non-empty line without a timestamp: day index -1 in casetable (passed over),
     // day index 61 in fieldjoin (a later day: it ends the case, as an empty timestamp does).
-    expectChangeCases({{"a line of only NUL bytes", {Program::Casetable}, loggerIn("B", standardLoggerWithNulLineAt610()),
-                        0, "", TableIs::Clean}});
+    expectChangeCases({{"a line of only NUL bytes",
+                        {Program::Casetable},
+                        loggerIn("B", standardLoggerWithNulLineAt610()),
+                        0,
+                        "",
+                        TableIs::Clean}});
     const RunResult r = runChanged(Program::Fieldjoin, loggerIn("B", standardLoggerWithNulLineAt610()));
     EXPECT_EQ(prompts(), r.console);
     expectCompleteRows(r.table, Program::Fieldjoin, true);
@@ -397,7 +401,8 @@ TEST(BadInputNul, NulBytesInMeasurementAndStationLinesAreKeptOrEndTheirNumber) {
         std::string text = measurementText(14, kCases);
         const std::string firstCase = "15,600,630,8/15/2014,x,y,S1,1.5\n";
         ASSERT_NE(std::string::npos, text.find(firstCase));
-        text.replace(text.find(firstCase), firstCase.size(), std::string("15,600,630,8/15\0/2014,x,y,S1,1.5\0junk\n", 38));
+        text.replace(text.find(firstCase), firstCase.size(),
+                     std::string("15,600,630,8/15\0/2014,x,y,S1,1.5\0junk\n", 38));
         writeMeasurements(root, true, true, text);
         // NUL in an unused station field.
         std::string station = stationText(15);
@@ -576,7 +581,7 @@ TEST(BadInputKinds, PlainFilesAmongTheSubdirectoriesArePassedOver) {
 struct SpecialFileCase {
     const char* what;
     std::function<fs::path(const fs::path& root)> place;  // returns where the special file goes
-    bool device;                                           // a link to /dev/zero, else a named pipe
+    bool device;                                          // a link to /dev/zero, else a named pipe
     int status;
     std::string messages;
     TableIs table;
@@ -736,10 +741,10 @@ TEST(BadInputLinks, SymbolicLinkLoopsInTheWindDataTreeAreTriedOnceAndPassedOver)
         fs::create_directory_symlink("B_self", wind / "B_self");  // a link to itself
         fs::create_directory_symlink("D_pair", wind / "C_pair");  // two links to each other
         fs::create_directory_symlink("C_pair", wind / "D_pair");
-        fs::create_directories(wind / "E_link");                   // a logger "file" that loops
+        fs::create_directories(wind / "E_link");  // a logger "file" that loops
         fs::create_symlink("x" + loggerName(), wind / "E_link" / ("x" + loggerName()));
-        fs::create_directory_symlink("..", wind / "G_up");         // a cycle back up the tree
-        fs::create_directory_symlink(".", wind / "A" / "again");   // a cycle inside a subdirectory
+        fs::create_directory_symlink("..", wind / "G_up");        // a cycle back up the tree
+        fs::create_directory_symlink(".", wind / "A" / "again");  // a cycle inside a subdirectory
     };
     for (const Program program : kBoth) {
         SCOPED_TRACE(programName(program));
@@ -830,8 +835,9 @@ TEST(BadInputOrder, CasesOutOfTimeOrderCloseAtOnceOnTheirDayAndNothingWrittenIsL
 TEST(BadInputMinutes, CaseLinesWithAbsurdMinutesGiveCompleteRows) {
     for (const Program program : kBoth) {
         SCOPED_TRACE(programName(program));
-        const RunResult r = runChanged(program, fenceCasesAre({{-4, 630}, {630, 660}, {130800, 130810},
-                                                               {-2147483647 - 1, 2147483647}, {2147483647, -5}}));
+        const RunResult r = runChanged(
+            program,
+            fenceCasesAre({{-4, 630}, {630, 660}, {130800, 130810}, {-2147483647 - 1, 2147483647}, {2147483647, -5}}));
         EXPECT_EQ(0, r.status);
         expectOnlyKnownMessages(r.console);
         expectCompleteRows(r.table, program, true);
@@ -921,7 +927,8 @@ TEST(BadInputKill, RunKilledMidWayLeavesCompleteRowsOnly) {
     const auto deadline = [] { return std::chrono::steady_clock::now() + std::chrono::seconds(120); };
 
     for (const bool whenBlocked : {false, true}) {
-        SCOPED_TRACE(whenBlocked ? "killed while it waits at the full console" : "killed as soon as the first row is there");
+        SCOPED_TRACE(whenBlocked ? "killed while it waits at the full console"
+                                 : "killed as soon as the first row is there");
         TempDir work;
         ChildOptions options;
         options.consolePipe = true;
@@ -948,7 +955,8 @@ TEST(BadInputKill, RunKilledMidWayLeavesCompleteRowsOnly) {
         ASSERT_FALSE(text.empty());
         EXPECT_EQ('\n', text.back()) << "a row cut short";
         const std::vector<std::string> lines = linesOf(text);
-        RecordProperty(whenBlocked ? "linesWhenKilledAtThePipe" : "linesWhenKilledEarly", static_cast<int>(lines.size()));
+        RecordProperty(whenBlocked ? "linesWhenKilledAtThePipe" : "linesWhenKilledEarly",
+                       static_cast<int>(lines.size()));
         EXPECT_GE(static_cast<int>(lines.size()), linesAtKill) << "rows written before the kill are kept";
         EXPECT_GE(lines.size(), 3u);
         ASSERT_LE(lines.size(), referenceLines.size());

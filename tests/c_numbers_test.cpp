@@ -13,6 +13,7 @@ namespace field {
 namespace {
 
 // Tricky texts, each also tried with prefixes and suffixes below.
+// clang-format off
 const std::vector<std::string> kTexts = {
     "", " ", "0", "-0", "+0", "1", "-1", "+1", "+-1", "-+1", "--1", "08", "0008", "1.25E-1", "1.25e-1", "1.25e+1",
     "1e", "1e+", "1e-", "1E5x", ".5", "-.5", "5.", "-5.", ".", "-.", "+.", ".e5", "e5", "  -3.5m/s", "\t\n\v\f\r7",
@@ -24,6 +25,7 @@ const std::vector<std::string> kTexts = {
     "3.14159265358979323846264338327950288", "0.000015", "24.3", "-26.87", "1e0", "0e0", "0.0e-0", "00.00",
     "9007199254740993", "1.00000000000000011102230246251565404236316680908203125", "\"2014", "2014-08-15",
     "10:00:03.4\"", "+", "-", "++", "1e+308", "1e309", "1e-308", "1e-324", "1e-323", "7.", "7.e2", "7.e", "0.5e1.5"};
+// clang-format on
 
 std::string withNul(const std::string& s) { return s + std::string(1, '\0') + "9"; }
 
@@ -75,6 +77,7 @@ TEST(CNumbers, StopAtTheEndOfTheView) {
         double atofExpected;
         int atoiExpected;
     };
+    // clang-format off
     const Case cases[] = {
         {"12345", 2, 12.0, 12},
         {"1.5e10", 3, 1.5, 1},
@@ -82,6 +85,7 @@ TEST(CNumbers, StopAtTheEndOfTheView) {
         {"7e5", 2, 7.0, 7},  // "7e" is 7
         {withNul("42"), 2, 42.0, 42},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         const std::string_view view(c.line.data(), c.length);

@@ -10,6 +10,7 @@ namespace field {
 namespace {
 
 TEST(CanonicalTimestamp, AgreesWithTheGeneralRulesOrDeclines) {
+    // clang-format off
     const std::string lines[] = {
         "\"2014-08-15 13:07:59.9\",1,2,3,4,5,6",
         "\"2014-08-15 00:00:00\"",
@@ -30,6 +31,7 @@ TEST(CanonicalTimestamp, AgreesWithTheGeneralRulesOrDeclines) {
         "\"+014-08-15 10:00:00.0\",1",
         "",
     };
+    // clang-format on
     for (const std::string& line : lines) {
         for (const bool yearCheck : {false, true}) {
             SCOPED_TRACE(line + (yearCheck ? " (year check)" : ""));
@@ -52,12 +54,14 @@ TEST(CanonicalTimestamp, AgreesWithTheGeneralRulesOrDeclines) {
 // The cache may only answer for a line whose first 17 bytes and minute end
 // match a line it converted: a longer minute piece must not reuse the result.
 TEST(CanonicalTimestamp, CacheNeverAnswersForADifferentMinute) {
+    // clang-format off
     const std::string sequence[] = {
         "\"2014-08-15 10:00:00.0\",1", "\"2014-08-15 10:00:00.1\",1", "\"2014-08-15 10:001:00\",1",
         "\"2014-08-15 10:00\",1",      "\"2014-08-15 10:00:59.9\",1", "\"2014-08-15 10:01:00.0\",1",
         "\"2014-08-16 10:01:00.0\",1", "2014-08-16 10:01:00.0,1",     "\"2014-08-16 10:01:00.0\",1",
         "\"2013-08-16 10:01:00.0\",1", "\"2014-08-16 10:01:",          "\"2014-08-16 10:01",
     };
+    // clang-format on
     for (const bool yearCheck : {false, true}) {
         TimestampCache cache;
         for (int pass = 0; pass < 2; ++pass) {

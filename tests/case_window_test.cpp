@@ -66,7 +66,8 @@ TEST(CaseWindowFieldjoin, ClosingLineIsNotReusedByTheNextCase) {
 
 TEST(CaseWindowFieldjoin, AllFourValuesOfAnAcceptedLineEnterTheBuffer) {
     ReaderRig rig(kFieldjoinVariant);
-    rig.put(kFileA, LoggerText().line(15, 600, {1.5f, -2.25f, 0.125f, 24.5f}).line(15, 601, {1, 2, 3, 20}).line(15, 660));
+    rig.put(kFileA,
+            LoggerText().line(15, 600, {1.5f, -2.25f, 0.125f, 24.5f}).line(15, 601, {1, 2, 3, 20}).line(15, 660));
     MeasurementCase c = windowCase(15, 600, 660);
     ASSERT_TRUE(rig.read(c, kFileA));
     ASSERT_EQ(1u, rig.sink.closed.size());
@@ -88,6 +89,7 @@ struct TsCase {
 };
 
 TEST(CaseWindowFieldjoin, TsMustLieStrictlyBetween10And40InSinglePrecision) {
+    // clang-format off
     const TsCase cases[] = {
         {"10.0", false},        {"40.0", false},         {"10", false},         {"4e1", false},
         {"10.01", true},        {"39.99", true},         {"10.000001", true},   {"9.99", false},
@@ -96,6 +98,7 @@ TEST(CaseWindowFieldjoin, TsMustLieStrictlyBetween10And40InSinglePrecision) {
         // Above 10 (below 40) as a double, but exactly 10 (40) once rounded to float.
         {"10.00000001", false}, {"39.999999999", false},
     };
+    // clang-format on
     for (const TsCase& c : cases) {
         SCOPED_TRACE(std::string("Ts [") + c.ts + "]");
         ReaderRig rig(kFieldjoinVariant);
@@ -237,6 +240,7 @@ std::string full(int minute, float u) {
 
 TEST(CaseWindow, EmptyAndShortLinesFollowTheDecidedRules) {
     const std::string close = full(660, 0);
+    // clang-format off
     const ShortLineCase cases[] = {
         {"empty lines neither end the case nor set the last minute (fieldjoin)", &kFieldjoinVariant,
          {full(600, 1), "", full(601, 2), "", close}, 2, 3.0f, 601},
@@ -258,6 +262,7 @@ TEST(CaseWindow, EmptyAndShortLinesFollowTheDecidedRules) {
         {"empty Timestamp field is passed over in casetable", &kCasetableVariant,
          {full(600, 1), ",7,5,6,7,25", full(601, 2), close}, 2, 3.0f, 601},
     };
+    // clang-format on
     for (const ShortLineCase& sc : cases) {
         SCOPED_TRACE(sc.what);
         ReaderRig rig(*sc.variant);
@@ -334,7 +339,8 @@ TEST(CaseWindow, FileThatCannotBeOpenedLeavesTheReaderAsItWas) {
 }
 
 TEST(CaseWindow, FileWithoutDataLinesReportsZeroAndTheNextFileIsOpened) {
-    const char* headers[] = {"", "\"h1\"\n\"h2\"\n", "\"h1\"\n\"h2\"\n\"h3\"\n\"h4\"\n", "\"h1\"\n\"h2\"\n\"h3\"\n\"h4\""};
+    const char* headers[] = {"", "\"h1\"\n\"h2\"\n", "\"h1\"\n\"h2\"\n\"h3\"\n\"h4\"\n",
+                             "\"h1\"\n\"h2\"\n\"h3\"\n\"h4\""};
     for (const char* header : headers) {
         SCOPED_TRACE(std::string("file [") + header + "]");
         ReaderRig rig(kFieldjoinVariant);
@@ -367,6 +373,7 @@ struct SubWindowCase {
 };
 
 TEST(CaseWindowCasetable, SubWindowSequences) {
+    // clang-format off
     const SubWindowCase cases[] = {
         // The line at 630 closes the first sub-window and is the second one's first sample.
         {"600-690, a line every minute", 600, 690, [](LoggerText& d) { d.minutes(15, 600, 700); },
@@ -396,6 +403,7 @@ TEST(CaseWindowCasetable, SubWindowSequences) {
          },
          {{600, 0, 0}, {630, 659, 20}}, 660, true},
     };
+    // clang-format on
     for (const SubWindowCase& sc : cases) {
         SCOPED_TRACE(sc.what);
         ReaderRig rig(kCasetableVariant);

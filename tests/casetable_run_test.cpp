@@ -35,8 +35,8 @@ TEST(CasetableRun, CutsCasesIntoSubWindowsAndNumbersEveryCase) {
         for (std::size_t i = 2; i < lines.size(); ++i) {
             const auto f = fieldsOf(lines[i]);
             ASSERT_EQ(std::size_t{testCase::Count}, f.size());
-            timing.push_back(f[testCase::TestCaseID] + "," + f[testCase::BeginMinute] + "," + f[testCase::EndMinute] + "," +
-                             f[testCase::BeginTime] + "," + f[testCase::EndTime] + "," + f[testCase::TimePeriod]);
+            timing.push_back(f[testCase::TestCaseID] + "," + f[testCase::BeginMinute] + "," + f[testCase::EndMinute] +
+                             "," + f[testCase::BeginTime] + "," + f[testCase::EndTime] + "," + f[testCase::TimePeriod]);
         }
         EXPECT_EQ((std::vector<std::string>{"1,600,629,1000,1029,1800", "1,630,659,1030,1059,1800",
                                             // the empty sub-window keeps the last window minute of case 1
@@ -44,8 +44,7 @@ TEST(CasetableRun, CutsCasesIntoSubWindowsAndNumbersEveryCase) {
                                             "3,690,704,1130,1144,900"}),
                   timing);
         // Cases 4 and 5 run past the data: one line count, no rows.
-        EXPECT_EQ(prompts() + lineCount(7800) + lineCount(7800),
-                  out.str());
+        EXPECT_EQ(prompts() + lineCount(7800) + lineCount(7800), out.str());
     }
 }
 

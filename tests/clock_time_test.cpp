@@ -17,11 +17,13 @@ struct Case {
 };
 
 TEST(FormatClockTime, FourDigitsHourThenMinuteWithoutWrapping) {
+    // clang-format off
     const Case cases[] = {
         {0, "0000"},    {1, "0001"},    {59, "0059"},   {60, "0100"},   {570, "0930"}, {600, "1000"},
         {629, "1029"},  {719, "1159"},  {720, "1200"},  {1439, "2359"}, {1440, "2400"}, {1500, "2500"},
         {5999, "9959"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.minute);
         EXPECT_EQ(c.text, formatClockTime(c.minute));

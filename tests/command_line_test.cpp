@@ -31,8 +31,9 @@ MainOutput runMain(Program program, std::vector<std::string> args, const std::st
     std::istringstream in(input);
     std::ostringstream out, err;
     MainOutput r;
-    r.status = programMain(program, program == Program::Fieldjoin ? RunFunction{runFieldjoin} : RunFunction{runCasetable},
-                           static_cast<int>(argv.size()), argv.data(), in, out, err, paths);
+    r.status =
+        programMain(program, program == Program::Fieldjoin ? RunFunction{runFieldjoin} : RunFunction{runCasetable},
+                    static_cast<int>(argv.size()), argv.data(), in, out, err, paths);
     r.out = out.str();
     r.err = err.str();
     return r;
@@ -83,8 +84,8 @@ TEST(CommandLine, HelpAndVersionCreateNoFile) {
     for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
         const MainOutput help = runMain(program, {"--help", "--output-dir", work.str()});
         EXPECT_EQ(0, help.status);
-        for (const char* text : {"--field", "--material", "--all", "--data-root", "--output-dir", "--no-qc",
-                                 "--latitude", "Data layout"})
+        for (const char* text :
+             {"--field", "--material", "--all", "--data-root", "--output-dir", "--no-qc", "--latitude", "Data layout"})
             EXPECT_NE(std::string::npos, help.out.find(text)) << text;
         const MainOutput version = runMain(program, {"--version"});
         EXPECT_EQ(0, version.status);
@@ -115,8 +116,10 @@ std::pair<std::string, std::string> dialogueTables(Program program, const TwoFie
     std::istringstream in(answers);
     std::ostringstream console;
     const RunConfiguration config = makeRunConfiguration(fence, seed, program);
-    if (program == Program::Fieldjoin) runFieldjoin(in, console, PathMapper(tree.root.str()), work.str());
-    else runCasetable(in, console, PathMapper(tree.root.str()), work.str());
+    if (program == Program::Fieldjoin)
+        runFieldjoin(in, console, PathMapper(tree.root.str()), work.str());
+    else
+        runCasetable(in, console, PathMapper(tree.root.str()), work.str());
     return {readTable(work.path() / config.OutputFileName),
             readTable(work.path() / (config.OutputFileName.substr(0, config.OutputFileName.size() - 4) + " QC.txt"))};
 }
@@ -138,17 +141,16 @@ TEST(CommandLine, AllWritesTheFourTablesOfTheSingleRunsWithMessagesKeptTogether)
     const TwoFieldTree tree;
     for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
         TempDir work;
-        const MainOutput r =
-            runMain(program, {"--all", "--data-root", tree.dataRoot(), "--output-dir", work.str()});
+        const MainOutput r = runMain(program, {"--all", "--data-root", tree.dataRoot(), "--output-dir", work.str()});
         EXPECT_EQ(0, r.status) << r.err;
         for (const bool fence : {true, false}) {
             for (const bool seed : {true, false}) {
                 const RunConfiguration config = makeRunConfiguration(fence, seed, program);
                 const auto [table, quality] = dialogueTables(program, tree, fence, seed);
                 EXPECT_EQ(table, readTable(work.path() / config.OutputFileName)) << config.OutputFileName;
-                EXPECT_EQ(quality, readTable(work.path() / (config.OutputFileName.substr(
-                                                                0, config.OutputFileName.size() - 4) +
-                                                            " QC.txt")));
+                EXPECT_EQ(quality,
+                          readTable(work.path() /
+                                    (config.OutputFileName.substr(0, config.OutputFileName.size() - 4) + " QC.txt")));
                 const std::string prefix =
                     std::string("[") + (fence ? "fence" : "hill") + " " + (seed ? "seed" : "pollen") + "] ";
                 EXPECT_NE(std::string::npos, r.out.find(prefix + lineCount(7800))) << r.out;
@@ -177,7 +179,7 @@ TEST(CommandLine, TableThatCannotBeWrittenStopsTheRunWithTheReason) {
         TempDir work;
         std::filesystem::create_symlink("/dev/full", work.path() / config.OutputFileName);
         const MainOutput r = runMain(Program::Fieldjoin, {"--field", "fence", "--material", "seed", "--data-root",
-                                                         tree.dataRoot(), "--output-dir", work.str()});
+                                                          tree.dataRoot(), "--output-dir", work.str()});
         EXPECT_EQ(1, r.status);
         EXPECT_NE(std::string::npos, r.err.find(config.OutputFileName)) << r.err;
         EXPECT_NE(std::string::npos, r.err.find("No space left on device")) << r.err;
@@ -186,14 +188,17 @@ TEST(CommandLine, TableThatCannotBeWrittenStopsTheRunWithTheReason) {
         // A folder where no file can be created (as root, permissions do not stop us: /proc does).
         TempDir work;
         std::filesystem::path folder = work.path();
-        if (geteuid() == 0) folder = "/proc";
-        else std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        if (geteuid() == 0)
+            folder = "/proc";
+        else
+            std::filesystem::permissions(folder,
+                                         std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
         const MainOutput r = runMain(Program::Fieldjoin, {"--field", "fence", "--material", "seed", "--data-root",
-                                                         tree.dataRoot(), "--output-dir", folder.string()});
+                                                          tree.dataRoot(), "--output-dir", folder.string()});
         EXPECT_EQ(1, r.status);
         EXPECT_NE(std::string::npos, r.out.find(failToOpen())) << r.out;
-        EXPECT_NE(std::string::npos, r.err.find("table cannot be created: " + folder.string() + "/" +
-                                                config.OutputFileName + " ("))
+        EXPECT_NE(std::string::npos,
+                  r.err.find("table cannot be created: " + folder.string() + "/" + config.OutputFileName + " ("))
             << r.err;
     }
 }
@@ -221,7 +226,7 @@ TEST(CommandLine, InputThatFailsToReadInTheMiddleFailsTheRunWithTheReason) {
         std::filesystem::create_symlink("/proc/self/mem", victim);
         TempDir work;
         const MainOutput r = runMain(Program::Fieldjoin, {"--field", "fence", "--material", "seed", "--data-root",
-                                                         tree.dataRoot(), "--output-dir", work.str()});
+                                                          tree.dataRoot(), "--output-dir", work.str()});
         EXPECT_EQ(1, r.status);
         EXPECT_NE(std::string::npos, r.err.find(c.message + victim.string() + " (Input/output error)")) << r.err;
     }

@@ -23,7 +23,8 @@ inline std::string measurementText(int samplers, const std::vector<std::pair<int
         text += std::to_string(day) + "," + std::to_string(begin) + "," + std::to_string(end) + ",8/" +
                 std::to_string(day) + "/2014,x,y,S1,1.5\n";
         for (int n = 2; n <= samplers; ++n)
-            text += "s,s,s,s,s,s,S" + std::to_string(n) + "," + std::to_string(n) + "," + std::to_string(200 - n) + "\n";
+            text +=
+                "s,s,s,s,s,s,S" + std::to_string(n) + "," + std::to_string(n) + "," + std::to_string(200 - n) + "\n";
     }
     return text;
 }

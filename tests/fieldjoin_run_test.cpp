@@ -47,8 +47,7 @@ TEST(FieldjoinRun, JoinsWindowsStationMeansAndSamplersAndRepeatsInOneProcess) {
     const RunResult first = runOnce(root, work, "1\n1\n", "2014 TN Seed Whole Data_fence.txt");
     EXPECT_EQ(0, first.status);
     // The third case runs past the data: the file's line count, then the walk runs out.
-    EXPECT_EQ(prompts() + lineCount(6600),
-              first.console);
+    EXPECT_EQ(prompts() + lineCount(6600), first.console);
 
     const auto lines = linesOf(first.table);
     ASSERT_EQ(4u, lines.size());
@@ -68,7 +67,8 @@ TEST(FieldjoinRun, JoinsWindowsStationMeansAndSamplersAndRepeatsInOneProcess) {
     EXPECT_EQ((std::vector<std::string>{"610", "0", "50"}), columnRange(row1, wholeData::SolarRad, wholeData::Humi));
     EXPECT_EQ((std::vector<std::string>{"660", "0", "50"}), columnRange(row2, wholeData::SolarRad, wholeData::Humi));
     // First sampler block and the source-point reading.
-    EXPECT_EQ((std::vector<std::string>{"-6", "0", "0.5", "1.5"}), columnRange(row1, wholeData::FirstSampler, wholeData::FirstSampler + 3));
+    EXPECT_EQ((std::vector<std::string>{"-6", "0", "0.5", "1.5"}),
+              columnRange(row1, wholeData::FirstSampler, wholeData::FirstSampler + 3));
     EXPECT_EQ("9", row1[wholeData::FirstSampler + 8 * wholeData::kSamplerColumns + 3]);
     EXPECT_EQ("190", row1[wholeData::FirstSampler + 9 * wholeData::kSamplerColumns + 3]);  // FRA
 

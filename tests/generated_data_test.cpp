@@ -56,7 +56,8 @@ TEST(GeneratedData, FieldjoinRowsFollowTheCasesAndArePlausible) {
             ASSERT_EQ(fence ? 84u : 172u, f.size());
             EXPECT_EQ(c[0], f[wholeData::DayIndex]);
             EXPECT_EQ(c[1], f[wholeData::BeginMinute]);
-            EXPECT_EQ(std::stoi(c[2]) - 1, std::stoi(f[wholeData::EndMinute]));  // data every second: the last minute is reached
+            EXPECT_EQ(std::stoi(c[2]) - 1,
+                      std::stoi(f[wholeData::EndMinute]));  // data every second: the last minute is reached
             EXPECT_EQ(c[3], f[wholeData::Date]);
             EXPECT_EQ(std::stod(c[7]), std::stod(f[wholeData::FirstSampler + 3]));  // first sampler's reading
             const double uStar = std::stod(f[wholeData::UStar]), l = std::stod(f[wholeData::L]),

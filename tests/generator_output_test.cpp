@@ -98,8 +98,8 @@ TEST(GeneratorOutput, DataProblemsChangeOnlyLoggerLinesAndKeepTsInRange) {
     // Four kinds in each field's seed file, listed once each.
     const std::string listing = readFile(withProblems.path() / "out.txt");
     for (const char* field : {"fence seed case ", "hill seed case "}) {
-        for (const char* kind : {"): step at ", "): no logger lines ", " % of the seconds without logger lines",
-                                 " spike samples"}) {
+        for (const char* kind :
+             {"): step at ", "): no logger lines ", " % of the seconds without logger lines", " spike samples"}) {
             const std::string wanted = std::string(field);
             std::size_t found = 0;
             for (const std::string& line : linesOf(listing))

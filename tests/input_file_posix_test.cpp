@@ -38,6 +38,7 @@ struct KindCase {
 };
 
 TEST(InputFileKinds, NoRegularFileIsRefusedWithoutBlocking) {
+    // clang-format off
     const KindCase cases[] = {
         {"a named pipe no one writes",
          [](const fs::path& dir) {
@@ -70,6 +71,7 @@ TEST(InputFileKinds, NoRegularFileIsRefusedWithoutBlocking) {
              return (dir / "d").string();
          }},
     };
+    // clang-format on
     for (const KindCase& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;

@@ -72,7 +72,7 @@ TEST(LineReaderPrefetch, SameLinesEndAndErrorsAsReadingInOneThread) {
         for (const Case& c : cases) {
             for (const std::size_t failAt : {std::string::npos, text.size() / 2, std::size_t{0}, text.size()}) {
                 SCOPED_TRACE(::testing::Message() << "round " << round << " block " << c.block << " max line "
-                                                << c.maxLine << " front " << c.front << " fail at " << failAt);
+                                                  << c.maxLine << " front " << c.front << " fail at " << failAt);
                 const Outcome one = readAll(path, false, c.block, c.maxLine, c.front, failAt);
                 const Outcome two = readAll(path, true, c.block, c.maxLine, c.front, failAt);
                 ASSERT_EQ(one.lines, two.lines);

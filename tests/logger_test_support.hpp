@@ -13,8 +13,8 @@
 #include "common/measurement_case.hpp"
 #include "common/program_variant.hpp"
 #include "common/wind_statistics.hpp"
-#include "platform/directory_search.hpp"
 #include "logger_text.hpp"
+#include "platform/directory_search.hpp"
 #include "platform/windows_path.hpp"
 #include "test_support.hpp"
 
@@ -42,8 +42,8 @@ class RecordingSink final : public WindowSink {
 public:
     explicit RecordingSink(const SampleBuffer& buffer) : buffer_(buffer) {}
     void closeWindow(const ClosedWindow& w) override {
-        closed.push_back({w.windowCase, w.lastWindowMinute, buffer_.count, buffer_.sumU, buffer_.sumV, buffer_.sumW,
-                          buffer_.sumTs});
+        closed.push_back(
+            {w.windowCase, w.lastWindowMinute, buffer_.count, buffer_.sumU, buffer_.sumV, buffer_.sumW, buffer_.sumTs});
     }
     std::vector<SeenWindow> closed;
 

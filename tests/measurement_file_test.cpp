@@ -52,7 +52,8 @@ TEST(MeasurementFile, FenceFieldjoinKeepsEveryReadingInItsPlace) {
     EXPECT_EQ("1000", c.BeginTime);
     EXPECT_EQ("1100", c.EndTime);
     EXPECT_FLOAT_EQ(0.25f, c.Deposition[0]);
-    for (int i = 1; i < 9; ++i) EXPECT_EQ(100.0f + static_cast<float>(i + 1), c.Deposition[static_cast<std::size_t>(i)]) << i;
+    for (int i = 1; i < 9; ++i)
+        EXPECT_EQ(100.0f + static_cast<float>(i + 1), c.Deposition[static_cast<std::size_t>(i)]) << i;
     EXPECT_EQ(109.0f, c.SourceDeposition);  // FD9, block line 9, also the ninth deposition
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(210.0f + static_cast<float>(i), c.Concentration[static_cast<std::size_t>(i)]) << i;
@@ -61,8 +62,8 @@ TEST(MeasurementFile, FenceFieldjoinKeepsEveryReadingInItsPlace) {
 }
 
 TEST(MeasurementFile, HillFieldjoinTakesTheProfileFromTheSourceMast) {
-    const auto cases = readAll("h1\nh2\n" + block(36) + block(36, "4,700,760,8/15/2014,1140,1240,x,7"), false,
-                               kFieldjoinVariant);
+    const auto cases =
+        readAll("h1\nh2\n" + block(36) + block(36, "4,700,760,8/15/2014,1140,1240,x,7"), false, kFieldjoinVariant);
     ASSERT_EQ(2u, cases.size());
     const MeasurementCase& c = cases[1];
     EXPECT_EQ(4, c.DayIndex);
@@ -83,11 +84,13 @@ TEST(MeasurementFile, CasetableKeepsOnlyWhatItsStatisticsUse) {
         EXPECT_EQ("8/14/2014", c.Date);
         EXPECT_EQ("", c.BeginTime);  // not read by this program
         EXPECT_EQ(0.25f, c.Deposition[0]);
-        for (int i = 1; i < 8; ++i) EXPECT_EQ(100.0f + static_cast<float>(i + 1), c.Deposition[static_cast<std::size_t>(i)]);
+        for (int i = 1; i < 8; ++i)
+            EXPECT_EQ(100.0f + static_cast<float>(i + 1), c.Deposition[static_cast<std::size_t>(i)]);
         EXPECT_EQ(0.0f, c.Deposition[8]);
         EXPECT_EQ(fence ? 109.0f : 117.0f, c.SourceDeposition);
         const float mastTop = fence ? 210.0f : 224.0f;
-        for (int i = 0; i < 5; ++i) EXPECT_EQ(mastTop + static_cast<float>(i), c.SourceProfile[static_cast<std::size_t>(i)]);
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(mastTop + static_cast<float>(i), c.SourceProfile[static_cast<std::size_t>(i)]);
         EXPECT_EQ(0.0f, c.Concentration[0]);
     }
 }
@@ -115,7 +118,7 @@ TEST(MeasurementFile, AwkwardBlocks) {
     EXPECT_EQ(0.0f, c.Deposition[0]);
     EXPECT_EQ(0.0f, c.Deposition[1]);
     EXPECT_EQ(0.0f, c.Deposition[2]);
-    EXPECT_EQ(105.0f, c.Deposition[4]);   // not supplied: the previous case's value stays
+    EXPECT_EQ(105.0f, c.Deposition[4]);  // not supplied: the previous case's value stays
     EXPECT_EQ(109.0f, c.SourceDeposition);
 
     EXPECT_TRUE(readAll("", true, kFieldjoinVariant).empty());
@@ -129,8 +132,8 @@ TEST(MeasurementFile, AwkwardBlocks) {
 }
 
 TEST(MeasurementFile, TextFieldsKeepEveryCharacter) {
-    const auto cases = readAll("h1\nh2\n" + block(14, "3,600,660, 8/14/2014 ,\"10 00\",x\r,x,0.25\r"), true,
-                               kFieldjoinVariant);
+    const auto cases =
+        readAll("h1\nh2\n" + block(14, "3,600,660, 8/14/2014 ,\"10 00\",x\r,x,0.25\r"), true, kFieldjoinVariant);
     ASSERT_EQ(1u, cases.size());
     EXPECT_EQ(" 8/14/2014 ", cases[0].Date);
     EXPECT_EQ("\"10 00\"", cases[0].BeginTime);

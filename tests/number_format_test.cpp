@@ -26,6 +26,7 @@ TEST(TableNumbers, FloatsInTheGeneralFormatWithSixDigits) {
         float value;
         const char* text;
     };
+    // clang-format off
     const Case cases[] = {
         {0.5f, "0.5"},          {3.15f, "3.15"},         {2.225f, "2.225"},       {-26.87f, "-26.87"},
         {-4.24f, "-4.24"},      {15.56f, "15.56"},       {1.3f, "1.3"},           {-999.0f, "-999"},
@@ -35,6 +36,7 @@ TEST(TableNumbers, FloatsInTheGeneralFormatWithSixDigits) {
         {999999.5f, "1e+06"},   {-1e-10f, "-1e-10"},     {3e38f, "3e+38"},        {1.0f / 3.0f, "0.333333"},
         {2.0f / 3.0f, "0.666667"}, {610.0f, "610"},      {0.1f, "0.1"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         std::string out = "x";
@@ -67,8 +69,7 @@ TEST(TableNumbers, FloatsMatchPrintfAcrossMagnitudesAndRoundingEdges) {
 }
 
 TEST(TableNumbers, NotANumberAndInfinityAreMarked) {
-    for (float v : {std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(),
-                    std::nanf("")}) {
+    for (float v : {std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(), std::nanf("")}) {
         std::string out;
         appendFloat(out, v);
         EXPECT_NE(std::string::npos, out.find("nan")) << out;
@@ -83,8 +84,8 @@ TEST(TableNumbers, IntegersInPlainDecimal) {
         std::int64_t value;
         const char* text;
     };
-    const Case cases[] = {{0, "0"}, {7, "7"}, {-7, "-7"}, {600, "600"}, {2147483647, "2147483647"},
-                          {-2147483648LL, "-2147483648"}};
+    const Case cases[] = {
+        {0, "0"}, {7, "7"}, {-7, "-7"}, {600, "600"}, {2147483647, "2147483647"}, {-2147483648LL, "-2147483648"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         std::string out;

@@ -23,6 +23,7 @@ TEST(Wildcard, MatchesLikeTheWindowsSearch) {
         const char* name;
         bool matches;
     };
+    // clang-format off
     const Case cases[] = {
         {"*.*", "anything", true},        {"*.*", "a.b", true},           {"*.*", ".", true},
         {"*.*", "..", true},              {"*_data.DAT", "x_data.DAT", true}, {"*_data.DAT", "X_DATA.dat", true},
@@ -33,6 +34,7 @@ TEST(Wildcard, MatchesLikeTheWindowsSearch) {
         {"foo.*", "foo.bar", true},       {"foo.*", "foobar", false},     {"*", "", true},
         {"?", "", false},                 {"**a", "bba", true},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.pattern) + " ~ " + c.name);
         EXPECT_EQ(c.matches, wildcardMatch(c.pattern, c.name));
@@ -63,9 +65,9 @@ TEST(DirectorySearch, OrdersDotsFirstThenNamesFoldedToUpperCase) {
 
     ASSERT_TRUE(search.start("C:\\dir\\*.*"));
     // '_' (0x5F) sorts after the upper-case letters once names are folded.
-    EXPECT_EQ((std::vector<std::string>{".", "..", "A.txt", "a_data.DAT", "b.txt", "c.TXT", "sub", "Z_data.dat",
-                                        "_x.txt"}),
-              names(search));
+    EXPECT_EQ(
+        (std::vector<std::string>{".", "..", "A.txt", "a_data.DAT", "b.txt", "c.TXT", "sub", "Z_data.dat", "_x.txt"}),
+        names(search));
 
     ASSERT_TRUE(search.start("C:\\dir\\*_data.DAT"));
     EXPECT_EQ((std::vector<std::string>{"a_data.DAT", "Z_data.dat"}), names(search));
@@ -109,7 +111,8 @@ TEST(DirectorySearch, FailsOnNothingMissingDirectoryAndOverlongPattern) {
 
     // 259 characters are allowed; 260 fail like a search that finds nothing.
     const std::string base = "C:\\" + dirName + "\\";
-    std::string pattern259 = base + std::string(259 - base.size() - std::string("x_data.DAT").size(), '*') + "x_data.DAT";
+    std::string pattern259 =
+        base + std::string(259 - base.size() - std::string("x_data.DAT").size(), '*') + "x_data.DAT";
     ASSERT_EQ(259u, pattern259.size());
     EXPECT_TRUE(search.start(pattern259));
     EXPECT_FALSE(search.start("*" + pattern259));

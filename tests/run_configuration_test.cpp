@@ -16,6 +16,7 @@ struct AnswerCase {
 };
 
 TEST(ChooseRunConfiguration, ReadsAnswersLikeAFormattedBooleanRead) {
+    // clang-format off
     const AnswerCase cases[] = {
         {"1\n1\n", true, true},
         {"0\n0\n", false, false},
@@ -32,6 +33,7 @@ TEST(ChooseRunConfiguration, ReadsAnswersLikeAFormattedBooleanRead) {
         {"99999999999999999999999 1", false, false},
         {"1", true, false},
     };
+    // clang-format on
     for (const AnswerCase& c : cases) {
         SCOPED_TRACE(std::string("input: \"") + c.input + "\"");
         std::istringstream in(c.input);
@@ -54,6 +56,7 @@ struct TableCase {
 };
 
 TEST(MakeRunConfiguration, SelectsPathsNamesAndCounts) {
+    // clang-format off
     const TableCase cases[] = {
         {true, true, Program::Fieldjoin,
          "C:\\Vantrel\\2014 TN Seed Data\\Measurement Result\\2014 TN Seed Concentration and Deposition Result_fence.txt",
@@ -73,6 +76,7 @@ TEST(MakeRunConfiguration, SelectsPathsNamesAndCounts) {
          "C:\\Vantrel\\2014 TN Seed Data\\Measurement Result\\2014 TN Seed Concentration and Deposition Result_fence.txt",
          "2014 TN Seed Test Cases_fence.txt", 14, 0, 0},
     };
+    // clang-format on
     for (const TableCase& c : cases) {
         SCOPED_TRACE(c.output);
         const RunConfiguration config = makeRunConfiguration(c.fence, c.seed, c.program);
@@ -82,8 +86,9 @@ TEST(MakeRunConfiguration, SelectsPathsNamesAndCounts) {
         EXPECT_EQ(c.deposition, config.DepositionCount);
         EXPECT_EQ(c.concentration, config.ConcentrationCount);
         // The wind data of both materials lie under the seed-data folder.
-        EXPECT_EQ(c.fence ? "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\FenceFieldExperiment\\2014 Fence field wind Data\\"
-                          : "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\HillExperiment\\2014 Hill field wind Data\\",
+        EXPECT_EQ(c.fence
+                      ? "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\FenceFieldExperiment\\2014 Fence field wind Data\\"
+                      : "C:\\Vantrel\\2014 TN Seed Data\\Raw Data\\HillExperiment\\2014 Hill field wind Data\\",
                   config.WindDirectory);
     }
 }

@@ -12,9 +12,28 @@ namespace field::testing {
 /// The whole-data table's fixed columns; the sampler blocks start at FirstSampler.
 namespace wholeData {
 enum Column : std::size_t {
-    DayIndex, BeginMinute, EndMinute, Date, BeginTime, EndTime,
-    SourceStrength, UStar, L, WindSpeed, WindDirection, AvgU, UStd, AvgV, VStd, AvgW, WStd, AvgTs, TsStd,
-    SolarRad, RainFall, Humi,
+    DayIndex,
+    BeginMinute,
+    EndMinute,
+    Date,
+    BeginTime,
+    EndTime,
+    SourceStrength,
+    UStar,
+    L,
+    WindSpeed,
+    WindDirection,
+    AvgU,
+    UStd,
+    AvgV,
+    VStd,
+    AvgW,
+    WStd,
+    AvgTs,
+    TsStd,
+    SolarRad,
+    RainFall,
+    Humi,
     FirstSampler,
 };
 /// Columns of one sampler block: x, y, z, reading.
@@ -24,8 +43,19 @@ inline constexpr std::size_t kSamplerColumns = 4;
 /// The test-case table's columns.
 namespace testCase {
 enum Column : std::size_t {
-    TestCaseID, DayIndex, BeginMinute, EndMinute, Date, BeginTime, EndTime, TimePeriod,
-    SourceStrength, UStar, L, WindSpeed, WindDirection,
+    TestCaseID,
+    DayIndex,
+    BeginMinute,
+    EndMinute,
+    Date,
+    BeginTime,
+    EndTime,
+    TimePeriod,
+    SourceStrength,
+    UStar,
+    L,
+    WindSpeed,
+    WindDirection,
     Count,
 };
 }  // namespace testCase

@@ -66,8 +66,8 @@ TEST(TableFileFailures, RowCutByTheFileSizeLimitIsTakenBack) {
             for (int i = 0; i < c.wholeRows; ++i)
                 if (!table.writeRow("row " + std::to_string(i) + ",ok\n")) _exit(kFirstRowsFailed);
             if (table.writeRow("row 9,cut\n")) _exit(kCutRowSucceeded);
-            const bool state = table.failed() && table.error() == systemReason(EFBIG) && !table.writeRow("x\n") &&
-                               !table.close();
+            const bool state =
+                table.failed() && table.error() == systemReason(EFBIG) && !table.writeRow("x\n") && !table.close();
             _exit(state ? kAsExpected : kWrongState);
         }
         int status = 0;

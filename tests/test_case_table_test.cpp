@@ -170,7 +170,6 @@ std::string timingColumns(const std::string& row) {
     return head;
 }
 
-
 struct CasetableRun {
     int run(const std::string& answers) {
         std::istringstream in(answers);

@@ -63,6 +63,7 @@ TEST(ParseStationTime, MinuteOfDayOfTwelveAndTwentyFourHourForms) {
         const char* text;
         std::int32_t minute;
     };
+    // clang-format off
     const Case cases[] = {
         {"12:00 a", 0},       // midnight
         {"12:59 a", 59},      //
@@ -87,6 +88,7 @@ TEST(ParseStationTime, MinuteOfDayOfTwelveAndTwentyFourHourForms) {
         {"x:y", 0},           //
         {"10:05:30 a", 605},  // seconds ignored
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("\"") + c.text + "\"");
         EXPECT_EQ(c.minute, parseStationTime(c.text));
@@ -277,8 +279,7 @@ TEST_F(StationTest, RainfallIsAveragedLikeTheOtherValues) {
 }
 
 TEST_F(StationTest, ValueThatIsNoNumberCountsAsZero) {
-    addFile("w.txt", {record(15, 600, {"---", "n/a", ""}), record(15, 610, {"50", "0.2", "300"}),
-                      record(15, 630)});
+    addFile("w.txt", {record(15, 600, {"---", "n/a", ""}), record(15, 610, {"50", "0.2", "300"}), record(15, 630)});
     const WeatherSummary s = summarise(caseOf(15, 600, 630));
     EXPECT_FLOAT_EQ(25.0f, s.Humi);
     EXPECT_FLOAT_EQ(0.1f, s.RainFall);
@@ -304,7 +305,7 @@ TEST_F(StationTest, WindowRunningIntoTheNextFileKeepsTheRecordsOfBoth) {
 
 TEST_F(StationTest, WindowRunningOverSeveralFilesAndAnUnreadableOne) {
     addFile("a.txt", {record(15, 600)});
-    addFile("b.txt", {});  // header only
+    addFile("b.txt", {});                                         // header only
     std::filesystem::create_directories(stationDir() / "c.txt");  // matches, cannot be read: empty
     addFile("d.txt", {record(15, 610)});
     addFile("e.txt", {record(15, 620), record(15, 630)});
@@ -423,8 +424,8 @@ TEST_F(StationTest, NoStationFileSaysSoOnEveryCallAndGivesZeros) {
 
 TEST_F(StationTest, BlankLinesAreSkipped) {
     // Read as records they would have day 61, a later day, and close the window.
-    addFile("w.txt", {record(15, 600), "", record(15, 610), "   ", "\t\t", " \t\r", "\r", record(15, 620),
-                      record(15, 630)});
+    addFile("w.txt",
+            {record(15, 600), "", record(15, 610), "   ", "\t\t", " \t\r", "\r", record(15, 620), record(15, 630)});
     expectSummary(meansAt({600, 610, 620}), summarise(caseOf(15, 600, 630)));
 }
 
@@ -456,8 +457,7 @@ TEST_F(StationTest, InWindowLineWithFewerThanTwentyFieldsIsNotCounted) {
 
 TEST_F(StationTest, ShortLineOutsideTheWindowIsClassifiedLikeAnyRecord) {
     // A short line at 630 closes the window; the full record after it is not counted.
-    addFile("w.txt", {record(15, 600), stationDate(15) + "\t" + stationClock(630), record(15, 625),
-                      record(15, 640)});
+    addFile("w.txt", {record(15, 600), stationDate(15) + "\t" + stationClock(630), record(15, 625), record(15, 640)});
     expectSummary(meansAt({600}), summarise(caseOf(15, 600, 630)));
 }
 
@@ -467,8 +467,8 @@ TEST_F(StationTest, ShortLineOfALaterDayClosesTheWindow) {
 }
 
 TEST_F(StationTest, StationFilesWithCarriageReturnLineEnds) {
-    writeFile(stationDir() / "w.txt", "h1\r\nh2\r\n" + record(15, 600) + "\r\n" + record(15, 610) + "\r\n" +
-                                          record(15, 630) + "\r\n");
+    writeFile(stationDir() / "w.txt",
+              "h1\r\nh2\r\n" + record(15, 600) + "\r\n" + record(15, 610) + "\r\n" + record(15, 630) + "\r\n");
     expectSummary(meansAt({600, 610}), summarise(caseOf(15, 600, 630)));
 }
 

@@ -18,8 +18,8 @@
 #include "fieldjoin/fieldjoin_run.hpp"
 #include "fieldjoin/weather_station.hpp"
 #include "fieldjoin/whole_data_table.hpp"
-#include "platform/windows_path.hpp"
 #include "logger_text.hpp"
+#include "platform/windows_path.hpp"
 #include "table_columns.hpp"
 #include "test_support.hpp"
 
@@ -58,6 +58,7 @@ const std::vector<PlannedSampler> kFenceConcentrationPlan = {
     {"FRA", "0", "0", "5"},   {"FRB", "0", "0", "3.15"}, {"FRC", "0", "0", "2.225"},
     {"FRD", "0", "0", "1.3"}, {"FRE", "0", "0", "0.5"},
 };
+// clang-format off
 const std::vector<PlannedSampler> kHillDepositionPlan = {
     {"HD1", "-6", "0", "0.5"},
     {"HD2", "-3", "0", "0.5"},
@@ -77,6 +78,8 @@ const std::vector<PlannedSampler> kHillDepositionPlan = {
     {"HD16", "-26.87", "26.87", "0.5"},
     {"HD17", "0", "0", "0.5"},
 };
+// clang-format on
+// clang-format off
 const std::vector<PlannedSampler> kHillConcentrationPlan = {
     {"HR9", "-4.24", "4.24", "0.5"},   {"HR10", "-4.59", "4.59", "0.5"}, {"HR11", "-4.95", "4.95", "0.5"},
     {"HR12", "-5.66", "5.66", "0.5"},  {"HR14", "-9.9", "9.9", "0.5"},   {"HR16", "-26.87", "26.87", "0.5"},
@@ -86,14 +89,19 @@ const std::vector<PlannedSampler> kHillConcentrationPlan = {
     {"H3A", "-15.56", "15.56", "5"},   {"H3B", "-15.56", "15.56", "3.15"}, {"H3C", "-15.56", "15.56", "1.3"},
     {"H3D", "-15.56", "15.56", "0.5"},
 };
+// clang-format on
 
+// clang-format off
 const std::vector<std::string> kFixedNames = {
     "DayIndex", "BeginMinute", "EndMinute", "Date", "BeginTime", "EndTime", "SourceStrength", "UStar",
     "L",        "WindSpeed",   "WindDirection", "AvgU", "UStd", "AvgV", "VStd", "AvgW",
     "WStd",     "AvgTs",       "TsStd",     "SolarRad", "RainFall", "Humi"};
+// clang-format on
+// clang-format off
 const std::vector<std::string> kFixedUnits = {
     "Day", "Minute", "Minute", "MM/DD/YYYY", "HHMM", "HHMM", "Grains/m2/s", "m/s", "m", "m/s", "degree",
     "m/s", "m/s",    "m/s",    "m/s",        "m/s",  "m/s",  "CelsiusDegree", "CelsiusDegree", "w/m2", "inch", "%"};
+// clang-format on
 const std::vector<std::string> kProfileNames = {"UZ_5", "UZ_3.15", "UZ_2.225", "UZ_1.3", "UZ_0.5"};
 
 struct FieldPlan {
@@ -169,7 +177,8 @@ TEST(WholeDataHeader, NameRowListsFixedColumnsSamplersAndProfile) {
         EXPECT_EQ(plan.fieldsPerRow + 1, fieldsOf(rows[0]).size());  // comma split: one empty field more
         EXPECT_EQ(expected, columnsOf(rows[0]));
         // The column names the tests use (table_columns.hpp) are the header's.
-        for (std::size_t i = wholeData::DayIndex; i < wholeData::FirstSampler; ++i) EXPECT_EQ(kFixedNames[i], expected[i]);
+        for (std::size_t i = wholeData::DayIndex; i < wholeData::FirstSampler; ++i)
+            EXPECT_EQ(kFixedNames[i], expected[i]);
         EXPECT_EQ(std::string((*plan.deposition)[0].id) + "_x", expected[wholeData::FirstSampler]);
     }
 }
@@ -314,7 +323,8 @@ TEST(WholeDataRow, WindAndWeatherColumnsInTheirOrder) {
                                      wind.AvgU,           wind.UStd,  wind.AvgV, wind.VStd,      wind.AvgW,
                                      wind.WStd,           wind.AvgTs, wind.TsStd};
         for (std::size_t i = 0; i < 13; ++i)
-            EXPECT_EQ(percentG(windInOrder[i]), f[wholeData::SourceStrength + i]) << kFixedNames[wholeData::SourceStrength + i];
+            EXPECT_EQ(percentG(windInOrder[i]), f[wholeData::SourceStrength + i])
+                << kFixedNames[wholeData::SourceStrength + i];
         EXPECT_EQ("14.125", f[wholeData::SolarRad]);
         EXPECT_EQ("15.125", f[wholeData::RainFall]);
         EXPECT_EQ("16.125", f[wholeData::Humi]);
@@ -454,8 +464,9 @@ protected:
     void makeWindData(const RunConfiguration& config) {
         testing::LoggerText logger("h1\nh2\nh3\nh4\n");
         for (int minute = 590; minute <= 665; ++minute)
-            logger.line(testing::loggerStamp(15, minute), 1,
-                        {1.0f + 0.1f * static_cast<float>(minute % 3), 0.5f, 0.1f, static_cast<float>(20.0 + 0.01 * minute)});
+            logger.line(
+                testing::loggerStamp(15, minute), 1,
+                {1.0f + 0.1f * static_cast<float>(minute % 3), 0.5f, 0.1f, static_cast<float>(20.0 + 0.01 * minute)});
         const std::string name = "run" + std::string(fieldLayout(config.FenceField).loggerFileSuffix);
         writeFile(underRoot(root_.path(), config.WindDirectory) / "d1" / name, logger.text());
     }
@@ -469,7 +480,8 @@ protected:
     void makeStationData() {
         std::string text = "Date\tTime\n\t\n";
         for (int t = 590; t <= 670; t += 10) {
-            const std::string clock = std::to_string(t / 60) + ":" + (t % 60 < 10 ? "0" : "") + std::to_string(t % 60) + " a";
+            const std::string clock =
+                std::to_string(t / 60) + ":" + (t % 60 < 10 ? "0" : "") + std::to_string(t % 60) + " a";
             text += stationRecord("8/15/2014", clock, std::to_string(t / 10), "0.5", std::to_string(t)) + "\n";
         }
         writeFile(underRoot(root_.path(), kStationDirectory) / "2014 station.txt", text);
@@ -532,10 +544,12 @@ TEST_F(FieldjoinWholeRun, RowsCarryTheWeatherMeansOfEachCaseWindow) {
     // First window: station records 600, 610, 620 (630 closes it).
     EXPECT_EQ((std::vector<std::string>{"610", "0.5", "61"}), columnRange(first, wholeData::SolarRad, wholeData::Humi));
     // Second window: 640 and 650; the record at 630 was used up closing the first.
-    EXPECT_EQ((std::vector<std::string>{"645", "0.5", "64.5"}), columnRange(second, wholeData::SolarRad, wholeData::Humi));
+    EXPECT_EQ((std::vector<std::string>{"645", "0.5", "64.5"}),
+              columnRange(second, wholeData::SolarRad, wholeData::Humi));
     // Readings of the measurement file in the sampler blocks.
     constexpr std::size_t firstReading = wholeData::FirstSampler + 3;
-    constexpr std::size_t freReading = firstReading + 13 * wholeData::kSamplerColumns;  // FRE, the last concentration sampler
+    constexpr std::size_t freReading =
+        firstReading + 13 * wholeData::kSamplerColumns;  // FRE, the last concentration sampler
     EXPECT_EQ("0.5", first[firstReading]);
     EXPECT_EQ("100.5", second[firstReading]);
     EXPECT_EQ("13.5", first[freReading]);

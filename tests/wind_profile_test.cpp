@@ -281,6 +281,7 @@ void c4c5Missing(MeasurementCase& c) { c.SourceProfile[3] = c.SourceProfile[4] =
 //               casetable keeps -75 -> 18454.6
 // With no flux every direction gives the deposition term alone, ((Dc + R1) + (R2 + R1)) * 1.5 / 6,
 // with the ring values D1..D8 = 2, 4, 3, 1, 2, 5, 4, 1 read at the bearings 0, 90, 180, 270.
+// clang-format off
 const SourceRow kSourceRows[] = {
     {"worked example fieldjoin", Wind::Unstable, 0, none, &field::kFieldjoinVariant, "151.885"},
     {"worked example casetable", Wind::Unstable, 0, none, &field::kCasetableVariant, "151.885"},
@@ -312,6 +313,7 @@ const SourceRow kSourceRows[] = {
     {"direction -10", Wind::Custom, -10, noFlux, &field::kCasetableVariant, "3.97222"},
     {"direction NaN", Wind::Custom, kNaN, noFlux, &field::kCasetableVariant, "nan"},
 };
+// clang-format on
 
 TEST(WindProfile, SourceStrength) {
     const WindSummary unstable = workedWind(Wind::Unstable);
@@ -337,6 +339,7 @@ struct ExactSourceRow {
 // calculation. At 11 and 105 degrees the ring interpolation must divide and multiply in
 // double; with the last row's readings the flux term must be divided by the float 6.
 // Either done otherwise moves the result by one unit in the last place.
+// clang-format off
 const ExactSourceRow kExactSourceRows[] = {
     {"11 degrees, deposition only", 0.3f, 11, noFlux, 0x1.43e94p+2},
     {"105 degrees, deposition only", 0.3f, 105, noFlux, 0x1.52aaaap+2},
@@ -356,6 +359,7 @@ const ExactSourceRow kExactSourceRows[] = {
      [](MeasurementCase& c) { c.SourceProfile = {239, 181, 181, 143, 251}; },
      0x1.0ee0cep+7},
 };
+// clang-format on
 
 TEST(WindProfile, SourceStrengthToTheBit) {
     for (const ExactSourceRow& row : kExactSourceRows) {

@@ -49,7 +49,8 @@ const Window kEmpty{};
 const Window kConstantTs{{2, 3, 2.5f, 2.5f}, {1, 0, 0.5f, 0.5f}, {0.3f, 0, 0.1f, 0}, {20, 20, 20, 20}};
 
 void fill(SampleBuffer& buffer, const Window& window) {
-    for (std::size_t i = 0; i < window.u.size(); ++i) buffer.append(window.u[i], window.v[i], window.w[i], window.ts[i]);
+    for (std::size_t i = 0; i < window.u.size(); ++i)
+        buffer.append(window.u[i], window.v[i], window.w[i], window.ts[i]);
 }
 
 MeasurementCase workedCase() {
@@ -313,12 +314,18 @@ TEST(WindStatistics, RotatedWindowToTheBit) {
         float actual;
         double expected;
     } rows[] = {
-        {"WindSpeed", s.WindSpeed, 0x1.ba89cp+1},  {"WindDirection", s.WindDirection, 0x1.11bb3ep+8},
-        {"AvgU", s.AvgU, 0x1.bb7968p+1},           {"AvgV", s.AvgV, -0x1p-25},
-        {"AvgW", s.AvgW, 0x1.6p-25},               {"AvgTs", s.AvgTs, 0x1.4e6666p+4},
-        {"UStar", s.UStar, 0x1.2c889ap-3},         {"L", s.L, -0x1.4fd4c4p+0},
-        {"UStd", s.UStd, 0x1.bd4c64p-3},           {"VStd", s.VStd, 0x1.3318cap+0},
-        {"WStd", s.WStd, 0x1.9862d8p-4},           {"TsStd", s.TsStd, 0x1.8581dap+0},
+        {"WindSpeed", s.WindSpeed, 0x1.ba89cp+1},
+        {"WindDirection", s.WindDirection, 0x1.11bb3ep+8},
+        {"AvgU", s.AvgU, 0x1.bb7968p+1},
+        {"AvgV", s.AvgV, -0x1p-25},
+        {"AvgW", s.AvgW, 0x1.6p-25},
+        {"AvgTs", s.AvgTs, 0x1.4e6666p+4},
+        {"UStar", s.UStar, 0x1.2c889ap-3},
+        {"L", s.L, -0x1.4fd4c4p+0},
+        {"UStd", s.UStd, 0x1.bd4c64p-3},
+        {"VStd", s.VStd, 0x1.3318cap+0},
+        {"WStd", s.WStd, 0x1.9862d8p-4},
+        {"TsStd", s.TsStd, 0x1.8581dap+0},
     };
     for (const auto& row : rows) EXPECT_EQ(static_cast<double>(row.actual), row.expected) << row.field;
 }
@@ -411,6 +418,7 @@ struct GrowthRow {
     std::size_t grownCapacity;
 };
 
+// clang-format off
 const GrowthRow kGrowthRows[] = {
     {4, 4, 4},  // exactly full: no growth
     {3, 10, 12},
@@ -418,6 +426,7 @@ const GrowthRow kGrowthRows[] = {
     {0, 3, 4},
     {18000, 18001, 36000},  // one sample past the casetable window size
 };
+// clang-format on
 
 TEST(SampleBuffer, GrowsWithoutLosingSamples) {
     for (const GrowthRow& row : kGrowthRows) {

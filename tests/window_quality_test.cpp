@@ -16,9 +16,8 @@ TEST(DeviationClass, BoundsOfTheNineClasses) {
         double percent;
         int expected;
     };
-    const Case cases[] = {{0, 1},    {15, 1},   {15.01, 2}, {30, 2},   {50, 3},       {75, 4},
-                          {100, 5},  {100.1, 6}, {250, 6},  {500, 7},  {1000, 8},     {1000.5, 9},
-                          {INFINITY, 9}, {NAN, 9}};
+    const Case cases[] = {{0, 1},     {15, 1},  {15.01, 2}, {30, 2},   {50, 3},     {75, 4},       {100, 5},
+                          {100.1, 6}, {250, 6}, {500, 7},   {1000, 8}, {1000.5, 9}, {INFINITY, 9}, {NAN, 9}};
     for (const Case& c : cases) EXPECT_EQ(c.expected, deviationClass(c.percent)) << c.percent;
 }
 
@@ -93,6 +92,7 @@ TEST(ItcModel, RangesOfStability) {
         std::optional<double> expected;
     };
     const double f = 1e-4, uStar = 0.5;
+    // clang-format off
     const Case cases[] = {
         {-1.0, 2.0},                                        // 2.0 |zeta|^(1/8)
         {-2.5, 2.0 * std::pow(2.5, 0.125)},                 //
@@ -102,6 +102,7 @@ TEST(ItcModel, RangesOfStability) {
         {0.4, std::nullopt},                                // stable: no parameterisation
         {-3.0, std::nullopt},                               // strongly unstable: none
     };
+    // clang-format on
     for (const Case& c : cases) {
         const auto model = modelledSigmaWOverUStar(c.zeta, f, uStar);
         ASSERT_EQ(c.expected.has_value(), model.has_value()) << c.zeta;
@@ -130,13 +131,13 @@ struct TestWindow {
 TEST(Coverage, WindowWithAKnownHole) {
     TestWindow window(600, 100, 220);  // 120 s missing of 600
     WindowQuality q;
-    assessRotatedSamples(window.buffer, window.record, AskedWindow{0, 600}, WindSummary{}, std::nullopt,
-                         std::nullopt, q);
+    assessRotatedSamples(window.buffer, window.record, AskedWindow{0, 600}, WindSummary{}, std::nullopt, std::nullopt,
+                         q);
     EXPECT_DOUBLE_EQ(80.0, q.coveragePercent);
     EXPECT_NEAR(120.1, q.longestGapSeconds, 1e-9);
     // The printed window can be shorter than the one asked for: coverage is over the one asked for.
-    assessRotatedSamples(window.buffer, window.record, AskedWindow{0, 1200}, WindSummary{}, std::nullopt,
-                         std::nullopt, q);
+    assessRotatedSamples(window.buffer, window.record, AskedWindow{0, 1200}, WindSummary{}, std::nullopt, std::nullopt,
+                         q);
     EXPECT_DOUBLE_EQ(40.0, q.coveragePercent);
 }
 

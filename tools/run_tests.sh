@@ -11,7 +11,8 @@ need_build_tools
 command -v gnuplot >/dev/null || need+=(gnuplot-nox)
 apt_install ${need[@]+"${need[@]}"}
 
-# Stages: the native build and its tests first, then the other stages.
+# Stages: the layout check and the native build with its tests first, then the other stages.
+tools/ci/format.sh
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j2
 ctest --preset ci -j2

@@ -11,7 +11,6 @@ int daysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : kDays[static_cast<std::size_t>(month - 1)];
 }
 
-
 CivilDate nextDate(CivilDate date) {
     if (++date.day > daysInMonth(date.year, date.month)) {
         date.day = 1;
@@ -22,7 +21,6 @@ CivilDate nextDate(CivilDate date) {
     }
     return date;
 }
-
 
 int experimentDayIndex(CivilDate date) {
     if (date.month == 8) return date.day;

@@ -20,7 +20,7 @@ constexpr double kCovarianceReversal = 1.5;
 constexpr int kGapMinutes = 20;
 constexpr double kDroppedShare = 0.4;
 constexpr int kSpikeGroups = 10;
-constexpr double kSpikeTs = 8.0;       // K
+constexpr double kSpikeTs = 8.0;          // K
 constexpr double kHighestSpikeTs = 39.5;  // the programs leave out samples of 40 degrees and more
 
 std::int64_t runMinute(const SamplingCase& c, int minuteOfDay) {
@@ -166,9 +166,10 @@ std::string describeProblem(const FieldModel& field, const std::vector<CivilDate
     const SamplingCase& c = problem.window;
     const CivilDate date = dates[static_cast<std::size_t>(c.day)];
     std::string text = std::string(field.layout->name) +
-                       (problem.material->material == field::Material::Seed ? " seed" : " pollen") + " case " + std::to_string(problem.caseNumber) + " (" +
-                       slashDateText(date) + ", day index " + std::to_string(experimentDayIndex(date)) +
-                       ", minutes " + std::to_string(c.beginMinute) + "-" + std::to_string(c.endMinute) + "): ";
+                       (problem.material->material == field::Material::Seed ? " seed" : " pollen") + " case " +
+                       std::to_string(problem.caseNumber) + " (" + slashDateText(date) + ", day index " +
+                       std::to_string(experimentDayIndex(date)) + ", minutes " + std::to_string(c.beginMinute) + "-" +
+                       std::to_string(c.endMinute) + "): ";
     switch (problem.kind) {
         case ProblemKind::Step:
             text += "step at " + clockOf(problem.firstMinute) + " (u " + signedText(problem.du, 2) + ", v " +
@@ -180,7 +181,8 @@ std::string describeProblem(const FieldModel& field, const std::vector<CivilDate
             break;
         case ProblemKind::Coverage: {
             const auto dropped = std::count(problem.droppedSeconds.begin(), problem.droppedSeconds.end(), true);
-            text += fixedText(100.0 * static_cast<double>(dropped) / static_cast<double>(problem.droppedSeconds.size()), 1) +
+            text += fixedText(100.0 * static_cast<double>(dropped) / static_cast<double>(problem.droppedSeconds.size()),
+                              1) +
                     " % of the seconds without logger lines";
             break;
         }
@@ -205,16 +207,16 @@ bool LoggerFaults::apply(const LoggerProblem& problem, std::int64_t minute, int 
             sample.w += problem.dw;
             sample.ts = std::clamp(sample.ts + problem.dts, 10.01, 39.99);
             return true;
-        case ProblemKind::Gap:
-            return false;
+        case ProblemKind::Gap: return false;
         case ProblemKind::Coverage: {
             const std::int64_t second = (minute - problem.firstMinute) * 60 + index / rate_;
             return !problem.droppedSeconds[static_cast<std::size_t>(second)];
         }
         case ProblemKind::Spikes: {
             const std::int64_t at = (minute - problem.firstMinute) * 60 * rate_ + index;
-            const auto spike = std::lower_bound(problem.spikes.begin(), problem.spikes.end(), at,
-                                                [](const SpikeSample& s, std::int64_t value) { return s.sample < value; });
+            const auto spike =
+                std::lower_bound(problem.spikes.begin(), problem.spikes.end(), at,
+                                 [](const SpikeSample& s, std::int64_t value) { return s.sample < value; });
             if (spike != problem.spikes.end() && spike->sample == at) {
                 sample.u += spike->du;
                 sample.w += spike->dw;

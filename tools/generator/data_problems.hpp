@@ -31,9 +31,9 @@ struct SpikeSample {
 struct LoggerProblem {
     ProblemKind kind = ProblemKind::Step;
     const MaterialModel* material = nullptr;  // of the measurement-result file holding the case
-    int caseNumber = 0;            // in that file, from 1
-    SamplingCase window{};         // that case
-    std::int64_t firstMinute = 0;  // minutes since the run's first midnight: [firstMinute, endMinute)
+    int caseNumber = 0;                       // in that file, from 1
+    SamplingCase window{};                    // that case
+    std::int64_t firstMinute = 0;             // minutes since the run's first midnight: [firstMinute, endMinute)
     std::int64_t endMinute = 0;
     // Step: the added means (u, v, w in m/s; Ts in K), from firstMinute to endMinute.
     double du = 0, dv = 0, dw = 0, dts = 0;
@@ -47,7 +47,8 @@ struct LoggerProblem {
 std::vector<LoggerProblem> planLoggerProblems(const Options& options, const FieldModel& field,
                                               const std::vector<FieldMinute>& wind);
 
-/// One line per fault, e.g. "fence seed case 3 (8/15/2014, day index 15, minutes 1281-1394): no logger lines 21:56-22:16".
+/// One line per fault, e.g. "fence seed case 3 (8/15/2014, day index 15, minutes 1281-1394): no logger lines
+/// 21:56-22:16".
 std::string describeProblem(const FieldModel& field, const std::vector<CivilDate>& dates, const LoggerProblem& problem);
 
 /// A sample as the logger file will print it.

@@ -20,16 +20,18 @@ struct FieldModel {
                              // which the programs' double rotation removes
 };
 
+// clang-format off
 inline constexpr std::array<FieldModel, 2> kFields{{
     {.number = 0, .layout = &field::kFenceLayout, .loggerFilePrefix = "fence_sonic_", .speedFactor = 0.95,
      .directionOffset = 0.0, .tiltDegrees = 0.8},
     {.number = 1, .layout = &field::kHillLayout, .loggerFilePrefix = "hill_", .speedFactor = 1.1,
      .directionOffset = 12.0, .tiltDegrees = -2.5},
 }};
+// clang-format on
 
 /// What distinguishes seed from pollen in the readings.
 struct MaterialModel {
-    int number;                  // 0 seed, 1 pollen
+    int number;  // 0 seed, 1 pollen
     field::Material material;
     double medianConcentration;  // grains/m3 at 0.5 m over the source point, at 2.5 m/s
     double settlingVelocity;     // m/s: deposition = settling velocity x concentration near ground
@@ -38,11 +40,13 @@ struct MaterialModel {
     int decimals;                // printed decimals of a reading
 };
 
+// clang-format off
 inline constexpr std::array<MaterialModel, 2> kMaterials{{
     {.number = 0, .material = field::Material::Seed, .medianConcentration = 3.0, .settlingVelocity = 0.5,
      .reach = 3.5, .plumeDepth = 1.2, .decimals = 3},
     {.number = 1, .material = field::Material::Pollen, .medianConcentration = 1500.0, .settlingVelocity = 0.025,
      .reach = 12.0, .plumeDepth = 2.0, .decimals = 1},
 }};
+// clang-format on
 
 }  // namespace fieldgen

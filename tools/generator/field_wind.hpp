@@ -14,12 +14,20 @@ namespace fieldgen {
 
 // Parameters linearly interpolated between minutes for every sample.
 enum SonicParameter : std::size_t {
-    kMeanU, kMeanV, kMeanW,
-    kAlongX, kAlongY, kCrossX, kCrossY,  // unit vectors along and across the mean wind, in (u, v)
-    kAlongFromA, kAlongFromB,            // along-wind fluctuation = A-part x a + B-part x b
-    kCrossSigma, kWSigma,                // cross-wind and vertical fluctuation scales
-    kWFromAlong,                         // a tilted sonic sees part of the along-wind flow as w
-    kTsFromA, kTsFromD,                  // Ts fluctuation = A-part x a + D-part x d
+    kMeanU,
+    kMeanV,
+    kMeanW,
+    kAlongX,
+    kAlongY,
+    kCrossX,
+    kCrossY,  // unit vectors along and across the mean wind, in (u, v)
+    kAlongFromA,
+    kAlongFromB,  // along-wind fluctuation = A-part x a + B-part x b
+    kCrossSigma,
+    kWSigma,      // cross-wind and vertical fluctuation scales
+    kWFromAlong,  // a tilted sonic sees part of the along-wind flow as w
+    kTsFromA,
+    kTsFromD,  // Ts fluctuation = A-part x a + D-part x d
     kMeanTs,
     kSonicParameterCount
 };

@@ -30,9 +30,9 @@ std::vector<SamplingCase> fileCases(const Options& options, const FieldModel& fi
 
 /// The intended wind of a case window, averaged from the field's minutes.
 struct CaseWind {
-    double windFrom;        // degrees, as the programs compute the direction
-    double speed;           // m/s
-    double obukhovLength;   // m
+    double windFrom;       // degrees, as the programs compute the direction
+    double speed;          // m/s
+    double obukhovLength;  // m
 };
 
 /// Averages the field's wind over the window of `sampling`.

@@ -18,11 +18,13 @@ void writeStationFiles(const Options& options, const std::vector<CivilDate>& dat
     for (std::size_t day = 0; day < dates.size(); ++day) {
         const CivilDate date = dates[day];
         BlockWriter out(directory / ("weather_" + sortableDateText(date) + ".txt"));
-        out.write("Date\tTime\tAirTemp\tAirTempMax\tAirTempMin\tRelHum\tDewPoint\tWindSpeed\tWindDir\tGustSpeed\t"
-                  "GustDir\tPressure\tSoilTemp\tSoilMoisture\tLeafWetness\tVaporPressure\tRainRate\tRain\tUVIndex\t"
-                  "SolarRad\tSolarEnergy\tETo\n");
-        out.write("M/D/YYYY\th:mm a/p\tdegC\tdegC\tdegC\t%\tdegC\tm/s\tdeg\tm/s\tdeg\thPa\tdegC\t%\tindex\tkPa\tin/h\t"
-                  "in\tindex\tW/m2\tMJ/m2\tmm\n");
+        out.write(
+            "Date\tTime\tAirTemp\tAirTempMax\tAirTempMin\tRelHum\tDewPoint\tWindSpeed\tWindDir\tGustSpeed\t"
+            "GustDir\tPressure\tSoilTemp\tSoilMoisture\tLeafWetness\tVaporPressure\tRainRate\tRain\tUVIndex\t"
+            "SolarRad\tSolarEnergy\tETo\n");
+        out.write(
+            "M/D/YYYY\th:mm a/p\tdegC\tdegC\tdegC\t%\tdegC\tm/s\tdeg\tm/s\tdeg\thPa\tdegC\t%\tindex\tkPa\tin/h\t"
+            "in\tindex\tW/m2\tMJ/m2\tmm\n");
         const std::string dateText = slashDateText(date);
         for (int minute = 0; minute < kMinutesPerDay; minute += 10) {
             // A record summarises the minutes up to its time stamp.

@@ -7,9 +7,7 @@
 
 namespace fieldgen {
 
-char* appendInteger(char* out, long long value) {
-    return std::to_chars(out, out + 24, value).ptr;
-}
+char* appendInteger(char* out, long long value) { return std::to_chars(out, out + 24, value).ptr; }
 
 char* appendFixed(char* out, double value, int decimals) {
     static constexpr std::array<long long, 5> kScale{1, 10, 100, 1000, 10000};

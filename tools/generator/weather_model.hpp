@@ -10,14 +10,14 @@
 namespace fieldgen {
 
 struct WeatherMinute {
-    double solar = 0;          // global radiation, W/m2
-    double airTemp = 0;        // deg C
-    double dewPoint = 0;       // deg C
-    double rain = 0;           // inch fallen in this minute
-    double windSpeed = 0;      // m/s, regional mean at sonic height
-    double windFrom = 0;       // degrees, direction the wind comes from
-    double pressure = 0;       // hPa
-    double soilMoisture = 0;   // % by volume
+    double solar = 0;         // global radiation, W/m2
+    double airTemp = 0;       // deg C
+    double dewPoint = 0;      // deg C
+    double rain = 0;          // inch fallen in this minute
+    double windSpeed = 0;     // m/s, regional mean at sonic height
+    double windFrom = 0;      // degrees, direction the wind comes from
+    double pressure = 0;      // hPa
+    double soilMoisture = 0;  // % by volume
 };
 
 /// Saturation vapour pressure over water, hPa (Magnus form).
