@@ -118,7 +118,7 @@ for program in fieldjoin casetable; do
       mkdir -p "$e2e/linux/$run" "$e2e/windows/$run"
       linux_status=0
       (cd "$e2e/linux/$run" && printf '%s\n%s\n' "$fence" "$seed" |
-        DRIVE_MOUNT_ROOT="$e2e/data" "$linux_bin/$program" >console.txt 2>diagnostics.txt) || linux_status=$?
+        DRIVE_MOUNT_ROOT="$e2e/data" "$linux_bin/$program" >console.txt 2>diagnostics.err) || linux_status=$?
       windows_status=0
       (cd "$e2e/windows/$run" && printf '%s\n%s\n' "$fence" "$seed" |
         "$wine" "$win/$program.exe" >console.txt 2>wine.stderr) || windows_status=$?
