@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+
 #include <cstdlib>
 #include <string>
 
@@ -142,6 +145,32 @@ TEST(ParseSonicValues, RoundsThroughDoubleNotStraightToFloat) {
     EXPECT_EQ(static_cast<float>(std::strtod(text, nullptr)), s.u);
     EXPECT_EQ(1.0f, s.u);
     EXPECT_EQ(1.0f, s.Ts);
+}
+
+// The values as loggers write them take a short route through the line; every text must
+// still give the bits strtod gives, on whichever route it lands.
+TEST(ParseSonicValues, PlainDecimalsGiveStrtodsBitsOnEveryRoute) {
+    const char* texts[] = {
+        "0.427",  "-0.083", "20.16",  "-0",      "0",      "007.50", "1.",     ".5",     "-.5",
+        "123456789012345",  "1234567890123456", "0.1234567890123456789012", "0.12345678901234567890123",
+        "16777217",         "-16777217.0",      "3.4028235677973366e38",    "1e-50",  "0x1p3",
+        "1.5 ",   " 1.5",   "+1.5",   ".",      "-",      "",       "nan",    "-inf",   "2.5e",
+    };
+    for (const char* u : texts) {
+        for (const char* tail : {",0,0,20.5,0", ",0,0,20.5", ",0,0", ""}) {
+            const std::string rest = std::string("7,") + u + tail;
+            SCOPED_TRACE("[" + rest + "]");
+            const SonicValues s = parseSonicValues(rest);
+            const float expected = static_cast<float>(std::strtod(u, nullptr));
+            if (std::isnan(expected)) {
+                EXPECT_TRUE(std::isnan(s.u));
+            } else {
+                EXPECT_EQ(std::signbit(expected), std::signbit(s.u));
+                EXPECT_EQ(expected, s.u);
+            }
+            EXPECT_EQ(std::string(tail).size() > 6 ? 20.5f : 0.0f, s.Ts);
+        }
+    }
 }
 
 }  // namespace
