@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "common/run_configuration.hpp"
+#include "field_version.hpp"
 
 namespace field {
 namespace {
@@ -24,7 +25,7 @@ CommandLine parseCommandLine(Program program, int argc, const char* const* argv)
                            : "Writes the test-case table of a field and material: one row per 30-minute sub-window.",
                  programName(program));
     app.footer(kDataLayout);
-    app.set_version_flag("--version", std::string(programName(program)) + " " + FIELD_VERSION,
+    app.set_version_flag("--version", std::string(programName(program)) + " " + std::string(kFieldVersion),
                          "Print the version and exit");
 
     CommandLine line;

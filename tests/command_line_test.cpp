@@ -11,6 +11,7 @@
 #include "common/program_main.hpp"
 #include "console_lines.hpp"
 #include "field_tree.hpp"
+#include "field_version.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
 
 namespace field {
@@ -89,7 +90,7 @@ TEST(CommandLine, HelpAndVersionCreateNoFile) {
             EXPECT_NE(std::string::npos, help.out.find(text)) << text;
         const MainOutput version = runMain(program, {"--version"});
         EXPECT_EQ(0, version.status);
-        EXPECT_EQ(std::string(programName(program)) + " " + FIELD_TEST_VERSION + "\n", version.out);
+        EXPECT_EQ(std::string(programName(program)) + " " + std::string(kFieldVersion) + "\n", version.out);
         EXPECT_TRUE(isEmptyFolder(work.path()));
     }
 }
