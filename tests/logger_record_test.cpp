@@ -150,12 +150,14 @@ TEST(ParseSonicValues, RoundsThroughDoubleNotStraightToFloat) {
 // The values as loggers write them take a short route through the line; every text must
 // still give the bits strtod gives, on whichever route it lands.
 TEST(ParseSonicValues, PlainDecimalsGiveStrtodsBitsOnEveryRoute) {
+    // clang-format off
     const char* texts[] = {
         "0.427",  "-0.083", "20.16",  "-0",      "0",      "007.50", "1.",     ".5",     "-.5",
         "123456789012345",  "1234567890123456", "0.1234567890123456789012", "0.12345678901234567890123",
         "16777217",         "-16777217.0",      "3.4028235677973366e38",    "1e-50",  "0x1p3",
         "1.5 ",   " 1.5",   "+1.5",   ".",      "-",      "",       "nan",    "-inf",   "2.5e",
     };
+    // clang-format on
     for (const char* u : texts) {
         for (const char* tail : {",0,0,20.5,0", ",0,0,20.5", ",0,0", ""}) {
             const std::string rest = std::string("7,") + u + tail;
