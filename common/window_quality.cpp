@@ -20,31 +20,43 @@ int deviationClass(double percent) {
     return 9;
 }
 
-std::int32_t countSpikes(const float* x, std::int32_t count) {
-    if (count < 3) return 0;
+namespace {
+
+// The spikes of K series of one window in one pass: each series keeps its own sums and
+// runs, in the same order as alone, so the counts are those of K separate passes; the
+// K independent chains of additions keep the processor busy where one would wait.
+template <int K>
+void countSpikesOf(const float* const* x, std::int32_t count, std::int32_t* spikes) {
+    for (int k = 0; k < K; ++k) spikes[k] = 0;
+    if (count < 3) return;
     const auto n = static_cast<std::int64_t>(count);
     const auto width = std::min<std::int64_t>(n, static_cast<std::int64_t>(kSpikeWindowSamples));
     const double w = static_cast<double>(width);
     const double limit = kSpikeThreshold * kSpikeThreshold;
     // Sums of the differences to the first sample keep the running sums small.
-    const double origin = static_cast<double>(x[0]);
-    double s1 = 0, s2 = 0;
-    for (std::int64_t j = 0; j < width; ++j) {
-        const double d = static_cast<double>(x[j]) - origin;
-        s1 += d;
-        s2 += d * d;
+    double origin[K], s1[K], s2[K];
+    std::int32_t run[K];
+    for (int k = 0; k < K; ++k) {
+        origin[k] = static_cast<double>(x[k][0]);
+        s1[k] = s2[k] = 0;
+        run[k] = 0;
+        for (std::int64_t j = 0; j < width; ++j) {
+            const double d = static_cast<double>(x[k][j]) - origin[k];
+            s1[k] += d;
+            s2[k] += d * d;
+        }
     }
-    std::int32_t spikes = 0;
-    std::int32_t run = 0;
     const auto check = [&](std::int64_t i) {
-        // |x - mean| > k sigma, both sides times the width and squared: no division, no root.
-        const double deviation = (static_cast<double>(x[i]) - origin) * w - s1;
-        const double spread = std::max(0.0, s2 * w - s1 * s1);
-        if (deviation * deviation > limit * spread) {
-            ++run;
-        } else {
-            if (run > 0 && run <= kSpikeMaxRun) spikes += run;
-            run = 0;
+        for (int k = 0; k < K; ++k) {
+            // |x - mean| > k sigma, both sides times the width and squared: no division, no root.
+            const double deviation = (static_cast<double>(x[k][i]) - origin[k]) * w - s1[k];
+            const double spread = std::max(0.0, s2[k] * w - s1[k] * s1[k]);
+            if (deviation * deviation > limit * spread) {
+                ++run[k];
+            } else {
+                if (run[k] > 0 && run[k] <= kSpikeMaxRun) spikes[k] += run[k];
+                run[k] = 0;
+            }
         }
     };
     // The window [start, start + width) is centred on sample i where it can be:
@@ -54,14 +66,24 @@ std::int32_t countSpikes(const float* x, std::int32_t count) {
     std::int64_t i = 0;
     for (; i <= half && i < n; ++i) check(i);
     for (; i <= lastMove; ++i) {
-        const double out = static_cast<double>(x[i - half - 1]) - origin;
-        const double in = static_cast<double>(x[i - half - 1 + width]) - origin;
-        s1 += in - out;
-        s2 += in * in - out * out;
+        for (int k = 0; k < K; ++k) {
+            const double out = static_cast<double>(x[k][i - half - 1]) - origin[k];
+            const double in = static_cast<double>(x[k][i - half - 1 + width]) - origin[k];
+            s1[k] += in - out;
+            s2[k] += in * in - out * out;
+        }
         check(i);
     }
     for (; i < n; ++i) check(i);
-    if (run > 0 && run <= kSpikeMaxRun) spikes += run;
+    for (int k = 0; k < K; ++k)
+        if (run[k] > 0 && run[k] <= kSpikeMaxRun) spikes[k] += run[k];
+}
+
+}  // namespace
+
+std::int32_t countSpikes(const float* x, std::int32_t count) {
+    std::int32_t spikes = 0;
+    countSpikesOf<1>(&x, count, &spikes);
     return spikes;
 }
 
@@ -79,47 +101,70 @@ SubIntervals::SubIntervals(const double* time, std::int32_t count, const AskedWi
     }
 }
 
-std::optional<double> steadyStateDeviation(const float* a, const float* w, const SubIntervals& parts) {
-    if (parts.intervals < 2) return std::nullopt;
+namespace {
+
+// The steady-state test of cov(a_k, w) for K series a_k in one pass over the samples.
+template <int K>
+void steadyStateDeviationsOf(const float* const* a, const float* w, const SubIntervals& parts,
+                             std::optional<double>* deviation) {
+    for (int k = 0; k < K; ++k) deviation[k].reset();
+    if (parts.intervals < 2) return;
     const auto count = static_cast<std::int32_t>(parts.index.size());
     struct Sums {
-        double n = 0, a = 0, w = 0, aw = 0;
+        double n = 0, w = 0, a[K] = {}, aw[K] = {};
     };
     std::vector<Sums> part(parts.intervals);
-    double sumA = 0, sumW = 0;
+    double sumW = 0, sumA[K] = {};
     for (std::int32_t i = 0; i < count; ++i) {
         Sums& p = part[parts.index[static_cast<std::size_t>(i)]];
         p.n += 1;
-        p.a += a[i];
         p.w += w[i];
-        sumA += a[i];
         sumW += w[i];
-    }
-    const double n = static_cast<double>(count);
-    const double meanA = sumA / n, meanW = sumW / n;
-    for (Sums& p : part) {
-        if (p.n > 0) {
-            p.a /= p.n;  // from here on the sub-interval means
-            p.w /= p.n;
+        for (int k = 0; k < K; ++k) {
+            p.a[k] += a[k][i];
+            sumA[k] += a[k][i];
         }
     }
-    double wholeSum = 0;
+    const double n = static_cast<double>(count);
+    const double meanW = sumW / n;
+    double meanA[K];
+    for (int k = 0; k < K; ++k) meanA[k] = sumA[k] / n;
+    for (Sums& p : part) {
+        if (p.n > 0) {
+            p.w /= p.n;  // from here on the sub-interval means
+            for (int k = 0; k < K; ++k) p.a[k] /= p.n;
+        }
+    }
+    double wholeSum[K] = {};
     for (std::int32_t i = 0; i < count; ++i) {
         Sums& p = part[parts.index[static_cast<std::size_t>(i)]];
-        p.aw += (a[i] - p.a) * (w[i] - p.w);
-        wholeSum += (a[i] - meanA) * (w[i] - meanW);
+        const double dw = w[i] - p.w, wholeDw = w[i] - meanW;
+        for (int k = 0; k < K; ++k) {
+            p.aw[k] += (a[k][i] - p.a[k]) * dw;
+            wholeSum[k] += (a[k][i] - meanA[k]) * wholeDw;
+        }
     }
-    double sumOfCovariances = 0;
-    int used = 0;
-    for (const Sums& p : part) {
-        if (p.n < 2) continue;
-        sumOfCovariances += p.aw / (p.n - 1);
-        ++used;
+    for (int k = 0; k < K; ++k) {
+        double sumOfCovariances = 0;
+        int used = 0;
+        for (const Sums& p : part) {
+            if (p.n < 2) continue;
+            sumOfCovariances += p.aw[k] / (p.n - 1);
+            ++used;
+        }
+        if (used < 2) return;
+        const double meanOfParts = sumOfCovariances / used;
+        const double covariance = wholeSum[k] / (n - 1);
+        deviation[k] = 100.0 * std::fabs((meanOfParts - covariance) / covariance);
     }
-    if (used < 2) return std::nullopt;
-    const double meanOfParts = sumOfCovariances / used;
-    const double covariance = wholeSum / (n - 1);
-    return 100.0 * std::fabs((meanOfParts - covariance) / covariance);
+}
+
+}  // namespace
+
+std::optional<double> steadyStateDeviation(const float* a, const float* w, const SubIntervals& parts) {
+    std::optional<double> deviation;
+    steadyStateDeviationsOf<1>(&a, w, parts, &deviation);
+    return deviation;
 }
 
 std::optional<double> steadyStateDeviation(const float* a, const float* w, const double* time, std::int32_t count,
@@ -144,7 +189,7 @@ std::optional<double> modelledSigmaWOverUStar(double zeta, double coriolis, doub
 void assessRawSamples(const SampleBuffer& buffer, WindowQuality& quality) {
     quality.samples = buffer.count;
     const float* series[4] = {buffer.u.data(), buffer.v.data(), buffer.w.data(), buffer.Ts.data()};
-    for (int k = 0; k < 4; ++k) quality.spikes[k] = countSpikes(series[k], buffer.count);
+    countSpikesOf<4>(series, buffer.count, quality.spikes);
 }
 
 namespace {
@@ -191,8 +236,11 @@ void assessRotatedSamples(const SampleBuffer& buffer, const WindowRecord& record
     quality.steadyRun = false;
     if (record.time.size() >= static_cast<std::size_t>(count)) {
         const SubIntervals parts(record.time.data(), count, window);
-        const auto uw = steadyStateDeviation(buffer.u.data(), buffer.w.data(), parts);
-        const auto wt = steadyStateDeviation(buffer.Ts.data(), buffer.w.data(), parts);
+        const float* series[2] = {buffer.u.data(), buffer.Ts.data()};
+        std::optional<double> deviations[2];
+        steadyStateDeviationsOf<2>(series, buffer.w.data(), parts, deviations);
+        const auto& uw = deviations[0];
+        const auto& wt = deviations[1];
         if (uw && wt) {
             quality.steadyRun = true;
             quality.steadyUW = *uw;

@@ -4,10 +4,13 @@
 
 namespace field {
 
-BlockPrefetch::BlockPrefetch(std::FILE* file, std::size_t front, std::size_t blockSize, Read read)
+BlockPrefetch::BlockPrefetch(std::FILE* file, std::size_t front, std::size_t blockSize, Buffers& buffers, Read read)
     : file_(file), front_(front), blockSize_(blockSize), read_(std::move(read)) {
-    // Not zero-filled: only bytes read are ever looked at.
-    for (auto& b : buffer_) b.reset(new char[front_ + blockSize_]);
+    for (int i = 0; i < 2; ++i) {
+        // Not zero-filled: only bytes read are ever looked at.
+        if (buffers[i] == nullptr) buffers[i].reset(new char[front_ + blockSize_]);
+        buffer_[i] = buffers[i].get();
+    }
     thread_ = std::thread([this] { fill(); });
 }
 
@@ -31,7 +34,7 @@ void BlockPrefetch::fill() {
         }
         // The slot is this thread's alone until it is marked filled.
         int errorNumber = 0;
-        const std::size_t got = read_(file_, buffer_[slot].get() + front_, blockSize_, errorNumber);
+        const std::size_t got = read_(file_, buffer_[slot] + front_, blockSize_, errorNumber);
         {
             const std::lock_guard<std::mutex> hold(lock_);
             size_[slot] = got;
@@ -50,7 +53,7 @@ BlockPrefetch::Block BlockPrefetch::next() {
         std::unique_lock<std::mutex> hold(lock_);
         changed_.wait(hold, [&] { return state_[slot] == Slot::Filled; });
         state_[slot] = Slot::Taken;
-        block = Block{buffer_[slot].get(), size_[slot], error_[slot]};
+        block = Block{buffer_[slot], size_[slot], error_[slot]};
     }
     nextTaken_ = slot ^ 1;
     return block;

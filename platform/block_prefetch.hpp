@@ -27,10 +27,14 @@ public:
         int errorNumber = 0;
     };
 
-    /// Starts reading `file` in blocks of `blockSize` with `front` bytes of room before each;
-    /// throws std::system_error when no thread can be started.
-    BlockPrefetch(std::FILE* file, std::size_t front, std::size_t blockSize, Read read);
-    /// Stops the reading thread (waiting for a read under way) and frees both buffers.
+    /// The two buffers, each `front + blockSize` bytes; kept by the owner from file to file, so
+    /// their pages are mapped once, not once per file.
+    using Buffers = std::unique_ptr<char[]>[2];
+
+    /// Starts reading `file` into `buffers` in blocks of `blockSize` with `front` bytes of room
+    /// before each; throws std::system_error when no thread can be started.
+    BlockPrefetch(std::FILE* file, std::size_t front, std::size_t blockSize, Buffers& buffers, Read read);
+    /// Stops the reading thread (waiting for a read under way).
     ~BlockPrefetch();
     BlockPrefetch(const BlockPrefetch&) = delete;
     BlockPrefetch& operator=(const BlockPrefetch&) = delete;
@@ -51,7 +55,7 @@ private:
     std::size_t front_;
     std::size_t blockSize_;
     Read read_;
-    std::unique_ptr<char[]> buffer_[2];
+    char* buffer_[2];
     Slot state_[2] = {Slot::Free, Slot::Free};
     std::size_t size_[2] = {0, 0};
     int error_[2] = {0, 0};

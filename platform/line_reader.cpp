@@ -22,10 +22,11 @@ bool LineReader::open(const std::string& localPath) {
     eof_ = false;
     if (prefetch_) {
         try {
-            blocks_ = std::make_unique<BlockPrefetch>(
-                f, prefetchFront_, blockSize_, [this](std::FILE*, char* into, std::size_t size, int& errorNumber) {
-                    return readBlock(into, size, errorNumber);
-                });
+            blocks_ =
+                std::make_unique<BlockPrefetch>(f, prefetchFront_, blockSize_, prefetchBuffers_,
+                                                [this](std::FILE*, char* into, std::size_t size, int& errorNumber) {
+                                                    return readBlock(into, size, errorNumber);
+                                                });
             data_ = nullptr;
             capacity_ = 0;
             return true;

@@ -106,9 +106,10 @@ private:
     char* data_ = nullptr;      // buffer_, or the prefetched block being read
     std::size_t capacity_ = 0;  // of data_
     bool prefetch_ = false;
-    std::unique_ptr<BlockPrefetch> blocks_;  // set while a file is read ahead
-    std::size_t begin_ = 0;                  // first unread byte
-    std::size_t end_ = 0;                    // one past the last byte read
+    std::unique_ptr<BlockPrefetch> blocks_;   // set while a file is read ahead
+    BlockPrefetch::Buffers prefetchBuffers_;  // its buffers, kept from file to file
+    std::size_t begin_ = 0;                   // first unread byte
+    std::size_t end_ = 0;                     // one past the last byte read
     bool eof_ = false;
     bool failed_ = false;
     std::string error_;
