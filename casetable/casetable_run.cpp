@@ -1,7 +1,5 @@
 #include "casetable/casetable_run.hpp"
 
-#include <sstream>
-
 #include "casetable/test_case_table.hpp"
 
 namespace field {
@@ -37,10 +35,7 @@ int runCasetable(const RunStreams& streams, const PathMapper& paths, const RunOp
 }
 
 int runCasetable(std::istream& in, std::ostream& console, const PathMapper& paths, const std::string& workDirectory) {
-    std::ostringstream discarded;
-    RunOptions options;
-    options.outputDirectory = workDirectory;
-    return runCasetable(RunStreams{in, console, discarded}, paths, options);
+    return runDialogue(runCasetable, in, console, paths, workDirectory);
 }
 
 }  // namespace field

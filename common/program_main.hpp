@@ -11,9 +11,6 @@
 
 namespace field {
 
-/// One run of a program (runFieldjoin, runCasetable).
-using RunFunction = int (*)(const RunStreams& streams, const PathMapper& paths, const RunOptions& options);
-
 /// Exit statuses: 0 done; 1 a table could not be created or written, or the
 /// measurement-result file could not be opened; 2 a bad command line.
 inline constexpr int kExitBadCommandLine = 2;

@@ -1,5 +1,6 @@
 #include "common/program_run.hpp"
 
+#include <sstream>
 #include <string>
 
 #include "common/measurement_file.hpp"
@@ -87,6 +88,14 @@ bool reportFailedTable(const TableFile& file, RunDiagnostics& diagnostics) {
 }
 
 }  // namespace
+
+int runDialogue(RunFunction run, std::istream& in, std::ostream& console, const PathMapper& paths,
+                const std::string& workDirectory) {
+    std::ostringstream discarded;
+    RunOptions options;
+    options.outputDirectory = workDirectory;
+    return run(RunStreams{in, console, discarded}, paths, options);
+}
 
 const char* programName(Program program) { return program == Program::Fieldjoin ? "fieldjoin" : "casetable"; }
 

@@ -65,6 +65,14 @@ using ProgramTableFactory = std::unique_ptr<ProgramTable> (*)(const RunConfigura
 int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, const RunStreams& streams,
                const PathMapper& paths, const RunOptions& options);
 
+/// One run of a program (runFieldjoin, runCasetable).
+using RunFunction = int (*)(const RunStreams& streams, const PathMapper& paths, const RunOptions& options);
+
+/// `run` as the console dialogue has it: the answers from `in`, the tables in `workDirectory`,
+/// the diagnostics discarded.
+int runDialogue(RunFunction run, std::istream& in, std::ostream& console, const PathMapper& paths,
+                const std::string& workDirectory);
+
 /// The program's name as messages give it.
 const char* programName(Program program);
 

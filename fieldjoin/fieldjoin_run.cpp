@@ -1,7 +1,5 @@
 #include "fieldjoin/fieldjoin_run.hpp"
 
-#include <sstream>
-
 #include "fieldjoin/weather_station.hpp"
 #include "fieldjoin/whole_data_table.hpp"
 
@@ -48,10 +46,7 @@ int runFieldjoin(const RunStreams& streams, const PathMapper& paths, const RunOp
 }
 
 int runFieldjoin(std::istream& in, std::ostream& console, const PathMapper& paths, const std::string& workDirectory) {
-    std::ostringstream discarded;
-    RunOptions options;
-    options.outputDirectory = workDirectory;
-    return runFieldjoin(RunStreams{in, console, discarded}, paths, options);
+    return runDialogue(runFieldjoin, in, console, paths, workDirectory);
 }
 
 }  // namespace field
