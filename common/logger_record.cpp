@@ -106,6 +106,7 @@ namespace {
 bool plainSonicValues(std::string_view rest, SonicValues& s) {
     static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                               1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (rest.empty()) return false;  // (an empty view may hold no pointer for memchr)
     const char* p = rest.data();
     const char* const end = p + rest.size();
     const void* comma = std::memchr(p, ',', rest.size());  // the end of field 2, not used
