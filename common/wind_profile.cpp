@@ -21,7 +21,7 @@ float interpolateRing(float a, float b, float span) {
 
 std::array<float, kSourceProfileLevels> mastLayerThicknesses(const std::array<float, kSourceProfileLevels>& profile) {
     std::array<float, kSourceProfileLevels> thickness = kMastLayerThicknesses;
-    for (int i = 0; i + 1 < kSourceProfileLevels; ++i) {
+    for (std::size_t i = 0; i + 1 < thickness.size(); ++i) {
         // Only a value below 0 is missing; a NaN reading keeps its layer.
         if (profile[i] < 0.0f) {
             thickness[i + 1] += thickness[i];
@@ -100,10 +100,10 @@ void computeSourceStrength(MeasurementCase sourceCase, WindSummary& summary, con
 
     auto& c = sourceCase.SourceProfile;
     const std::array<float, kSourceProfileLevels> thickness = mastLayerThicknesses(c);
-    constexpr int lowest = kSourceProfileLevels - 1;
+    constexpr std::size_t lowest = kSourceProfileLevels - 1;
     // The 0.5 m level is always processed: a missing reading there borrows c4's, even a missing c4.
     if (c[lowest] < 0.0f) c[lowest] = c[lowest - 1];
-    for (int i = 0; i < kSourceProfileLevels; ++i) {
+    for (std::size_t i = 0; i < thickness.size(); ++i) {
         if (thickness[i] == 0.0f) continue;  // layer handed down
         q = profileWindSpeed(kMastHeights[i], summary) * c[i] * thickness[i] / kBalanceLength + q;
         // fieldjoin marks the running sum; later flux terms are added to the marker itself.
@@ -114,7 +114,7 @@ void computeSourceStrength(MeasurementCase sourceCase, WindSummary& summary, con
 }
 
 void computeWindProfile(WindSummary& summary) {
-    for (int k = 0; k < kSourceProfileLevels; ++k) summary.UZ[k] = profileWindSpeed(kMastHeights[k], summary);
+    for (std::size_t k = 0; k < summary.UZ.size(); ++k) summary.UZ[k] = profileWindSpeed(kMastHeights[k], summary);
 }
 
 }  // namespace field
