@@ -104,8 +104,6 @@ namespace {
 // cAtof makes of it, so the result is the same bits; anything else gives false and the
 // general route. One pass over the bytes, no field splitting.
 bool plainSonicValues(std::string_view rest, SonicValues& s) {
-    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     if (rest.empty()) return false;  // (an empty view may hold no pointer for memchr)
     const char* p = rest.data();
     const char* const end = p + rest.size();
@@ -116,22 +114,14 @@ bool plainSonicValues(std::string_view rest, SonicValues& s) {
     for (int k = 0; k < 4; ++k) {
         const bool negative = p < end && *p == '-';
         if (negative) ++p;
-        std::uint64_t mantissa = 0;
-        int digits = 0, fractionDigits = 0;
-        for (; p < end && static_cast<unsigned>(*p - '0') < 10; ++p, ++digits)
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-        if (p < end && *p == '.') {
-            for (++p; p < end && static_cast<unsigned>(*p - '0') < 10; ++p, ++digits, ++fractionDigits)
-                mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-        }
-        if (digits == 0 || digits > 15 || fractionDigits > 22) return false;
+        double value;
+        if (!plainDecimalPrefix(p, end, value)) return false;
         if (p < end) {
             if (*p != ',') return false;
             ++p;
         } else if (k < 3) {
             return false;  // fewer than four values: the general route
         }
-        const double value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
         values[k] = static_cast<float>(negative ? -value : value);
     }
     s = SonicValues{values[0], values[1], values[2], values[3]};

@@ -39,32 +39,13 @@ double strtodCopy(std::string_view s) {
     return std::strtod(copy.c_str(), nullptr);
 }
 
-// Short plain decimals ("-0.279", "24.31"), the bulk of every logger file: with at
-// most 15 significant digits and at most 22 fraction digits both the integer
-// mantissa and the power of ten are exact doubles, so one division rounds
-// correctly, which is exactly strtod's result. Anything else (exponents, long
-// mantissas) returns false and takes the general route.
+// Short plain decimals ("-0.279", "24.31"), the bulk of every logger file, by the one exact
+// division; an exponent or a long mantissa returns false and takes the general route.
 bool plainDecimal(std::string_view s, double& value) {
-    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    int fractionDigits = 0;
-    std::size_t i = 0;
-    for (; i < s.size() && isDigit(s[i]); ++i) {
-        mantissa = mantissa * 10 + static_cast<unsigned>(s[i] - '0');
-        if (++digits > 15) return false;
-    }
-    if (i < s.size() && s[i] == '.') {
-        for (++i; i < s.size() && isDigit(s[i]); ++i) {
-            mantissa = mantissa * 10 + static_cast<unsigned>(s[i] - '0');
-            if (++digits > 15 || ++fractionDigits > 22) return false;
-        }
-    }
-    if (digits == 0) return false;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) return false;
-    value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
-    return true;
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    if (!plainDecimalPrefix(p, end, value)) return false;
+    return p == end || (*p != 'e' && *p != 'E');
 }
 
 }  // namespace
