@@ -129,7 +129,7 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
     const bool keepQuality = assess && quality.file.isOpen();
 
     SampleBuffer buffer(variant.sampleCapacity);
-    WindowRecord record;
+    WindowRecord record(variant.sampleCapacity);
     WindowCloser closer(variant, config, *table, keepQuality ? &quality : nullptr, options.site, diagnostics);
     CaseWindowReader reader(paths, streams.console, variant, buffer, closer, keepQuality ? &record : nullptr,
                             &diagnostics);

@@ -1,6 +1,8 @@
 #include "common/wind_statistics.hpp"
 
 #include <cmath>
+#include <new>
+#include <utility>
 
 #include "common/wind_profile.hpp"
 
@@ -14,17 +16,30 @@ static_assert(kKarmanTimesGravity > 3.92);
 
 }  // namespace
 
-SampleBuffer::SampleBuffer(std::size_t capacity) : u(capacity), v(capacity), w(capacity), Ts(capacity) {}
+SampleBuffer::SampleBuffer(std::size_t capacity) {
+    if (capacity > static_cast<std::size_t>(-1) / 4) throw std::bad_alloc();
+    place(makeLargeArray<float>(4 * capacity), capacity);
+}
+
+void SampleBuffer::place(LargeArray<float> storage, std::size_t capacity) {
+    storage_ = std::move(storage);
+    SampleArray* arrays[4] = {&u, &v, &w, &Ts};
+    for (std::size_t k = 0; k < 4; ++k) {
+        arrays[k]->data_ = storage_.get() + k * capacity;
+        arrays[k]->size_ = capacity;
+    }
+}
 
 void SampleBuffer::grow() {
     // Doubling keeps the number of reallocations per run logarithmic; a buffer
     // that once held a long window keeps that storage for the rest of the run.
     const std::size_t size = u.size() == 0 ? 1 : 2 * u.size();
-    const auto keep = static_cast<std::size_t>(count);
-    u.grow(size, keep);
-    v.grow(size, keep);
-    w.grow(size, keep);
-    Ts.grow(size, keep);
+    if (size > static_cast<std::size_t>(-1) / 4) throw std::bad_alloc();
+    const auto keep = std::min(static_cast<std::size_t>(count), u.size());
+    LargeArray<float> bigger = makeLargeArray<float>(4 * size);
+    const SampleArray* arrays[4] = {&u, &v, &w, &Ts};
+    for (std::size_t k = 0; k < 4; ++k) std::copy_n(arrays[k]->data(), keep, bigger.get() + k * size);
+    place(std::move(bigger), size);
 }
 
 float covarianceWithW(const SampleBuffer& buffer, const float* x, float meanX, float avgW) {

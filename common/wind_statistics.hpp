@@ -9,43 +9,25 @@
 
 #include "common/measurement_case.hpp"
 #include "common/program_variant.hpp"
+#include "platform/large_allocation.hpp"
 
 namespace field {
 
-/// One float array of the sample buffer. Its storage is not zero-filled when
-/// made or grown: only the first `count` entries are ever read, so pages of
-/// capacity a run never uses are never touched.
+/// One float array of the sample buffer: its share of the buffer's storage.
+/// Only the first `count` entries are ever read, and the storage is not
+/// zero-filled, so capacity a run never uses is never touched.
 class SampleArray {
 public:
-    explicit SampleArray(std::size_t size) : data_(new float[size]), size_(size) {}
-    SampleArray(const SampleArray& other) : SampleArray(other.size_) { std::copy_n(other.data(), size_, data()); }
-    SampleArray& operator=(const SampleArray& other) {
-        if (this != &other) {
-            if (size_ != other.size_) *this = SampleArray(other.size_);
-            std::copy_n(other.data(), size_, data());
-        }
-        return *this;
-    }
-    SampleArray(SampleArray&&) noexcept = default;
-    SampleArray& operator=(SampleArray&&) noexcept = default;
-
-    float* data() { return data_.get(); }
-    const float* data() const { return data_.get(); }
+    float* data() { return data_; }
+    const float* data() const { return data_; }
     std::size_t size() const { return size_; }
     float& operator[](std::size_t i) { return data_[i]; }
     float operator[](std::size_t i) const { return data_[i]; }
 
-    /// Grows to `size` entries, keeping the first `keep`.
-    void grow(std::size_t size, std::size_t keep) {
-        std::unique_ptr<float[]> bigger(new float[size]);
-        std::copy_n(data_.get(), std::min(keep, size_), bigger.get());
-        data_ = std::move(bigger);
-        size_ = size;
-    }
-
 private:
-    std::unique_ptr<float[]> data_;
-    std::size_t size_;
+    friend class SampleBuffer;
+    float* data_ = nullptr;
+    std::size_t size_ = 0;
 };
 
 /// Four parallel float arrays of the current window with running sums.
@@ -54,6 +36,8 @@ private:
 class SampleBuffer {
 public:
     explicit SampleBuffer(std::size_t capacity);
+    SampleBuffer(const SampleBuffer&) = delete;
+    SampleBuffer& operator=(const SampleBuffer&) = delete;
 
     /// Stores one sample at index `count` and adds it to the running sums (float, arrival order).
     void append(float u_, float v_, float w_, float ts_) {
@@ -82,6 +66,9 @@ public:
 
 private:
     void grow();
+    // One allocation for the four arrays, so that a long window's buffer is a few large pages.
+    void place(LargeArray<float> storage, std::size_t capacity);
+    LargeArray<float> storage_;
 };
 
 /// Statistics of one window; fields are named after their column keys.

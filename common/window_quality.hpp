@@ -10,6 +10,7 @@
 
 #include "common/measurement_case.hpp"
 #include "common/wind_statistics.hpp"
+#include "platform/large_allocation.hpp"
 
 namespace field {
 
@@ -36,6 +37,9 @@ inline constexpr double kEarthRotation       = 7.292e-5;  // rad/s
 /// of the open window. Parallel to the sample buffer: `time[i]` belongs to sample i.
 class WindowRecord {
 public:
+    /// Room for `capacity` sample times before the first growth (the sample buffer's capacity).
+    explicit WindowRecord(std::size_t capacity = 0) { time.reserve(capacity); }
+
     /// Time of an accepted sample: seconds from day index 0 (day * 86400 + minute * 60 + seconds).
     void addSample(double seconds) { time.push_back(seconds); }
     /// Drops everything (the buffer was cleared).
@@ -47,7 +51,7 @@ public:
         foreignCase = {};
     }
 
-    std::vector<double> time;
+    std::vector<double, LargeAllocator<double>> time;
     std::int32_t loggerLines = 0;     // lines of the window read from logger files
     std::int32_t tsRejected = 0;      // of those, left out for Ts outside (10, 40)
     std::int32_t foreignSamples = 0;  // samples at the front of the buffer left by an earlier case

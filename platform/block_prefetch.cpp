@@ -6,11 +6,11 @@ namespace field {
 
 BlockPrefetch::BlockPrefetch(std::FILE* file, std::size_t front, std::size_t blockSize, Buffers& buffers, Read read)
     : file_(file), front_(front), blockSize_(blockSize), read_(std::move(read)) {
-    for (int i = 0; i < 2; ++i) {
-        // Not zero-filled: only bytes read are ever looked at.
-        if (buffers[i] == nullptr) buffers[i].reset(new char[front_ + blockSize_]);
-        buffer_[i] = buffers[i].get();
-    }
+    // Not zero-filled: only bytes read are ever looked at.
+    const std::size_t each = front_ + blockSize_;
+    if (buffers == nullptr || buffers.get_deleter().bytes < 2 * each) buffers = makeLargeArray<char>(2 * each);
+    buffer_[0] = buffers.get();
+    buffer_[1] = buffers.get() + each;
     thread_ = std::thread([this] { fill(); });
 }
 

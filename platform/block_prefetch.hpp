@@ -13,6 +13,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/large_allocation.hpp"
+
 namespace field {
 
 class BlockPrefetch {
@@ -27,9 +29,9 @@ public:
         int errorNumber = 0;
     };
 
-    /// The two buffers, each `front + blockSize` bytes; kept by the owner from file to file, so
-    /// their pages are mapped once, not once per file.
-    using Buffers = std::unique_ptr<char[]>[2];
+    /// The two buffers, `front + blockSize` bytes each, in one allocation; kept by the owner
+    /// from file to file, so their pages are mapped once, not once per file.
+    using Buffers = LargeArray<char>;
 
     /// Starts reading `file` into `buffers` in blocks of `blockSize` with `front` bytes of room
     /// before each; throws std::system_error when no thread can be started.

@@ -22,8 +22,11 @@ bool LineReader::open(const std::string& localPath) {
     eof_ = false;
     if (prefetch_) {
         try {
+            // A block and the room before it together take blockSize_, so that the two
+            // buffers of the default sizes fill one 2 MiB page exactly.
+            const std::size_t block = blockSize_ >= 2 * prefetchFront_ ? blockSize_ - prefetchFront_ : blockSize_;
             blocks_ =
-                std::make_unique<BlockPrefetch>(f, prefetchFront_, blockSize_, prefetchBuffers_,
+                std::make_unique<BlockPrefetch>(f, prefetchFront_, block, prefetchBuffers_,
                                                 [this](std::FILE*, char* into, std::size_t size, int& errorNumber) {
                                                     return readBlock(into, size, errorNumber);
                                                 });
