@@ -97,42 +97,8 @@ double timestampSeconds(std::string_view line) {
     return secondsText(stamp.substr(second + 1));
 }
 
-namespace {
-
-// The four values as loggers write them: plain short decimals ("-0.083", "20.16"), each
-// followed by a comma (Ts may end the line). Each is then the one correctly rounded division
-// cAtof makes of it, so the result is the same bits; anything else gives false and the
-// general route. One pass over the bytes, no field splitting.
-bool plainSonicValues(std::string_view rest, SonicValues& s) {
-    if (rest.empty()) return false;  // (an empty view may hold no pointer for memchr)
-    const char* p = rest.data();
-    const char* const end = p + rest.size();
-    const void* comma = std::memchr(p, ',', rest.size());  // the end of field 2, not used
-    if (comma == nullptr) return false;
-    p = static_cast<const char*>(comma) + 1;
-    float values[4];
-    for (int k = 0; k < 4; ++k) {
-        const bool negative = p < end && *p == '-';
-        if (negative) ++p;
-        double value;
-        if (!plainDecimalPrefix(p, end, value)) return false;
-        if (p < end) {
-            if (*p != ',') return false;
-            ++p;
-        } else if (k < 3) {
-            return false;  // fewer than four values: the general route
-        }
-        values[k] = static_cast<float>(negative ? -value : value);
-    }
-    s = SonicValues{values[0], values[1], values[2], values[3]};
-    return true;
-}
-
-}  // namespace
-
-SonicValues parseSonicValues(std::string_view rest) {
+SonicValues generalSonicValues(std::string_view rest) {
     SonicValues s;
-    if (plainSonicValues(rest, s)) return s;
     FieldSplitter fields(rest, ',');
     std::string_view f;
     if (!fields.next(f)) return s;  // field 2, not used

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/c_numbers.hpp"
+
 namespace field {
 
 struct LoggerTime {
@@ -103,8 +105,72 @@ inline std::string_view timestampField(std::string_view line, std::string_view& 
     return line.substr(0, comma);
 }
 
+/// parseSonicValues field by field, by the C library's rules: for any text.
+SonicValues generalSonicValues(std::string_view rest);
+
+namespace detail {
+
+// One value as loggers write it, a plain short decimal after an optional minus, at `p`
+// (`begin` the first readable byte before it, `end` the end of the line). Moves `p`
+// behind it; false for any other text, with `p` then anywhere.
+inline bool plainSonicValue(const char*& p, const char* begin, const char* end, float& out) {
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    const auto left = static_cast<std::size_t>(end - p);
+    std::uint64_t bytes = 0;
+    bool haveBytes = true;
+    if (left >= 8) {
+        std::memcpy(&bytes, p, 8);
+    } else if (end - begin >= 8) {
+        // The last 8 bytes of the line, the ones before `p` shifted out: zeros end the decimal.
+        std::memcpy(&bytes, end - 8, 8);
+        bytes = left == 0 ? 0 : bytes >> (8 * (8 - left));
+    } else {
+        haveBytes = false;
+    }
+    double value;
+    std::size_t length;
+    if (haveBytes && plainDecimalIn8Bytes(bytes, length, value))
+        p += length;
+    else if (!plainDecimalPrefix(p, end, value))
+        return false;
+    out = static_cast<float>(negative ? -value : value);
+    return true;
+}
+
+// The four values of a line as loggers write them, each followed by a comma (Ts may end
+// the line): each is then the one correctly rounded division cAtof makes of it, so the
+// result has the same bits. False for anything else, for the general route.
+inline bool plainSonicValues(std::string_view rest, SonicValues& s) {
+    const char* const begin = rest.data();
+    const char* const end = begin + rest.size();
+    const char* p = begin;
+    while (p < end && *p != ',') ++p;  // field 2, not used
+    if (p == end) return false;
+    ++p;
+    float values[4];
+    for (int k = 0; k < 4; ++k) {
+        if (!plainSonicValue(p, begin, end, values[k])) return false;
+        if (p < end) {
+            if (*p != ',') return false;
+            ++p;
+        } else if (k < 3) {
+            return false;  // fewer than four values: the general route
+        }
+    }
+    s = SonicValues{values[0], values[1], values[2], values[3]};
+    return true;
+}
+
+}  // namespace detail
+
 /// Converts u, v, w and Ts (fields 3 to 6 of the line; `rest` starts at field 2).
-/// Missing fields read as empty text, so they convert to 0.
-SonicValues parseSonicValues(std::string_view rest);
+/// Missing fields read as empty text, so they convert to 0. Inline: the line loop
+/// takes the plain route for nearly every line.
+inline SonicValues parseSonicValues(std::string_view rest) {
+    SonicValues s;
+    if (detail::plainSonicValues(rest, s)) return s;
+    return generalSonicValues(rest);
+}
 
 }  // namespace field

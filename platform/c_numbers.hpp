@@ -2,6 +2,8 @@
 // Number conversion with the C library's atoi/atof results, on a string_view,
 // without allocation in the common case.
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -25,6 +27,43 @@ inline bool plainDecimalPrefix(const char*& p, const char* end, double& value) {
     // Beyond 19 digits the mantissa wraps, but those are refused here anyway.
     if (digits == 0 || digits > 15 || fractionDigits > 22) return false;
     value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+    return true;
+}
+
+/// plainDecimalPrefix for a short decimal, without a loop over its digits: `bytes` are the 8
+/// bytes from the decimal's first character, read little-endian; the bytes after the decimal
+/// may be anything. Gives the decimal's length (digits and point) and the same value as
+/// plainDecimalPrefix; false when it has no digit or may run past the 8 bytes (then at
+/// least 8 characters long: let plainDecimalPrefix decide).
+inline bool plainDecimalIn8Bytes(std::uint64_t bytes, std::size_t& length, double& value) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    const std::uint64_t digits = bytes ^ (kOnes * '0');  // a digit byte becomes its value
+    // The high bit of every byte that is no digit (no carry crosses a byte boundary).
+    const std::uint64_t other = (((digits & (kOnes * 0x7f)) + kOnes * 0x76) | digits) & (kOnes * 0x80);
+    if (other == 0) return false;
+    const auto lowBytes = [](unsigned n) { return (std::uint64_t{1} << (8 * n)) - 1; };  // n <= 7
+    const auto whole = static_cast<unsigned>(std::countr_zero(other)) / 8;               // 0 to 7
+    std::uint64_t packed = digits & lowBytes(whole);  // the digits, the point left out
+    unsigned count = whole, fraction = 0;
+    length = whole;
+    if (((bytes >> (8 * whole)) & 0xff) == '.') {
+        const std::uint64_t after = other & (other - 1);  // the first non-digit behind the point
+        if (after == 0) return false;
+        const auto end = static_cast<unsigned>(std::countr_zero(after)) / 8;  // whole < end <= 7
+        fraction = end - whole - 1;
+        packed |= ((digits >> (8 * (whole + 1))) & lowBytes(fraction)) << (8 * whole);
+        count = whole + fraction;
+        length = end;
+    }
+    if (count == 0) return false;
+    // Right-aligned behind leading zeros, the eight digit values combine in three multiplications.
+    std::uint64_t v = packed << (8 * (8 - count));
+    v = (v * 10) + (v >> 8);
+    v = (((v & 0x000000ff000000ffu) * (100 + (std::uint64_t{1000000} << 32))) +
+         (((v >> 16) & 0x000000ff000000ffu) * (1 + (std::uint64_t{10000} << 32)))) >>
+        32;
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    value = static_cast<double>(static_cast<std::int64_t>(v)) / kPowersOfTen[fraction];
     return true;
 }
 

@@ -134,5 +134,37 @@ TEST(CAtof, ShortDecimalsRoundLikeStrtod) {
     }
 }
 
+// The 8-byte reader against the digit loop: whenever it answers, the same value bits and
+// length; on the shapes loggers write it must answer. Every text of up to 8 characters
+// from digits, point, comma and a stray byte, so every position of the point and end.
+TEST(PlainDecimalIn8Bytes, AgreesWithTheDigitLoop) {
+    const char alphabet[] = {'0', '7', '9', '.', ',', '\0', 'e', '-'};
+    char text[8];
+    int answered = 0;
+    for (std::uint32_t code = 0; code < (1u << 24); ++code) {  // 8 positions of 3 bits
+        for (int i = 0; i < 8; ++i) text[i] = alphabet[(code >> (3 * i)) & 7];
+        std::uint64_t bytes;
+        std::memcpy(&bytes, text, 8);
+        std::size_t length = 0;
+        double fast = 0;
+        const bool shortRoute = plainDecimalIn8Bytes(bytes, length, fast);
+        const char* p = text;
+        double slow = 0;
+        const bool loop = plainDecimalPrefix(p, text + 8, slow);
+        if (!shortRoute) {
+            // Refused only for no digit, or a decimal that reaches the eighth byte.
+            if (loop) {
+                ASSERT_GE(p - text, 8) << std::string(text, 8);
+            }
+            continue;
+        }
+        ++answered;
+        ASSERT_TRUE(loop) << std::string(text, 8);
+        ASSERT_EQ(static_cast<std::size_t>(p - text), length) << std::string(text, 8);
+        ASSERT_EQ(0, std::memcmp(&fast, &slow, sizeof fast)) << std::string(text, 8);
+    }
+    EXPECT_GT(answered, 1 << 20);
+}
+
 }  // namespace
 }  // namespace field
