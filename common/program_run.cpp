@@ -5,34 +5,28 @@
 
 #include "common/measurement_file.hpp"
 #include "common/messages.hpp"
-#include "common/number_format.hpp"
 #include "common/quality_table.hpp"
 #include "common/wind_walk.hpp"
+#include "common/window_assessment.hpp"
 #include "platform/line_reader.hpp"
 
 namespace field {
 namespace {
 
-std::string percentText(double value) {
-    std::string text;
-    appendFixed(text, value, 1);
-    return text;
-}
-
-// The end of every window, the same for both programs: quality of the raw samples,
-// the statistics, the program's row, then the quality row and the diagnostics.
+// The end of every window, the same for both programs: the statistics and the
+// program's row, then the quality row and its diagnostics (from the assessor).
 class WindowCloser final : public WindowSink {
 public:
-    WindowCloser(const ProgramVariant& variant, const RunConfiguration& config, ProgramTable& table,
-                 QualityTable* quality, const SiteFacts& site, RunDiagnostics& diagnostics)
-        : variant_(variant), config_(config), table_(table), quality_(quality), site_(site), diagnostics_(diagnostics) {
-    }
+    WindowCloser(const ProgramVariant& variant, ProgramTable& table, WindowAssessor* assessor,
+                 RunDiagnostics& diagnostics)
+        : variant_(variant), table_(table), assessor_(assessor), diagnostics_(diagnostics) {}
 
     void closeWindow(const ClosedWindow& w) override {
-        WindowQuality q;
-        const bool assess = quality_ != nullptr && w.record != nullptr;
-        if (assess) assessRawSamples(w.buffer, q);
+        settle();  // the window before comes out first
+        const bool assess = assessor_ != nullptr && w.record != nullptr;
+        if (assess) assessor_->take(w);
         computeWindSummary(w.buffer, wind_, w.windowCase, variant_);
+        if (assess) assessor_->start(wind_);
         const std::int32_t stationRecords = table_.writeRow(w, wind_);
         ++diagnostics_.rowsWritten;
 
@@ -43,9 +37,6 @@ public:
         }
         if (!assess) return;
 
-        const AskedWindow asked = askedWindow(w.windowCase.DayIndex, w.windowCase.BeginMinute, w.askedEndMinute);
-        assessRotatedSamples(w.buffer, *w.record, asked, wind_, site_.sonicHeight(config_.FenceField), site_.latitude,
-                             q);
         QualityRowKeys keys;
         keys.testCaseId = w.caseNumber;
         keys.dayIndex = w.windowCase.DayIndex;
@@ -54,28 +45,18 @@ public:
         keys.windowMinutes = static_cast<std::int32_t>(static_cast<std::uint32_t>(w.askedEndMinute) -
                                                        static_cast<std::uint32_t>(w.windowCase.BeginMinute));
         keys.stationRecords = stationRecords;
-        writeQualityRow(*quality_, variant_.program, keys, *w.record, q);
-        ++diagnostics_.rowsByFlag[q.flag];
+        assessor_->end(row, keys);
+    }
 
-        if (w.buffer.count > w.record->foreignSamples && q.coveragePercent < kLowCoveragePercent)
-            diagnostics_.aboutCase(row, "coverage " + percentText(q.coveragePercent) + " % of the window, below " +
-                                            percentText(kLowCoveragePercent) + " %");
-        if (w.record->foreignSamples > 0) {
-            const CaseRef& f = w.record->foreignCase;
-            diagnostics_.aboutCase(row, "row holds " + std::to_string(w.record->foreignSamples) + " samples of case " +
-                                            std::to_string(f.number) + " (DayIndex " + std::to_string(f.dayIndex) +
-                                            ", BeginMinute " + std::to_string(f.beginMinute) + ", EndMinute " +
-                                            std::to_string(f.endMinute) +
-                                            "), whose window ran past the last logger file");
-        }
+    /// Writes out the quality of the last window closed, if still pending.
+    void settle() {
+        if (assessor_ != nullptr) assessor_->settle();
     }
 
 private:
     const ProgramVariant& variant_;
-    const RunConfiguration& config_;
     ProgramTable& table_;
-    QualityTable* quality_;
-    const SiteFacts& site_;
+    WindowAssessor* assessor_;
     RunDiagnostics& diagnostics_;
     WindSummary wind_;
 };
@@ -130,7 +111,10 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
 
     SampleBuffer buffer(variant.sampleCapacity);
     WindowRecord record(variant.sampleCapacity);
-    WindowCloser closer(variant, config, *table, keepQuality ? &quality : nullptr, options.site, diagnostics);
+    WindowAssessor assessor(variant, options.site, config.FenceField, quality, diagnostics);
+    WindowCloser closer(variant, *table, keepQuality ? &assessor : nullptr, diagnostics);
+    // Every line on the error stream first lets the quality of the window before it out.
+    diagnostics.setBeforeLine([&closer] { closer.settle(); });
     CaseWindowReader reader(paths, streams.console, variant, buffer, closer, keepQuality ? &record : nullptr,
                             &diagnostics);
     WindDataWalk walk(paths, streams.console, config.FenceField, &diagnostics);
@@ -149,6 +133,7 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
             // A table that can no longer be written ends the run: rows would be lost.
             if (table->file().failed() || quality.file.failed()) break;
         }
+        closer.settle();
         reader.endRun();
         if (measurements.failed())
             diagnostics.readError({}, "measurement-result file", measurementPath, measurements.error());
@@ -160,6 +145,7 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
         status = 1;
     }
     walk.close();
+    closer.settle();
     table->finish();
     table->file().close();
     quality.file.close();
@@ -167,6 +153,7 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
     if (reportFailedTable(quality.file, diagnostics)) status = 1;
     if (diagnostics.readErrors > 0) status = 1;
     diagnostics.summary(keepQuality);
+    diagnostics.setBeforeLine({});
     return status;
 }
 

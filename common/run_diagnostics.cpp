@@ -3,6 +3,7 @@
 namespace field {
 
 void RunDiagnostics::aboutCase(const CaseRef& c, std::string_view text) {
+    beforeLine();
     ++problems;
     out_ << program_ << ": case " << c.number << " (DayIndex " << c.dayIndex << ", BeginMinute " << c.beginMinute
          << ", EndMinute " << c.endMinute << "): " << text << '\n'
@@ -10,6 +11,7 @@ void RunDiagnostics::aboutCase(const CaseRef& c, std::string_view text) {
 }
 
 void RunDiagnostics::aboutRun(std::string_view text) {
+    beforeLine();
     ++problems;
     out_ << program_ << ": " << text << '\n' << std::flush;
 }
@@ -25,6 +27,7 @@ void RunDiagnostics::readError(const CaseRef& c, std::string_view what, std::str
 }
 
 void RunDiagnostics::summary(bool withFlags) {
+    beforeLine();
     out_ << program_ << ": " << casesRead << " cases read, " << rowsWritten << " rows written";
     if (withFlags) out_ << ", flags 0/1/2: " << rowsByFlag[0] << '/' << rowsByFlag[1] << '/' << rowsByFlag[2];
     out_ << ", " << windowsWithoutSamples << " windows without samples\n" << std::flush;

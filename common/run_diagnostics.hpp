@@ -3,9 +3,11 @@
 // the file; and the closing summary. Standard output keeps its own messages.
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/measurement_case.hpp"
 
@@ -14,6 +16,9 @@ namespace field {
 class RunDiagnostics {
 public:
     RunDiagnostics(std::ostream& out, std::string_view program) : out_(out), program_(program) {}
+
+    /// Runs `hook` before each line written (lines it writes itself included); empty: none.
+    void setBeforeLine(std::function<void()> hook) { beforeLine_ = std::move(hook); }
 
     /// One line about a case: "<program>: case N (DayIndex d, BeginMinute b, EndMinute e): <text>".
     void aboutCase(const CaseRef& c, std::string_view text);
@@ -35,8 +40,13 @@ public:
     void summary(bool withFlags);
 
 private:
+    void beforeLine() {
+        if (beforeLine_) beforeLine_();
+    }
+
     std::ostream& out_;
     std::string program_;
+    std::function<void()> beforeLine_;
 };
 
 /// "text: path (reason)", the way file problems are worded.

@@ -42,6 +42,25 @@ void SampleBuffer::grow() {
     place(std::move(bigger), size);
 }
 
+void SampleBuffer::copyFrom(const SampleBuffer& other) {
+    const auto n = static_cast<std::size_t>(other.count);
+    if (n > u.size()) {
+        // An eighth more than asked: windows of a run differ by a few minutes.
+        const std::size_t size = n + n / 8;
+        if (size > static_cast<std::size_t>(-1) / 4) throw std::bad_alloc();
+        place(makeLargeArray<float>(4 * size), size);
+    }
+    std::copy_n(other.u.data(), n, u.data());
+    std::copy_n(other.v.data(), n, v.data());
+    std::copy_n(other.w.data(), n, w.data());
+    std::copy_n(other.Ts.data(), n, Ts.data());
+    count = other.count;
+    sumU = other.sumU;
+    sumV = other.sumV;
+    sumW = other.sumW;
+    sumTs = other.sumTs;
+}
+
 float covarianceWithW(const SampleBuffer& buffer, const float* x, float meanX, float avgW) {
     const float* w = buffer.w.data();
     float sum = 0.0f;  // +0, so a window without heat flux gives L = -infinity, not +infinity
@@ -71,26 +90,16 @@ float standardDeviation(const float* x, std::int32_t count, float mean, float n)
 
 }  // namespace
 
-void computeWindSummary(SampleBuffer& buffer, WindSummary& summary, const MeasurementCase& windowCase,
-                        const ProgramVariant& variant) {
+void rotateSamples(SampleBuffer& buffer) {
     const std::int32_t count = buffer.count;
     const float n = static_cast<float>(count);
     float* u = buffer.u.data();
     float* v = buffer.v.data();
     float* w = buffer.w.data();
-    const float* ts = buffer.Ts.data();
-
     // Raw means come from the running sums, not from a new pass over the arrays.
     const float meanU = buffer.sumU / n;
     const float meanV = buffer.sumV / n;
     const float meanW = buffer.sumW / n;
-    summary.AvgTs = buffer.sumTs / n;
-
-    summary.WindSpeed = static_cast<float>(std::sqrt(static_cast<double>(meanU * meanU + meanV * meanV)));
-    const float theta = static_cast<float>(std::atan2(static_cast<double>(meanU), static_cast<double>(meanV)));
-    summary.WindDirection =
-        static_cast<float>(static_cast<double>(theta) * 180.0 / static_cast<double>(kSinglePi) + 180.0);
-
     // A NaN mean compares unequal, so an empty window still takes this branch.
     if (meanV != 0.0f || meanW != 0.0f) {
         // The one-argument arctangent keeps the rotated mean u on the sign of the raw mean u.
@@ -112,6 +121,27 @@ void computeWindSummary(SampleBuffer& buffer, WindSummary& summary, const Measur
             }
         }
     }
+}
+
+void computeWindSummary(SampleBuffer& buffer, WindSummary& summary, const MeasurementCase& windowCase,
+                        const ProgramVariant& variant) {
+    const std::int32_t count = buffer.count;
+    const float n = static_cast<float>(count);
+    const float* u = buffer.u.data();
+    const float* v = buffer.v.data();
+    const float* w = buffer.w.data();
+    const float* ts = buffer.Ts.data();
+
+    const float meanU = buffer.sumU / n;
+    const float meanV = buffer.sumV / n;
+    summary.AvgTs = buffer.sumTs / n;
+
+    summary.WindSpeed = static_cast<float>(std::sqrt(static_cast<double>(meanU * meanU + meanV * meanV)));
+    const float theta = static_cast<float>(std::atan2(static_cast<double>(meanU), static_cast<double>(meanV)));
+    summary.WindDirection =
+        static_cast<float>(static_cast<double>(theta) * 180.0 / static_cast<double>(kSinglePi) + 180.0);
+
+    rotateSamples(buffer);
 
     summary.AvgU = meanOf(u, count, n);
     summary.AvgV = meanOf(v, count, n);

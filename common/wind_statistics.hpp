@@ -59,6 +59,8 @@ public:
         sumU = sumV = sumW = sumTs = 0.0f;
     }
     std::size_t capacity() const { return u.size(); }
+    /// Makes this buffer hold what `other` holds (samples and sums), growing when needed.
+    void copyFrom(const SampleBuffer& other);
 
     SampleArray u, v, w, Ts;
     std::int32_t count = 0;
@@ -92,6 +94,10 @@ struct WindSummary {
 /// Covariance of `x` with the rotated w of the buffer: float sum in index order,
 /// divided by (count - 1) when count > 1, else returned undivided.
 float covarianceWithW(const SampleBuffer& buffer, const float* x, float meanX, float avgW);
+
+/// The double rotation, in place: u along the mean wind, mean v and mean w zero (angles
+/// from the running sums); computeWindSummary's first step, for whoever needs only that.
+void rotateSamples(SampleBuffer& buffer);
 
 /// Rotates the buffer in place and fills `summary` (then the source strength and,
 /// where the variant says so, the wind profile). One pass per statistic, no allocation.

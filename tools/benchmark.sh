@@ -21,7 +21,7 @@ for d in "${days[@]}"; do
     "$bin/generate_field_data" --root "$root" --days "$d" --rate 10 --seed 42 --cases-per-day 4 >/dev/null
   fi
   echo "== $d day(s) of 10 Hz data =="
-  "$bin/bench/end_to_end_bench" --root "$root" --bin "$bin" --repeat 3
+  "$bin/bench/end_to_end_bench" --root "$root" --bin "$bin" --repeat 5
   echo
 done
 "$bin/bench/micro_bench" --benchmark_min_time=0.2

@@ -1,0 +1,43 @@
+#pragma once
+// One task at a time on a second thread: the caller hands it over, goes on
+// with its own work and waits for it only when it needs the result. The
+// thread starts with the first task, so a run that never hands one over
+// never starts it; where no thread can be started, tasks run in the caller.
+
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+namespace field {
+
+class BackgroundTask {
+public:
+    /// `task` is run once for each start().
+    explicit BackgroundTask(std::function<void()> task) : task_(std::move(task)) {}
+    /// Waits for a task under way, then stops the thread.
+    ~BackgroundTask();
+    BackgroundTask(const BackgroundTask&) = delete;
+    BackgroundTask& operator=(const BackgroundTask&) = delete;
+
+    /// Runs the task once more on the second thread; call wait() in between.
+    void start();
+    /// Returns once the task handed over last is done; rethrows what it threw.
+    void wait();
+
+private:
+    void loop();
+
+    std::function<void()> task_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    bool requested_ = false;  // handed over, not yet done
+    bool stop_ = false;
+    bool threadless_ = false;  // no thread could be started: run in the caller
+    std::exception_ptr failure_;
+    std::thread thread_;
+};
+
+}  // namespace field
