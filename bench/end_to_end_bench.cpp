@@ -48,9 +48,10 @@ std::vector<std::string> loggerFiles(const std::string& root, bool fence) {
     return files;
 }
 
-// The floor: read every file in 1 MiB blocks and count line feeds with memchr.
+// The floor: read every file in 128 KiB blocks (they stay in the L2 cache, and their
+// pages are mapped in a few dozen faults) and count line feeds with memchr.
 double memchrLineCount(const std::vector<std::string>& files, long& lines) {
-    std::vector<char> block(1 << 20);
+    std::vector<char> block(128 << 10);
     const auto start = Clock::now();
     lines = 0;
     for (const std::string& f : files) {

@@ -103,7 +103,12 @@ WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std
         lastLine_ = t;
         anyLineRead_ = true;
 
-        if (t.day < day || (t.day == day && t.minute < walkCase.BeginMinute)) continue;
+        if (t.day < day || (t.day == day && t.minute < walkCase.BeginMinute)) {
+            // The lines of the same minute that follow lie before the window as well: counted,
+            // not looked at one by one.
+            if (canonical) lineCount_ += static_cast<std::int32_t>(file_.skipLinesStartingWith(timestamps_.prefix()));
+            continue;
+        }
         if (!variant_.subWindows) {
             if (t.day > day) {
                 if (buffer_.count >= 1) closeWindow(walkCase);

@@ -2,6 +2,7 @@
 // One data line of a logger file (a Sonic record): quoted timestamp, a second
 // field, u, v, w (m/s), Ts (deg C), a seventh field; later fields ignored.
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -45,27 +46,31 @@ inline bool parseCanonicalTimestamp(std::string_view line, bool yearCheck, Logge
 }
 
 /// Remembers the last canonical timestamp up to its minute: at 10 Hz some 600
-/// lines in a row share it, and a 17-byte comparison replaces the conversion.
+/// lines in a row share it, and an 18-byte comparison replaces the conversion.
 class TimestampCache {
 public:
     /// Day and minute of the line's timestamp, by the canonical fast path;
     /// false when the line does not have the canonical shape.
     bool convert(std::string_view line, bool yearCheck, LoggerTime& t) {
-        // Same first 17 bytes as a line already read canonically, and the minute
+        // The same first 17 bytes as a line already read canonically, and the minute
         // ends at position 17: the same day and minute.
-        if (valid_ && line.size() >= 18 && line[17] == ':' && std::memcmp(line.data(), stamp_, sizeof stamp_) == 0) {
+        if (valid_ && line.size() >= sizeof stamp_ && std::memcmp(line.data(), stamp_, sizeof stamp_) == 0) {
             t = time_;
             return true;
         }
         if (!parseCanonicalTimestamp(line, yearCheck, t)) return false;
-        std::memcpy(stamp_, line.data(), sizeof stamp_);
+        std::memcpy(stamp_, line.data(), sizeof stamp_);  // position 17 is the colon
         time_ = t;
         valid_ = true;
         return true;
     }
 
+    /// The start every line of the remembered day and minute has, up to the colon
+    /// behind its minute; empty before the first canonical line.
+    std::string_view prefix() const { return valid_ ? std::string_view(stamp_, sizeof stamp_) : std::string_view(); }
+
 private:
-    char stamp_[17] = {};
+    char stamp_[18] = {};
     LoggerTime time_;
     bool valid_ = false;
 };
@@ -73,6 +78,13 @@ private:
 /// Seconds "SS.ffff" at the start of `text`: every decimal, up to the first other character
 /// (3.45 is 3 + 45 / 100, one rounding); 0 when `text` starts with no digit.
 inline double secondsText(std::string_view text) {
+    const auto isDigit = [](char c) { return static_cast<unsigned>(c - '0') < 10; };
+    // "SS.f" and no further digit, as 10 Hz loggers write it: the loop's own operations, unrolled.
+    if (text.size() >= 4 && isDigit(text[0]) && isDigit(text[1]) && text[2] == '.' && isDigit(text[3]) &&
+        (text.size() == 4 || !isDigit(text[4]))) {
+        const double whole = (text[0] - '0') * 10 + (text[1] - '0');
+        return whole + static_cast<double>(text[3] - '0') / 10;
+    }
     double whole = 0;
     std::size_t i = 0;
     for (; i < text.size() && i < 9 && text[i] >= '0' && text[i] <= '9'; ++i) whole = whole * 10 + (text[i] - '0');
@@ -145,7 +157,19 @@ inline bool plainSonicValues(std::string_view rest, SonicValues& s) {
     const char* const begin = rest.data();
     const char* const end = begin + rest.size();
     const char* p = begin;
-    while (p < end && *p != ',') ++p;  // field 2, not used
+    // Field 2, not used: its comma found eight bytes at a time (the lowest flagged byte is exact).
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, p, 8);
+        bytes ^= kOnes * ',';
+        const std::uint64_t commas = (bytes - kOnes) & ~bytes & (kOnes * 0x80);
+        if (commas != 0) {
+            p += std::countr_zero(commas) / 8;
+            break;
+        }
+    }
+    while (p < end && *p != ',') ++p;
     if (p == end) return false;
     ++p;
     float values[4];

@@ -17,8 +17,8 @@ std::string percentText(double value) {
 
 WindowAssessor::WindowAssessor(const ProgramVariant& variant, const SiteFacts& site, bool fenceField,
                                QualityTable& table, RunDiagnostics& diagnostics)
-    : variant_(variant), site_(site), fenceField_(fenceField), table_(table), diagnostics_(diagnostics), samples_(0),
-      task_([this] { assess(); }) {}  // the copies grow to the longest window met
+    : variant_(variant), site_(site), fenceField_(fenceField), table_(table), diagnostics_(diagnostics),
+      samples_(variant.sampleCapacity), record_(variant.sampleCapacity), task_([this] { assess(); }) {}
 
 void WindowAssessor::take(const ClosedWindow& window) {
     task_.wait();  // (settled already: the thread is idle)

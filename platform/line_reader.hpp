@@ -66,6 +66,13 @@ public:
     /// the rest of that file, as does a thread that cannot be started.
     void setPrefetch(bool on) { prefetch_ = on; }
 
+    /// Passes over the whole lines already in the buffer that start with `prefix` (at most
+    /// 64 bytes, no line feed in it), up to the first that does not or is not whole yet;
+    /// how many. The lines given by next() afterwards are those that were not passed over.
+    /// For runs of lines a caller would look at only up to that prefix (10 Hz records of
+    /// one minute share their timestamp up to the seconds).
+    std::size_t skipLinesStartingWith(std::string_view prefix);
+
     /// Gives the next line; false at the end of the file, after a read error or when not open.
     bool next(std::string_view& line) {
         // Inline for the common case, a whole line already in the buffer.

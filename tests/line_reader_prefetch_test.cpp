@@ -116,5 +116,61 @@ TEST(LineReaderPrefetch, LineLongerThanTheRoomBeforeABlockAndReopening) {
     EXPECT_FALSE(reader.next(line));
 }
 
+// Passing over lines by their prefix, between next() calls, must leave exactly the lines
+// next() alone gives, less some that start with the prefix, whatever the block size.
+TEST(LineReaderSkip, PassesOverOnlyWholeLinesWithThePrefix) {
+    const std::string prefix = "\"2014-08-15 10:07:";
+    const char* shapes[] = {"\"2014-08-15 10:07:01.5\",1,2",
+                            "\"2014-08-15 10:07:",
+                            "\"2014-08-15 10:0",
+                            "",
+                            "\"2014-08-15 10:08:00.0\",3",
+                            "x"};
+    std::mt19937 random(7);
+    TempDir dir;
+    std::size_t totalSkipped = 0;
+    for (int round = 0; round < 60; ++round) {
+        std::string text;
+        const int lines = static_cast<int>(random() % 40);
+        for (int i = 0; i < lines; ++i) {
+            text += shapes[random() % std::size(shapes)];
+            if (random() % 4 == 0) text += '\r';
+            text += '\n';
+        }
+        if (random() % 2) text += shapes[random() % std::size(shapes)];  // a last line without a line feed
+        const auto path = (dir.path() / "lines.txt").string();
+        writeFile(path, text);
+        const std::vector<std::string> all = readAll(path, false, 1 << 16, 1 << 16, 64, ~std::size_t{0}).lines;
+        for (const bool prefetch : {false, true}) {
+            const std::size_t block = 1 + random() % 96;
+            LineReader reader(block, 1 << 16, 64);
+            reader.setPrefetch(prefetch);
+            ASSERT_TRUE(reader.open(path));
+            std::vector<std::string> given;
+            std::size_t skipped = 0;
+            std::string_view line;
+            for (;;) {
+                skipped += reader.skipLinesStartingWith(prefix);
+                if (!reader.next(line)) break;
+                given.emplace_back(line);
+            }
+            SCOPED_TRACE("round " + std::to_string(round) + ", block " + std::to_string(block));
+            ASSERT_EQ(all.size(), given.size() + skipped);
+            totalSkipped += skipped;
+            // What was passed over, in order, is lines that start with the prefix.
+            std::size_t at = 0;
+            for (const std::string& l : all) {
+                if (at < given.size() && given[at] == l) {
+                    ++at;
+                } else {
+                    ASSERT_EQ(0u, l.rfind(prefix, 0)) << "passed over: [" << l << "]";
+                }
+            }
+            ASSERT_EQ(given.size(), at);
+        }
+    }
+    EXPECT_GT(totalSkipped, 100u);
+}
+
 }  // namespace
 }  // namespace field

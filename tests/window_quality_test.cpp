@@ -2,6 +2,9 @@
 // coverage and gap, the flag, and the seconds of a logger timestamp.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstring>
+
 #include <cmath>
 #include <vector>
 
@@ -191,6 +194,25 @@ TEST(TimestampSeconds, EveryFractionTheLoggerWrites) {
         {"\"2014-8-5 9:7:05.25\",1", 5.25},
     };
     for (const Case& c : cases) EXPECT_DOUBLE_EQ(c.expected, timestampSeconds(c.line)) << c.line;
+}
+
+// The short route for "SS.f" must give the bits of the general rule: whole + fraction / 10^digits.
+TEST(SecondsText, ShortFormsGiveTheGeneralRulesBits) {
+    const auto byDefinition = [](std::string_view text) {
+        std::size_t i = 0;
+        double whole = 0, fraction = 0, scale = 1;
+        for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+            whole = whole * 10 + (text[i] - '0');
+        if (i < text.size() && text[i] == '.')
+            for (++i; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i, scale *= 10)
+                fraction = fraction * 10 + (text[i] - '0');
+        return whole + fraction / scale;
+    };
+    for (const char* text :
+         {"03.4", "59.9\"", "00.0\",1", "03.45", "03.4x", "3.4", "03.", "03", "7", ".5", "12.3456"}) {
+        const double got = secondsText(text), expected = byDefinition(text);
+        EXPECT_EQ(0, std::memcmp(&got, &expected, sizeof got)) << text << ": " << got << " against " << expected;
+    }
 }
 
 }  // namespace
