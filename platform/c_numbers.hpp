@@ -41,21 +41,22 @@ inline bool plainDecimalIn8Bytes(std::uint64_t bytes, std::size_t& length, doubl
     // The high bit of every byte that is no digit (no carry crosses a byte boundary).
     const std::uint64_t other = (((digits & (kOnes * 0x7f)) + kOnes * 0x76) | digits) & (kOnes * 0x80);
     if (other == 0) return false;
-    const auto lowBytes = [](unsigned n) { return (std::uint64_t{1} << (8 * n)) - 1; };  // n <= 7
-    const auto whole = static_cast<unsigned>(std::countr_zero(other)) / 8;               // 0 to 7
-    std::uint64_t packed = digits & lowBytes(whole);  // the digits, the point left out
-    unsigned count = whole, fraction = 0;
+    const auto whole = static_cast<unsigned>(std::countr_zero(other)) / 8;  // 0 to 7
+    unsigned count = whole, fraction = 0;  // digits, and those behind the point
     length = whole;
     if (((bytes >> (8 * whole)) & 0xff) == '.') {
         const std::uint64_t after = other & (other - 1);  // the first non-digit behind the point
         if (after == 0) return false;
         const auto end = static_cast<unsigned>(std::countr_zero(after)) / 8;  // whole < end <= 7
         fraction = end - whole - 1;
-        packed |= ((digits >> (8 * (whole + 1))) & lowBytes(fraction)) << (8 * whole);
-        count = whole + fraction;
+        count = end - 1;
         length = end;
     }
     if (count == 0) return false;
+    // The digits behind the point moved down over it; whatever lies behind the last digit
+    // leaves at the top in the shift below.
+    const std::uint64_t wholeBytes = (std::uint64_t{1} << (8 * whole)) - 1;
+    const std::uint64_t packed = (digits & wholeBytes) | ((digits >> 8) & ~wholeBytes);
     // Right-aligned behind leading zeros, the eight digit values combine in three multiplications.
     std::uint64_t v = packed << (8 * (8 - count));
     v = (v * 10) + (v >> 8);

@@ -3,9 +3,10 @@
 // sample buffer, the sample times). A first touch of a page costs a page
 // fault, some 10 us each on a virtual machine: 4 KiB pages made a run of one
 // day's data spend a fifth of its time mapping its own buffers. From
-// kLargePageBytes / 2 on, the storage is aligned to 2 MiB and asks the
-// system for 2 MiB pages where it offers them; smaller requests and systems
-// without them get ordinary memory. Nothing is zero-filled.
+// kLargePageBytes on, the storage is aligned to 2 MiB and asks the system for
+// 2 MiB pages where it offers them (a page is then resident whole, so smaller
+// requests stay on ordinary pages); systems without them get ordinary memory.
+// Nothing is zero-filled.
 
 #include <cstddef>
 #include <memory>

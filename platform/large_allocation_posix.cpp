@@ -8,7 +8,7 @@
 namespace field {
 namespace {
 
-bool isLarge(std::size_t bytes) { return bytes >= kLargePageBytes / 2; }
+bool isLarge(std::size_t bytes) { return bytes >= kLargePageBytes; }
 
 std::size_t roundedUp(std::size_t bytes) { return (bytes + kLargePageBytes - 1) / kLargePageBytes * kLargePageBytes; }
 

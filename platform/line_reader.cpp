@@ -175,6 +175,41 @@ const char* findLineFeed(const char* p, const char* end) {
     return hit != nullptr ? static_cast<const char*>(hit) : end;
 }
 
+// Whether `text` starts with `prefix`: for prefixes of 16 to 32 bytes, the prefix held in
+// two registers and compared in two loads (the second overlapping the first) instead of a
+// library call per line.
+class PrefixTest {
+public:
+    explicit PrefixTest(std::string_view prefix) : prefix_(prefix) {
+#if defined(__SSE2__)
+        wide_ = prefix.size() >= 16 && prefix.size() <= 32;
+        if (wide_) {
+            head_ = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix.data()));
+            tail_ = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix.data() + prefix.size() - 16));
+        }
+#endif
+    }
+    /// `text` holds at least prefix.size() bytes.
+    bool startOf(const char* text) const {
+#if defined(__SSE2__)
+        if (wide_) {
+            const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+            const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + prefix_.size() - 16));
+            const __m128i same = _mm_and_si128(_mm_cmpeq_epi8(head, head_), _mm_cmpeq_epi8(tail, tail_));
+            return _mm_movemask_epi8(same) == 0xffff;
+        }
+#endif
+        return std::memcmp(text, prefix_.data(), prefix_.size()) == 0;
+    }
+
+private:
+    std::string_view prefix_;
+#if defined(__SSE2__)
+    bool wide_ = false;
+    __m128i head_, tail_;
+#endif
+};
+
 }  // namespace
 
 std::size_t LineReader::skipLinesStartingWith(std::string_view prefix) {
@@ -182,9 +217,9 @@ std::size_t LineReader::skipLinesStartingWith(std::string_view prefix) {
     const char* const base = data_;
     const char* const end = base + end_;
     const char* start = base + begin_;
+    const PrefixTest startsWithPrefix(prefix);
     std::size_t skipped = 0;
-    while (static_cast<std::size_t>(end - start) > prefix.size() &&
-           std::memcmp(start, prefix.data(), prefix.size()) == 0) {
+    while (static_cast<std::size_t>(end - start) > prefix.size() && startsWithPrefix.startOf(start)) {
         // The prefix holds no line feed, so the line's own lies behind it.
         const char* lineFeed = findLineFeed(start + prefix.size(), end);
         if (lineFeed == end) break;  // not whole yet: next() reads on

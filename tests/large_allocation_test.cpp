@@ -21,8 +21,9 @@ TEST(LargeAllocation, EverySizeIsUsableAndLargeOnesAreAligned) {
     const Case cases[] = {
         {0,                        false},
         {1,                        false},
-        {kLargePageBytes / 2 - 1,  false},
-        {kLargePageBytes / 2,      true},
+        {kLargePageBytes / 2,      false},
+        {kLargePageBytes - 1,      false},
+        {kLargePageBytes,          true},
         {kLargePageBytes + 1,      true},
         {3 * kLargePageBytes - 7,  true},
     };
