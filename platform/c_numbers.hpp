@@ -42,7 +42,7 @@ inline bool plainDecimalIn8Bytes(std::uint64_t bytes, std::size_t& length, doubl
     const std::uint64_t other = (((digits & (kOnes * 0x7f)) + kOnes * 0x76) | digits) & (kOnes * 0x80);
     if (other == 0) return false;
     const auto whole = static_cast<unsigned>(std::countr_zero(other)) / 8;  // 0 to 7
-    unsigned count = whole, fraction = 0;  // digits, and those behind the point
+    unsigned count = whole, fraction = 0;                                   // digits, and those behind the point
     length = whole;
     if (((bytes >> (8 * whole)) & 0xff) == '.') {
         const std::uint64_t after = other & (other - 1);  // the first non-digit behind the point
