@@ -1,6 +1,9 @@
 // LineReader with small blocks and a small line limit against a plain split:
 // lines end at LF, one CR before it is dropped, a last line without LF is a
 // line, and a line longer than the limit comes as its first `limit` bytes.
+// Then again with lines passed over by a prefix between the lines read: the
+// lines read are the same with some left out, each of which has the prefix.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -54,5 +57,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(n == expected.size());
     FUZZ_CHECK(!reader.next(line));
+
+    // The prefix: the text's first bytes, up to its first line feed.
+    const std::size_t prefixSize = std::min<std::size_t>(1 + choose.byte() % 24, text.find('\n'));
+    const std::string_view prefix = text.substr(0, prefixSize);
+    std::vector<std::string_view> raw;  // each line from its start, as the file holds it
+    for (std::size_t start = 0; start < text.size();) {
+        raw.push_back(text.substr(start));
+        const std::size_t lf = text.find('\n', start);
+        start = lf == std::string_view::npos ? text.size() : lf + 1;
+    }
+    field::LineReader skipping(blockSize, limit);
+    FUZZ_CHECK(skipping.open(file.path()));
+    std::size_t at = 0;  // the next expected line
+    for (;;) {
+        std::size_t skipped = skipping.skipLinesStartingWith(prefix);
+        for (; skipped > 0; --skipped, ++at) {
+            FUZZ_CHECK(at < expected.size());
+            FUZZ_CHECK(!prefix.empty() && raw[at].substr(0, prefix.size()) == prefix);
+        }
+        if (!skipping.next(line)) break;
+        FUZZ_CHECK(at < expected.size());
+        FUZZ_CHECK(line == expected[at]);
+        ++at;
+    }
+    FUZZ_CHECK(at == expected.size());
     return 0;
 }
