@@ -28,7 +28,7 @@ bool LineReader::open(const std::string& localPath) {
     if (prefetch_) {
         try {
             // A block and the room before it together take blockSize_, so that the two
-            // buffers of the default sizes fill one 2 MiB page exactly.
+            // buffers of the default sizes fill two 2 MiB pages exactly.
             const std::size_t block = blockSize_ >= 2 * prefetchFront_ ? blockSize_ - prefetchFront_ : blockSize_;
             blocks_ =
                 std::make_unique<BlockPrefetch>(f, prefetchFront_, block, prefetchBuffers_,
