@@ -5,6 +5,10 @@
 #include <limits>
 #include <numbers>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace field {
 
 AskedWindow askedWindow(std::int32_t dayIndex, std::int32_t beginMinute, std::int32_t endMinute) {
@@ -186,10 +190,84 @@ std::optional<double> modelledSigmaWOverUStar(double zeta, double coriolis, doub
     return model;
 }
 
+#if defined(__SSE2__)
+namespace {
+
+// countSpikesOf<4> with the four series in two registers of two doubles each: lane by lane
+// the same operations in the same order (no fused multiply-add), so the same counts.
+void countSpikesOfFour(const float* const* x, std::int32_t count, std::int32_t* spikes) {
+    for (int k = 0; k < 4; ++k) spikes[k] = 0;
+    if (count < 3) return;
+    const auto n = static_cast<std::int64_t>(count);
+    const auto width = std::min<std::int64_t>(n, static_cast<std::int64_t>(kSpikeWindowSamples));
+    const __m128d w = _mm_set1_pd(static_cast<double>(width));
+    const __m128d limit = _mm_set1_pd(kSpikeThreshold * kSpikeThreshold);
+    const __m128d zero = _mm_setzero_pd();
+    // Samples i of series 0 and 1, and of series 2 and 3, as doubles.
+    const auto pairAt = [x](int first, std::int64_t i) {
+        return _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(x[first] + i), _mm_load_ss(x[first + 1] + i)));
+    };
+    const __m128d origin[2] = {pairAt(0, 0), pairAt(2, 0)};
+    __m128d s1[2] = {zero, zero}, s2[2] = {zero, zero};
+    for (std::int64_t j = 0; j < width; ++j) {
+        for (int h = 0; h < 2; ++h) {
+            const __m128d d = _mm_sub_pd(pairAt(2 * h, j), origin[h]);
+            s1[h] = _mm_add_pd(s1[h], d);
+            s2[h] = _mm_add_pd(s2[h], _mm_mul_pd(d, d));
+        }
+    }
+    std::int32_t run[4] = {0, 0, 0, 0};
+    unsigned running = 0;  // bit k: series k is in a run
+    const auto check = [&](std::int64_t i) {
+        unsigned beyond = 0;
+        for (int h = 0; h < 2; ++h) {
+            // |x - mean| > k sigma, both sides times the width and squared: no division, no root.
+            const __m128d deviation = _mm_sub_pd(_mm_mul_pd(_mm_sub_pd(pairAt(2 * h, i), origin[h]), w), s1[h]);
+            // max(spread, 0) is 0 for a NaN spread, as std::max(0.0, spread) is.
+            const __m128d spread = _mm_max_pd(_mm_sub_pd(_mm_mul_pd(s2[h], w), _mm_mul_pd(s1[h], s1[h])), zero);
+            const __m128d over = _mm_cmpgt_pd(_mm_mul_pd(deviation, deviation), _mm_mul_pd(limit, spread));
+            beyond |= static_cast<unsigned>(_mm_movemask_pd(over)) << (2 * h);
+        }
+        if ((beyond | running) == 0) return;
+        for (int k = 0; k < 4; ++k) {
+            if (beyond & (1u << k)) {
+                ++run[k];
+            } else {
+                if (run[k] > 0 && run[k] <= kSpikeMaxRun) spikes[k] += run[k];
+                run[k] = 0;
+            }
+        }
+        running = beyond;
+    };
+    const std::int64_t half = width / 2;
+    const std::int64_t lastMove = n - width + half;
+    std::int64_t i = 0;
+    for (; i <= half && i < n; ++i) check(i);
+    for (; i <= lastMove; ++i) {
+        for (int h = 0; h < 2; ++h) {
+            const __m128d out = _mm_sub_pd(pairAt(2 * h, i - half - 1), origin[h]);
+            const __m128d in = _mm_sub_pd(pairAt(2 * h, i - half - 1 + width), origin[h]);
+            s1[h] = _mm_add_pd(s1[h], _mm_sub_pd(in, out));
+            s2[h] = _mm_add_pd(s2[h], _mm_sub_pd(_mm_mul_pd(in, in), _mm_mul_pd(out, out)));
+        }
+        check(i);
+    }
+    for (; i < n; ++i) check(i);
+    for (int k = 0; k < 4; ++k)
+        if (run[k] > 0 && run[k] <= kSpikeMaxRun) spikes[k] += run[k];
+}
+
+}  // namespace
+#endif
+
 void assessRawSamples(const SampleBuffer& buffer, WindowQuality& quality) {
     quality.samples = buffer.count;
     const float* series[4] = {buffer.u.data(), buffer.v.data(), buffer.w.data(), buffer.Ts.data()};
+#if defined(__SSE2__)
+    countSpikesOfFour(series, buffer.count, quality.spikes);
+#else
     countSpikesOf<4>(series, buffer.count, quality.spikes);
+#endif
 }
 
 namespace {

@@ -2,6 +2,10 @@
 // coverage and gap, the flag, and the seconds of a logger timestamp.
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include <random>
+
 #include <cctype>
 #include <cstring>
 
@@ -57,6 +61,33 @@ TEST(CountSpikes, ShortAndConstantSeriesHaveNone) {
     EXPECT_EQ(0, countSpikes(flat.data(), 100));
     const std::vector<float> two{1.0f, 100.0f};
     EXPECT_EQ(0, countSpikes(two.data(), 2));
+}
+
+// The window's four series are screened together; each count must be that of the series alone.
+TEST(CountSpikes, FourSeriesTogetherCountAsEachAlone) {
+    std::mt19937 random(11);
+    std::normal_distribution<float> noise(0.0f, 1.0f);
+    for (const std::size_t n :
+         {std::size_t{0}, std::size_t{2}, std::size_t{3}, std::size_t{2999}, std::size_t{3001}, std::size_t{20000}}) {
+        SampleBuffer buffer(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            float values[4];
+            for (float& v : values) v = noise(random);
+            const auto roll = random() % 1000;
+            if (roll < 6) values[roll % 4] = 12.0f * (roll % 2 ? 1.0f : -1.0f);  // spikes, now and then in runs
+            if (roll == 7) values[1] = std::numeric_limits<float>::quiet_NaN();
+            if (roll == 8) values[2] = std::numeric_limits<float>::infinity();
+            buffer.append(values[0], values[1], values[2], values[3] + 20.0f);
+        }
+        WindowQuality q;
+        assessRawSamples(buffer, q);
+        const SampleArray* arrays[4] = {&buffer.u, &buffer.v, &buffer.w, &buffer.Ts};
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(countSpikes(arrays[k]->data(), buffer.count), q.spikes[k]) << "n " << n << ", series " << k;
+        if (n == 20000) {
+            EXPECT_GT(q.spikes[0] + q.spikes[1] + q.spikes[2] + q.spikes[3], 40);
+        }
+    }
 }
 
 TEST(SteadyState, HandComputedWindowOfTwoSubIntervals) {
