@@ -3,12 +3,6 @@
 #include <system_error>
 #include <utility>
 
-#if defined(_WIN32)
-#include <windows.h>
-#elif defined(__linux__)
-#include <sched.h>
-#endif
-
 namespace field {
 
 BackgroundTask::~BackgroundTask() {
@@ -53,23 +47,7 @@ void BackgroundTask::wait() {
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }
 
-namespace {
-
-// The task is work the caller can wait for, not the reading it overlaps: where both want
-// the same core, the caller's thread goes first.
-void yieldToOtherThreads() {
-#if defined(_WIN32)
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST);
-#elif defined(__linux__)
-    sched_param none{};
-    sched_setscheduler(0, SCHED_IDLE, &none);  // this thread only; failure leaves it as it was
-#endif
-}
-
-}  // namespace
-
 void BackgroundTask::loop() {
-    yieldToOtherThreads();
     for (;;) {
         {
             std::unique_lock<std::mutex> hold(lock_);
