@@ -95,10 +95,8 @@ TEST(InputFile, ReadErrorEndsTheLinesAndIsToldApartFromTheEnd) {
             return got;
         });
         ASSERT_TRUE(reader.open((dir.path() / "f").string()));
-        std::vector<std::string> got;
+        EXPECT_EQ(c.lines, testing::linesFrom(reader));
         std::string_view line;
-        while (reader.next(line)) got.emplace_back(line);
-        EXPECT_EQ(c.lines, got);
         EXPECT_FALSE(reader.next(line)) << "no line after the end or the error";
         EXPECT_EQ(c.failed, reader.failed());
         EXPECT_EQ(c.failed ? systemReason(EIO) : std::string(), reader.error());

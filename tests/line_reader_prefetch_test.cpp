@@ -36,8 +36,7 @@ Outcome readAll(const std::string& path, bool prefetch, std::size_t block, std::
     });
     Outcome out;
     if (!reader.open(path)) return out;
-    std::string_view line;
-    while (reader.next(line)) out.lines.emplace_back(line);
+    out.lines = linesFrom(reader);
     out.failed = reader.failed();
     out.error = reader.error();
     return out;
@@ -102,10 +101,7 @@ TEST(LineReaderPrefetch, LineLongerThanTheRoomBeforeABlockAndReopening) {
     for (int pass = 0; pass < 2; ++pass) {  // a second file read ahead again after the first left it
         SCOPED_TRACE(pass);
         ASSERT_TRUE(reader.open((dir.path() / "f").string()));
-        std::vector<std::string> got;
-        std::string_view line;
-        while (reader.next(line)) got.emplace_back(line);
-        EXPECT_EQ(expected, got);
+        EXPECT_EQ(expected, linesFrom(reader));
         EXPECT_FALSE(reader.failed());
     }
     // Closed in the middle: the reading thread stops with it.

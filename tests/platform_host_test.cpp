@@ -56,10 +56,7 @@ TEST(TableFileLineEnds, EachLineFeedBecomesThePlatformsLineEndAndReadsBackAsOneL
 
     LineReader reader;
     ASSERT_TRUE(reader.open(path));
-    std::vector<std::string> lines;
-    std::string_view line;
-    while (reader.next(line)) lines.emplace_back(line);
-    EXPECT_EQ((std::vector<std::string>{"a,b,", "1,2,"}), lines);
+    EXPECT_EQ((std::vector<std::string>{"a,b,", "1,2,"}), testing::linesFrom(reader));
 }
 
 TEST(DirectorySearchEntries, LetterCaseDoesNotMatterAndClosingTwiceIsHarmless) {

@@ -169,10 +169,8 @@ TEST(LineReader, SplitsLinesLikeATextModeReader) {
         writeFile(dir.path() / "f", c.content);
         LineReader reader;
         ASSERT_TRUE(reader.open((dir.path() / "f").string()));
-        std::vector<std::string> got;
+        EXPECT_EQ(c.lines, testing::linesFrom(reader));
         std::string_view line;
-        while (reader.next(line)) got.emplace_back(line);
-        EXPECT_EQ(c.lines, got);
         EXPECT_FALSE(reader.next(line));
     }
 }
@@ -213,12 +211,9 @@ TEST(LineReader, OverlongLineComesCutAtTheLimitAndTheNextLineFollows) {
         SCOPED_TRACE(block);
         LineReader reader(block, 100);
         ASSERT_TRUE(reader.open((dir.path() / "f").string()));
-        std::vector<std::string> got;
-        std::string_view line;
-        while (reader.next(line)) got.emplace_back(line);
         EXPECT_EQ((std::vector<std::string>{"a", std::string(100, 'L'), "b", std::string(100, 'M'),
                                             std::string(100, 'N'), std::string(100, 'L')}),
-                  got);
+                  testing::linesFrom(reader));
     }
 }
 

@@ -49,13 +49,21 @@ TestCaseID,Day,Minute,Minute,MM/DD/YYYY,HHMM,HHMM,s,Grains/m2/s,m/s,m,m/s,degree
 4,16,115,144,8/16/2014,0155,0224,1800,1217.74,0.271489,-nan,2.28421,209.752
 EOF
 
-"$plot" "$whole" "$cases" >"$work/stdout" 2>"$work/stderr"
-status=$?
-[ "$status" -eq 0 ] || fail "exit status $status"
-if [ -s "$work/stderr" ]; then
-  fail "standard error is not empty:"
-  cat "$work/stderr"
-fi
+# Runs the plot script on the arguments: a failing status or a word on standard error
+# fails the test, each message led by WHAT.
+plot_quietly() {
+  local what=$1
+  shift
+  "$plot" "$@" >"$work/stdout" 2>"$work/stderr"
+  local status=$?
+  [ "$status" -eq 0 ] || fail "${what}exit status $status"
+  if [ -s "$work/stderr" ]; then
+    fail "${what}standard error is not empty:"
+    cat "$work/stderr"
+  fi
+}
+
+plot_quietly "" "$whole" "$cases"
 
 expect_line() {
   grep -qxF -- "$1" "$work/stdout" || fail "no line '$1' in the report"
@@ -105,13 +113,7 @@ units='Day,Minute,Minute,MM/DD/YYYY,HHMM,HHMM,Grains/m2/s,m/s,m,m/s,degree,'
 printf '%s\n%s\n' "$header" "$units" >"$dir/empty_hill.txt"
 printf '%s\n%s\n15,1,2,8/15/2014,0001,0002,nan,-nan,nan,inf,-999,\n' "$header" "$units" >"$dir/none_hill.txt"
 printf '%s\n%s\n15,1,2,8/15/2014,0001,0002,3,0.2,50,2,90,\n' "$header" "$units" >"$dir/one_fence.txt"
-"$plot" "$dir/empty_hill.txt" "$dir/none_hill.txt" "$dir/one_fence.txt" >"$work/stdout" 2>"$work/stderr"
-status=$?
-[ "$status" -eq 0 ] || fail "degenerate tables: exit status $status"
-if [ -s "$work/stderr" ]; then
-  fail "degenerate tables: standard error is not empty:"
-  cat "$work/stderr"
-fi
+plot_quietly "degenerate tables: " "$dir/empty_hill.txt" "$dir/none_hill.txt" "$dir/one_fence.txt"
 expect_line "  left out: SourceStrength 1, UStar 1, L 1, WindSpeed 1, WindDirection 1"
 for stem in empty_hill none_hill one_fence; do
   check_png "$dir/${stem}_series.png" 1100 1400
@@ -147,13 +149,7 @@ Day,Minute,%,count,s,%,,
 16,1095,2,0,0.1,100,0,
 EOF
 printf 'TestCaseID,QcFlag\r\n,\r\n1,0\r\n1,2\r\n2,1\r\n2,0\r\n4,2\r\n' >"$qdir/2014 TN Pollen Test Cases_hill QC.txt"
-"$plot" "$qwhole" "$qcases" "$qdir/2014 TN Seed Whole Data_fence QC.txt" >"$work/stdout" 2>"$work/stderr"
-status=$?
-[ "$status" -eq 0 ] || fail "quality tables: exit status $status"
-if [ -s "$work/stderr" ]; then
-  fail "quality tables: standard error is not empty:"
-  cat "$work/stderr"
-fi
+plot_quietly "quality tables: " "$qwhole" "$qcases" "$qdir/2014 TN Seed Whole Data_fence QC.txt"
 expect_line "  quality table: 2014 TN Seed Whole Data_fence QC.txt, 3 windows of flag 2 (hollow markers)"
 expect_line "  quality table: 2014 TN Pollen Test Cases_hill QC.txt, 2 windows of flag 2 (hollow markers)"
 expect_line "$qdir/2014 TN Seed Whole Data_fence QC.txt: quality table, marks the figures of 2014 TN Seed Whole Data_fence.txt"

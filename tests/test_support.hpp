@@ -76,6 +76,15 @@ inline std::string readTable(const std::filesystem::path& path) {
 }
 
 /// The lines of a text (without their line feeds; no empty last line).
+/// Every line a line reader gives from where it stands to its end.
+template <class Reader>
+std::vector<std::string> linesFrom(Reader& reader) {
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (reader.next(line)) lines.emplace_back(line);
+    return lines;
+}
+
 inline std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::string line;
