@@ -3,8 +3,10 @@
 
 #include "casetable/casetable_run.hpp"
 #include "common/program_main.hpp"
+#include "platform/process_setup.hpp"
 
 int main(int argc, char** argv) {
+    field::prepareProcess();  // before std::cin, std::cout or any file is used
     return field::programMain(field::Program::Casetable, field::runCasetable, argc, argv, std::cin, std::cout,
                               std::cerr, field::PathMapper::fromEnvironment());
 }

@@ -78,7 +78,8 @@ WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std
         localPath_ = paths_.toLocal(loggerPath);
         if (!file_.open(localPath_)) {
             say(console_, kFailToOpenFile);
-            if (diagnostics_ != nullptr)
+            // No path: the walk found no logger file and has said so already.
+            if (diagnostics_ != nullptr && !loggerPath.empty())
                 diagnostics_->aboutCase(current_,
                                         fileProblem("logger file cannot be opened", localPath_, file_.error()));
             return WindowRead::NotOpened;
@@ -137,8 +138,7 @@ WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std
             if (accepted) {
                 // A canonical line's seconds start right behind its minute.
                 const double seconds = canonical ? secondsText(line.substr(18)) : timestampSeconds(line);
-                record_->addSample(static_cast<double>(t.day) * 86400.0 + static_cast<double>(t.minute) * 60.0 +
-                                   seconds);
+                record_->addSample(t.day, t.minute, seconds);
             } else
                 ++record_->tsRejected;
         }

@@ -56,6 +56,8 @@ public:
         : paths_(paths), console_(console), variant_(variant), buffer_(buffer), sink_(sink), record_(record),
           diagnostics_(diagnostics) {
         file_.setPrefetch(true);  // logger files are big: read the next block while this one is parsed
+        // A long window that finds no memory for more samples keeps them and gives up its times.
+        if (record_ != nullptr) buffer_.onShortage([record] { return record->release(); });
     }
 
     /// Announces the next case (numbered from 1) before its files are read.

@@ -10,10 +10,10 @@ namespace field {
 /// Appends the decimal form of an integer.
 void appendInteger(std::string& row, std::int64_t value);
 
-/// Appends a float as printf("%g") writes it (6 significant digits; "nan", "inf").
+/// Appends a float as printf("%g") writes it (6 significant digits; "inf", "-inf"; every NaN "nan").
 void appendFloat(std::string& row, float value);
 
-/// Appends a double with a fixed number of decimals ("inf", "nan" as they are).
+/// Appends a double with a fixed number of decimals ("inf" as it is; every NaN "nan").
 void appendFixed(std::string& row, double value, int decimals);
 
 /// Appends a double in the general format with 6 significant digits.

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <exception>
 #include <mutex>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -28,9 +30,24 @@ void writePrefixed(std::ostream& out, std::string_view prefix, std::string_view 
     out << std::flush;
 }
 
+// One run, with whatever it throws caught at its edge: the reason on standard error and
+// status 1, and the tables it leaves hold complete rows only (each row is one write).
+int guardedRun(Program program, RunFunction run, const RunStreams& streams, const PathMapper& paths,
+               const RunOptions& options) {
+    try {
+        return run(streams, paths, options);
+    } catch (const std::exception& e) {
+        streams.diagnostics << programName(program) << ": the run failed: " << e.what() << '\n' << std::flush;
+    } catch (...) {
+        streams.diagnostics << programName(program) << ": the run failed\n" << std::flush;
+    }
+    return 1;
+}
+
 // The four runs of the program on the machine's cores, each with its own state and
 // streams; each run's messages leave together, prefixed with its field and material.
-int runAll(RunFunction run, const PathMapper& paths, const RunOptions& common, std::ostream& out, std::ostream& err) {
+int runAll(Program program, RunFunction run, const PathMapper& paths, const RunOptions& common, std::ostream& out,
+           std::ostream& err, ThreadStarter startThread) {
     constexpr std::array<Answers, 4> kRuns{{{true, true}, {true, false}, {false, true}, {false, false}}};
     std::array<int, 4> statuses{};
     std::atomic<std::size_t> nextRun{0};
@@ -41,7 +58,7 @@ int runAll(RunFunction run, const PathMapper& paths, const RunOptions& common, s
             options.answers = kRuns[i];
             std::istringstream noInput;
             std::ostringstream console, diagnostics;
-            statuses[i] = run(RunStreams{noInput, console, diagnostics}, paths, options);
+            statuses[i] = guardedRun(program, run, RunStreams{noInput, console, diagnostics}, paths, options);
             const std::string prefix = std::string("[") + (kRuns[i].fenceField ? "fence" : "hill") + " " +
                                        (kRuns[i].seedData ? "seed" : "pollen") + "] ";
             const std::lock_guard<std::mutex> hold(outputLock);
@@ -51,16 +68,31 @@ int runAll(RunFunction run, const PathMapper& paths, const RunOptions& common, s
     };
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     std::vector<std::thread> workers;
-    for (unsigned k = 1; k < std::min<unsigned>(cores, kRuns.size()); ++k) workers.emplace_back(worker);
+    for (unsigned k = 1; k < std::min<unsigned>(cores, kRuns.size()); ++k) {
+        try {
+            workers.push_back(startThread(worker));
+        } catch (const std::system_error&) {
+            break;  // the runs no thread takes are run here
+        }
+    }
     worker();
     for (std::thread& t : workers) t.join();
     return *std::max_element(statuses.begin(), statuses.end());
 }
 
+// A console whose reader has gone (`| head`) must not stop the tables: its stream just fails
+// from there on, and the run says so where it still can.
+void reportLostConsole(Program program, std::ostream& out, std::ostream& err) {
+    if (!out.fail()) return;
+    err << programName(program)
+        << ": standard output could not be written to the end (its reader may have gone); the tables are complete\n"
+        << std::flush;
+}
+
 }  // namespace
 
 int programMain(Program program, RunFunction run, int argc, const char* const* argv, std::istream& in,
-                std::ostream& out, std::ostream& err, const PathMapper& environmentPaths) {
+                std::ostream& out, std::ostream& err, const PathMapper& environmentPaths, ThreadStarter startThread) {
     const CommandLine line = parseCommandLine(program, argc, argv);
     switch (line.action) {
         case CommandLine::Action::Help:
@@ -73,8 +105,11 @@ int programMain(Program program, RunFunction run, int argc, const char* const* a
     }
     PathMapper paths = environmentPaths;
     if (line.dataRoot) paths.setDataRoot(*line.dataRoot, std::string(kDataRootFolder));
-    if (line.action == CommandLine::Action::RunAll) return runAll(run, paths, line.options, out, err);
-    return run(RunStreams{in, out, err}, paths, line.options);
+    const int status = line.action == CommandLine::Action::RunAll
+                           ? runAll(program, run, paths, line.options, out, err, startThread)
+                           : guardedRun(program, run, RunStreams{in, out, err}, paths, line.options);
+    reportLostConsole(program, out, err);
+    return status;
 }
 
 }  // namespace field

@@ -7,6 +7,7 @@
 
 #include "common/program_run.hpp"
 #include "common/program_variant.hpp"
+#include "platform/thread_start.hpp"
 #include "platform/windows_path.hpp"
 
 namespace field {
@@ -15,8 +16,11 @@ namespace field {
 /// measurement-result file could not be opened; 2 a bad command line.
 inline constexpr int kExitBadCommandLine = 2;
 
-/// Runs `program` for the arguments `argv[1..argc)` and gives its exit status.
+/// Runs `program` for the arguments `argv[1..argc)` and gives its exit status. A run that
+/// throws is reported on `err` and gives 1 (the other runs of --all go on); `startThread`
+/// makes the threads of --all (where it fails, the runs left are run in the caller).
 int programMain(Program program, RunFunction run, int argc, const char* const* argv, std::istream& in,
-                std::ostream& out, std::ostream& err, const PathMapper& environmentPaths);
+                std::ostream& out, std::ostream& err, const PathMapper& environmentPaths,
+                ThreadStarter startThread = field::startThread);
 
 }  // namespace field

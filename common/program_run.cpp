@@ -27,15 +27,18 @@ public:
         if (assess) assessor_->take(w);
         computeWindSummary(w.buffer, wind_, w.windowCase, variant_);
         if (assess) assessor_->start(wind_);
+        const std::int64_t rowsBefore = table_.file().rows();
         const std::int32_t stationRecords = table_.writeRow(w, wind_);
-        ++diagnostics_.rowsWritten;
+        // Only a row that reached the file counts, and only it gets a quality row.
+        const bool written = table_.file().rows() > rowsBefore;
+        if (written) ++diagnostics_.rowsWritten;
 
         const CaseRef row{w.caseNumber, w.windowCase.DayIndex, w.windowCase.BeginMinute, w.askedEndMinute};
         if (w.buffer.count == 0) {
             ++diagnostics_.windowsWithoutSamples;
             diagnostics_.aboutCase(row, "window without accepted samples");
         }
-        if (!assess) return;
+        if (!assess || !written) return;
 
         QualityRowKeys keys;
         keys.testCaseId = w.caseNumber;
@@ -60,6 +63,13 @@ private:
     RunDiagnostics& diagnostics_;
     WindSummary wind_;
 };
+
+// False once a table can no longer be written or is no longer the file at its path
+// (removed, or its folder): the run stops, as rows would be lost.
+bool tablesWritable(TableFile& table, TableFile& quality) {
+    const bool tableFine = table.checkStillAtPath();
+    return quality.checkStillAtPath() && tableFine;
+}
 
 // A table that failed on the way: the path and the system's reason, once.
 bool reportFailedTable(const TableFile& file, RunDiagnostics& diagnostics) {
@@ -131,7 +141,7 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
             reader.beginCase(next, number);
             walk.walkWindDirectory(config.WindDirectory, next, reader);
             // A table that can no longer be written ends the run: rows would be lost.
-            if (table->file().failed() || quality.file.failed()) break;
+            if (!tablesWritable(table->file(), quality.file)) break;
         }
         closer.settle();
         reader.endRun();
@@ -151,7 +161,7 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
     quality.file.close();
     if (reportFailedTable(table->file(), diagnostics)) status = 1;
     if (reportFailedTable(quality.file, diagnostics)) status = 1;
-    if (diagnostics.readErrors > 0) status = 1;
+    if (diagnostics.readErrors > 0 || assessor.notAssessed() > 0) status = 1;
     diagnostics.summary(keepQuality);
     diagnostics.setBeforeLine({});
     return status;

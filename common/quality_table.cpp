@@ -52,6 +52,7 @@ std::string_view itcText(ItcStatus status) {
         case ItcStatus::NoSiteFacts: return "no-site-facts";
         case ItcStatus::OutOfRange: return "zeta-out-of-range";
         case ItcStatus::NoTurbulence: return "no-turbulence";
+        case ItcStatus::NearEquator: return "near-equator";
     }
     return "";
 }
@@ -100,6 +101,15 @@ void writeQualityRow(QualityTable& table, Program program, const QualityRowKeys&
     integer(record.loggerLines);
     integer(quality.samples);
     integer(record.tsRejected);
+    if (!quality.assessed) {
+        // Only what the reader counted: no test has a value.
+        row += ",,";
+        if (program == Program::Fieldjoin) integer(keys.stationRecords);
+        integer(record.foreignSamples);
+        row += ",,,,,,,,,,,not-assessed,2\n";
+        table.file.writeRow(row);
+        return;
+    }
     fixed(quality.coveragePercent, 1);
     fixed(quality.longestGapSeconds, 2);
     if (program == Program::Fieldjoin) integer(keys.stationRecords);
@@ -113,7 +123,8 @@ void writeQualityRow(QualityTable& table, Program program, const QualityRowKeys&
     } else {
         row += ",,,,";  // the test needs two sub-intervals with samples
     }
-    if (quality.itcStatus == ItcStatus::Run || quality.itcStatus == ItcStatus::OutOfRange) {
+    if (quality.itcStatus == ItcStatus::Run || quality.itcStatus == ItcStatus::OutOfRange ||
+        quality.itcStatus == ItcStatus::NearEquator) {
         appendGeneral(row, quality.zeta);
     }
     row += ',';

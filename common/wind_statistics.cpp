@@ -36,7 +36,14 @@ void SampleBuffer::grow() {
     const std::size_t size = u.size() == 0 ? 1 : 2 * u.size();
     if (size > static_cast<std::size_t>(-1) / 4) throw std::bad_alloc();
     const auto keep = std::min(static_cast<std::size_t>(count), u.size());
-    LargeArray<float> bigger = makeLargeArray<float>(4 * size);
+    LargeArray<float> bigger;
+    try {
+        bigger = makeLargeArray<float>(4 * size);
+    } catch (const std::bad_alloc&) {
+        // The samples come first: memory kept beside them for the same window is given up.
+        if (!releaseOnShortage_ || !releaseOnShortage_()) throw;
+        bigger = makeLargeArray<float>(4 * size);
+    }
     const SampleArray* arrays[4] = {&u, &v, &w, &Ts};
     for (std::size_t k = 0; k < 4; ++k) std::copy_n(arrays[k]->data(), keep, bigger.get() + k * size);
     place(std::move(bigger), size);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "common/measurement_case.hpp"
@@ -61,6 +62,9 @@ public:
     std::size_t capacity() const { return u.size(); }
     /// Makes this buffer hold what `other` holds (samples and sums), growing when needed.
     void copyFrom(const SampleBuffer& other);
+    /// Where growing finds no memory, `release` is called once and growing tried again; it
+    /// gives back memory held for the window and says whether it freed any.
+    void onShortage(std::function<bool()> release) { releaseOnShortage_ = std::move(release); }
 
     SampleArray u, v, w, Ts;
     std::int32_t count = 0;
@@ -71,6 +75,7 @@ private:
     // One allocation for the four arrays, so that a long window's buffer is a few large pages.
     void place(LargeArray<float> storage, std::size_t capacity);
     LargeArray<float> storage_;
+    std::function<bool()> releaseOnShortage_;
 };
 
 /// Statistics of one window; fields are named after their column keys.

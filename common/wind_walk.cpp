@@ -35,7 +35,12 @@ void WindDataWalk::walkWindDirectory(const std::string& windDirectory, Measureme
                 currentLoggerPath_ = findLoggerFile(windDirectory, e.name, forCase);
                 break;
             }
-            if (!topLevel_.next()) break;
+            if (!topLevel_.next()) {
+                if (currentLoggerPath_.empty() && diagnostics_ != nullptr)
+                    diagnostics_->aboutCase(
+                        forCase, fileProblem("no subfolder in the wind-data folder", paths_.toLocal(windDirectory)));
+                break;
+            }
         }
     }
     for (;;) {

@@ -1,5 +1,6 @@
 #include "common/window_assessment.hpp"
 
+#include <new>
 #include <string>
 
 #include "common/number_format.hpp"
@@ -17,19 +18,84 @@ std::string percentText(double value) {
 
 WindowAssessor::WindowAssessor(const ProgramVariant& variant, const SiteFacts& site, bool fenceField,
                                QualityTable& table, RunDiagnostics& diagnostics)
-    : variant_(variant), site_(site), fenceField_(fenceField), table_(table), diagnostics_(diagnostics),
-      samples_(variant.sampleCapacity), record_(variant.sampleCapacity), task_([this] { assess(); }) {}
+    : variant_(variant), site_(site), fenceField_(fenceField), table_(table), diagnostics_(diagnostics), samples_(0),
+      task_([this] { assess(); }) {}
+
+void WindowAssessor::waitQuietly() {
+    try {
+        task_.wait();
+    } catch (...) {
+        // A window whose row never reached the table: its quality is not written either.
+    }
+}
+
+void WindowAssessor::fail(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        failure_ = "not enough memory";
+    } catch (const std::exception& e) {
+        failure_ = e.what();
+    } catch (...) {
+        failure_ = "unknown failure";
+    }
+}
+
+void WindowAssessor::keepCounts(const WindowRecord& record) {
+    record_.clear();
+    record_.loggerLines = record.loggerLines;
+    record_.tsRejected = record.tsRejected;
+    record_.foreignSamples = record.foreignSamples;
+    record_.foreignCase = record.foreignCase;
+}
 
 void WindowAssessor::take(const ClosedWindow& window) {
-    task_.wait();  // (settled already: the thread is idle)
-    samples_.copyFrom(window.buffer);
-    record_ = *window.record;
+    waitQuietly();  // (settled already: the thread is idle)
+    failure_.clear();
+    onThread_ = false;
+    spotBuffer_ = nullptr;
+    spotRecord_ = nullptr;
+    samplesTaken_ = window.buffer.count;
     asked_ = askedWindow(window.windowCase.DayIndex, window.windowCase.BeginMinute, window.askedEndMinute);
+    if (window.record->incomplete()) {
+        failure_ = "not enough memory for the sample times";
+        keepCounts(*window.record);
+        return;
+    }
+    try {
+        // The copy is made the first time a window fits it, and never grows past the room.
+        if (static_cast<std::size_t>(window.buffer.count) <= variant_.sampleCapacity &&
+            window.record->size() <= variant_.sampleCapacity) {
+            samples_.copyFrom(window.buffer);
+            record_ = *window.record;
+            onThread_ = true;
+        } else {
+            quality_ = WindowQuality{};
+            assessRawSamples(window.buffer, quality_);
+            spotBuffer_ = &window.buffer;
+            spotRecord_ = window.record;
+        }
+    } catch (...) {
+        fail(std::current_exception());
+    }
 }
 
 void WindowAssessor::start(const WindSummary& wind) {
     wind_ = wind;
-    task_.start();
+    if (onThread_) {
+        task_.start();
+        return;
+    }
+    if (spotBuffer_ == nullptr) return;  // failed in take()
+    try {
+        assessRotatedSamples(*spotBuffer_, *spotRecord_, asked_, wind_, site_.sonicHeight(fenceField_), site_.latitude,
+                             quality_);
+    } catch (...) {
+        fail(std::current_exception());
+    }
+    keepCounts(*spotRecord_);  // the reader clears the window's record next
+    spotBuffer_ = nullptr;
+    spotRecord_ = nullptr;
 }
 
 void WindowAssessor::end(const CaseRef& row, const QualityRowKeys& keys) {
@@ -50,11 +116,24 @@ void WindowAssessor::assess() {
 void WindowAssessor::settle() {
     if (!pending_) return;
     pending_ = false;  // first: the lines below come back here through the diagnostics
-    task_.wait();
+    if (onThread_) {
+        try {
+            task_.wait();
+        } catch (...) {
+            fail(std::current_exception());
+        }
+    }
+    if (!failure_.empty()) quality_ = WindowQuality{.samples = samplesTaken_, .assessed = false};
+    const std::int64_t rowsBefore = table_.file.rows();
     writeQualityRow(table_, variant_.program, keys_, record_, quality_);
-    ++diagnostics_.rowsByFlag[quality_.flag];
+    if (table_.file.rows() > rowsBefore) ++diagnostics_.rowsByFlag[quality_.flag];
+    if (!failure_.empty()) {
+        ++notAssessed_;
+        diagnostics_.aboutCase(row_, "window quality not assessed: " + failure_);
+        return;
+    }
 
-    if (samples_.count > record_.foreignSamples && quality_.coveragePercent < kLowCoveragePercent)
+    if (samplesTaken_ > record_.foreignSamples && quality_.coveragePercent < kLowCoveragePercent)
         diagnostics_.aboutCase(row_, "coverage " + percentText(quality_.coveragePercent) + " % of the window, below " +
                                          percentText(kLowCoveragePercent) + " %");
     if (record_.foreignSamples > 0) {

@@ -4,9 +4,15 @@
 // of the window's samples and times, so the reader's buffer is free at once.
 // The quality row and its diagnostic lines come out exactly where a run that
 // assessed every window on the spot would put them: after the window's own
-// table row and lines, before anything that follows its close.
+// table row and lines, before anything that follows its close. A window larger
+// than the copy's room is assessed on the spot instead, with no copy: a long
+// window's quality costs 4 bytes a sample beside the buffer, not 28. A window
+// that cannot be assessed (no memory, a failure on the thread) gets a row that
+// says so, and the run fails.
 
 #include <cstdint>
+#include <exception>
+#include <string>
 
 #include "common/case_window.hpp"
 #include "common/program_variant.hpp"
@@ -23,10 +29,12 @@ public:
     WindowAssessor(const ProgramVariant& variant, const SiteFacts& site, bool fenceField, QualityTable& table,
                    RunDiagnostics& diagnostics);
 
-    /// Copies a closed window's samples and record; call after settle() and before the
+    /// Copies a closed window's samples and record (or, for a window larger than the copy's
+    /// room, assesses its raw samples on the spot); call after settle() and before the
     /// window's statistics rotate its buffer.
     void take(const ClosedWindow& window);
-    /// Starts assessing the window taken, with the u* and L of its table row.
+    /// Starts assessing the window taken (on the spot: finishes it) with the u* and L of its
+    /// table row; the window's buffer is rotated by now.
     void start(const WindSummary& wind);
     /// The window handed over last has its table row and lines: its quality row may follow
     /// from now on. `row` names the window in diagnostics.
@@ -35,8 +43,14 @@ public:
     /// nothing when there is none. Call before any other output that follows the window.
     void settle();
 
+    /// Windows that got a not-assessed row.
+    std::int32_t notAssessed() const { return notAssessed_; }
+
 private:
     void assess();
+    void waitQuietly();
+    void keepCounts(const WindowRecord& record);
+    void fail(const std::exception_ptr& failure);
 
     const ProgramVariant& variant_;
     const SiteFacts& site_;
@@ -50,6 +64,14 @@ private:
     AskedWindow asked_;
     WindSummary wind_;
     WindowQuality quality_;
+
+    // A window assessed on the spot: its own buffer and record, between take() and start().
+    const SampleBuffer* spotBuffer_ = nullptr;
+    const WindowRecord* spotRecord_ = nullptr;
+    std::int32_t samplesTaken_ = 0;
+    bool onThread_ = false;  // the window taken is assessed on the second thread
+    std::string failure_;    // why the window taken cannot be assessed; empty while it can
+    std::int32_t notAssessed_ = 0;
 
     CaseRef row_;
     QualityRowKeys keys_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <numbers>
 
 #if defined(__SSE2__)
@@ -91,18 +92,68 @@ std::int32_t countSpikes(const float* x, std::int32_t count) {
     return spikes;
 }
 
-SubIntervals::SubIntervals(const double* time, std::int32_t count, const AskedWindow& window) {
+void WindowRecord::addSample(double seconds) {
+    if (codes_.size() == codes_.capacity() && !makeRoom()) return;
+    // The day, minute and seconds a reader would have computed it from, where they give it back.
+    const double minuteIndex = std::floor(seconds / 60.0);
+    if (minuteIndex >= 0 && minuteIndex < 1e9) {
+        const auto m = static_cast<std::int64_t>(minuteIndex);
+        const auto day = static_cast<std::int32_t>(m / 1440);
+        const auto minute = static_cast<std::int32_t>(m % 1440);
+        const double rest = seconds - (static_cast<double>(day) * 86400.0 + static_cast<double>(minute) * 60.0);
+        if (static_cast<double>(day) * 86400.0 + static_cast<double>(minute) * 60.0 + rest == seconds) {
+            addSample(day, minute, rest);
+            return;
+        }
+    }
+    addExact(seconds);
+}
+
+bool WindowRecord::release() {
+    incomplete_ = true;
+    if (codes_.capacity() == 0) return false;
+    decltype(codes_)().swap(codes_);
+    decltype(exact_)().swap(exact_);
+    return true;
+}
+
+bool WindowRecord::makeRoom() {
+    if (incomplete_) return false;
+    try {
+        codes_.reserve(std::max<std::size_t>(2 * codes_.capacity(), 1024));
+        return true;
+    } catch (const std::bad_alloc&) {
+        incomplete_ = true;  // the table's row does not depend on these times: it goes on
+        return false;
+    }
+}
+
+void WindowRecord::addExact(double seconds) {
+    if (codes_.empty()) baseMinute_ = 0;
+    try {
+        exact_.emplace_back(static_cast<std::uint32_t>(codes_.size()), seconds);
+    } catch (const std::bad_alloc&) {
+        incomplete_ = true;
+        return;
+    }
+    codes_.push_back(kExact);
+}
+
+double WindowRecord::exactTime(std::size_t i) const {
+    const auto at =
+        std::lower_bound(exact_.begin(), exact_.end(), i,
+                         [](const std::pair<std::uint32_t, double>& e, std::size_t k) { return e.first < k; });
+    return at->second;
+}
+
+SubIntervals::SubIntervals(const WindowRecord& record, std::int32_t samples, const AskedWindow& window)
+    : record_(record), begin_(window.begin) {
     // A remainder shorter than a sub-interval joins the last one; the cap keeps absurd
     // windows from bad input from asking for absurd memory.
     const double whole = std::floor((window.end - window.begin) / kSubIntervalSeconds);
-    if (!(whole >= 2) || count < 4) return;
+    if (!(whole >= 2) || samples < 4) return;
     intervals = static_cast<std::uint32_t>(std::min(whole, 100000.0));
-    index.resize(static_cast<std::size_t>(count));
-    for (std::int32_t i = 0; i < count; ++i) {
-        const double k = std::floor((time[i] - window.begin) / kSubIntervalSeconds);
-        // Samples before the window (or not a number) go to the first, after it to the last.
-        index[static_cast<std::size_t>(i)] = !(k > 0) ? 0u : static_cast<std::uint32_t>(std::min(k, intervals - 1.0));
-    }
+    count = samples;
 }
 
 namespace {
@@ -113,14 +164,14 @@ void steadyStateDeviationsOf(const float* const* a, const float* w, const SubInt
                              std::optional<double>* deviation) {
     for (int k = 0; k < K; ++k) deviation[k].reset();
     if (parts.intervals < 2) return;
-    const auto count = static_cast<std::int32_t>(parts.index.size());
+    const std::int32_t count = parts.count;
     struct Sums {
         double n = 0, w = 0, a[K] = {}, aw[K] = {};
     };
     std::vector<Sums> part(parts.intervals);
     double sumW = 0, sumA[K] = {};
     for (std::int32_t i = 0; i < count; ++i) {
-        Sums& p = part[parts.index[static_cast<std::size_t>(i)]];
+        Sums& p = part[parts.of(static_cast<std::size_t>(i))];
         p.n += 1;
         p.w += w[i];
         sumW += w[i];
@@ -141,7 +192,7 @@ void steadyStateDeviationsOf(const float* const* a, const float* w, const SubInt
     }
     double wholeSum[K] = {};
     for (std::int32_t i = 0; i < count; ++i) {
-        Sums& p = part[parts.index[static_cast<std::size_t>(i)]];
+        Sums& p = part[parts.of(static_cast<std::size_t>(i))];
         const double dw = w[i] - p.w, wholeDw = w[i] - meanW;
         for (int k = 0; k < K; ++k) {
             p.aw[k] += (a[k][i] - p.a[k]) * dw;
@@ -171,9 +222,9 @@ std::optional<double> steadyStateDeviation(const float* a, const float* w, const
     return deviation;
 }
 
-std::optional<double> steadyStateDeviation(const float* a, const float* w, const double* time, std::int32_t count,
-                                           const AskedWindow& window) {
-    return steadyStateDeviation(a, w, SubIntervals(time, count, window));
+std::optional<double> steadyStateDeviation(const float* a, const float* w, const WindowRecord& record,
+                                           std::int32_t count, const AskedWindow& window) {
+    return steadyStateDeviation(a, w, SubIntervals(record, count, window));
 }
 
 std::optional<double> modelledSigmaWOverUStar(double zeta, double coriolis, double uStar) {
@@ -275,13 +326,14 @@ namespace {
 // Coverage and the longest gap, from the samples of the row's own case.
 void assessCoverage(const WindowRecord& record, std::int32_t count, const AskedWindow& window, WindowQuality& quality) {
     const auto from = static_cast<std::size_t>(std::min(record.foreignSamples, count));
-    const auto to = std::min(static_cast<std::size_t>(count), record.time.size());
+    const auto to = std::min(static_cast<std::size_t>(count), record.size());
     double covered = 0;
     double lastSecond = -std::numeric_limits<double>::infinity();
-    double gap = 0;
+    double gap = 0, previous = 0;
     for (std::size_t i = from; i < to; ++i) {
-        const double t = record.time[i];
-        if (i > from) gap = std::max(gap, t - record.time[i - 1]);
+        const double t = record.time(i);
+        if (i > from) gap = std::max(gap, t - previous);
+        previous = t;
         // Seconds counted as they first appear in time order: a line out of order adds none.
         const double second = std::floor(t);
         if (t >= window.begin && t < window.end && second > lastSecond) {
@@ -312,8 +364,8 @@ void assessRotatedSamples(const SampleBuffer& buffer, const WindowRecord& record
     assessCoverage(record, count, window, quality);
 
     quality.steadyRun = false;
-    if (record.time.size() >= static_cast<std::size_t>(count)) {
-        const SubIntervals parts(record.time.data(), count, window);
+    if (record.size() >= static_cast<std::size_t>(count)) {
+        const SubIntervals parts(record, count, window);
         const float* series[2] = {buffer.u.data(), buffer.Ts.data()};
         std::optional<double> deviations[2];
         steadyStateDeviationsOf<2>(series, buffer.w.data(), parts, deviations);
@@ -342,6 +394,8 @@ void assessRotatedSamples(const SampleBuffer& buffer, const WindowRecord& record
                 quality.itcW = 100.0 * std::fabs((*model - measured) / *model);
                 quality.itcWClass = deviationClass(quality.itcW);
                 quality.itcStatus = ItcStatus::Run;
+            } else if (quality.zeta >= -0.2 && quality.zeta < 0.4) {
+                quality.itcStatus = ItcStatus::NearEquator;
             }
         }
     }

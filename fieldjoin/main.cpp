@@ -3,8 +3,10 @@
 
 #include "common/program_main.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
+#include "platform/process_setup.hpp"
 
 int main(int argc, char** argv) {
+    field::prepareProcess();  // before std::cin, std::cout or any file is used
     return field::programMain(field::Program::Fieldjoin, field::runFieldjoin, argc, argv, std::cin, std::cout,
                               std::cerr, field::PathMapper::fromEnvironment());
 }

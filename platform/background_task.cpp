@@ -19,7 +19,7 @@ BackgroundTask::~BackgroundTask() {
 void BackgroundTask::start() {
     if (!thread_.joinable() && !threadless_) {
         try {
-            thread_ = std::thread([this] { loop(); });
+            thread_ = startThread_([this] { loop(); });
         } catch (const std::system_error&) {
             threadless_ = true;
         }

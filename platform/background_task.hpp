@@ -15,12 +15,15 @@
 #include <thread>
 #include <utility>
 
+#include "platform/thread_start.hpp"
+
 namespace field {
 
 class BackgroundTask {
 public:
-    /// `task` is run once for each start().
-    explicit BackgroundTask(std::function<void()> task) : task_(std::move(task)) {}
+    /// `task` is run once for each start(); `makeThread` makes the thread (a test may make it fail).
+    explicit BackgroundTask(std::function<void()> task, ThreadStarter makeThread = startThread)
+        : task_(std::move(task)), startThread_(makeThread) {}
     /// Waits for a task under way, then stops the thread.
     ~BackgroundTask();
     BackgroundTask(const BackgroundTask&) = delete;
@@ -35,6 +38,7 @@ private:
     void loop();
 
     std::function<void()> task_;
+    ThreadStarter startThread_;
     std::mutex lock_;
     std::condition_variable changed_;
     bool requested_ = false;  // handed over, not yet done

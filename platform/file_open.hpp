@@ -22,8 +22,14 @@ std::FILE* openForReading(const std::string& localPath, std::string& reason);
 std::FILE* openForReading(const std::string& localPath);
 
 /// Creates (or empties) a local file for table rows, unbuffered (each fwrite reaches the system at once);
-/// on Windows in text mode, so "\n" becomes CR LF. nullptr when it cannot be created (errno tells why).
-std::FILE* createForTable(const std::string& localPath);
+/// on Windows in text mode, so "\n" becomes CR LF. The file is locked for writing until it is closed
+/// and emptied only once the lock is held: a table that another run holds is left as it is.
+/// nullptr when it cannot be created or is held, with the reason in `reason`.
+std::FILE* createForTable(const std::string& localPath, std::string& reason);
+
+/// True while `table` is still the file at `localPath` (not removed, renamed or replaced, nor its
+/// folder); also true where the platform cannot tell or keeps open files from being removed.
+bool isStillAtPath(std::FILE* table, const std::string& localPath);
 
 /// The position of a table file opened by createForTable (its size while only appended to); -1 when unknown.
 std::int64_t tablePosition(std::FILE* table);

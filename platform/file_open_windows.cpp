@@ -1,9 +1,16 @@
 #include "platform/file_open.hpp"
 
+#include <fcntl.h>
 #include <io.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <windows.h>
 #include <cerrno>
+#include <string>
+#include <utility>
 
 #include "platform/system_reason.hpp"
 
@@ -40,15 +47,44 @@ std::FILE* openForReading(const std::string& localPath) {
     return openForReading(localPath, reason);
 }
 
-std::FILE* createForTable(const std::string& localPath) {
+std::FILE* createForTable(const std::string& localPath, std::string& reason) {
+    // Opened without truncation: a table another run is writing must not be
+    // emptied before its lock has been asked for.
+    const int fd = _open(localPath.c_str(), _O_WRONLY | _O_CREAT | _O_TEXT | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        reason = systemReason(errno);
+        return nullptr;
+    }
+    const auto refuse = [&](std::string text) -> std::FILE* {
+        _close(fd);
+        reason = std::move(text);
+        return nullptr;
+    };
+    struct _stat64 st {};
+    if (_fstat64(fd, &st) != 0) return refuse(systemReason(errno));
+    if ((st.st_mode & _S_IFMT) == _S_IFREG) {
+        const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+        OVERLAPPED whole{};
+        if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+            // Windows does not say which process holds a lock.
+            if (GetLastError() == ERROR_LOCK_VIOLATION) return refuse("in use by another run");
+        }
+        if (_chsize_s(fd, 0) != 0) return refuse(systemReason(errno));
+    }
     // Text mode: the C runtime writes each "\n" of a row as CR LF, as Windows
     // tools expect of a text table.
-    std::FILE* f = std::fopen(localPath.c_str(), "w");
+    std::FILE* f = _fdopen(fd, "w");
+    if (f == nullptr) return refuse(systemReason(errno));
     // Unbuffered: a row that fails leaves nothing behind in a buffer that a
     // later flush or close would write after the file was cut back.
-    if (f != nullptr) std::setvbuf(f, nullptr, _IONBF, 0);
+    std::setvbuf(f, nullptr, _IONBF, 0);
+    reason.clear();
     return f;
 }
+
+// The C runtime opens files without delete sharing: neither the table nor its
+// folder can be removed while the table is open.
+bool isStillAtPath(std::FILE*, const std::string&) { return true; }
 
 std::int64_t tablePosition(std::FILE* table) { return _ftelli64(table); }
 

@@ -1,6 +1,7 @@
 #include "platform/table_file.hpp"
 
 #include <cerrno>
+#include <utility>
 
 #include "platform/file_open.hpp"
 #include "platform/system_reason.hpp"
@@ -13,10 +14,10 @@ bool TableFile::create(const std::string& localPath) {
     error_.clear();
     failed_ = false;
     completeSize_ = 0;
-    errno = 0;
-    file_ = createForTable(localPath);
+    rows_ = 0;
     // A table never created is not a failed table: a run goes on without it.
-    if (file_ == nullptr) error_ = systemReason(errno != 0 ? errno : EIO);
+    file_ = createForTable(localPath, error_);
+    if (file_ == nullptr && error_.empty()) error_ = systemReason(EIO);
     return file_ != nullptr;
 }
 
@@ -27,6 +28,7 @@ bool TableFile::writeRow(std::string_view row) {
         const std::int64_t position = tablePosition(file_);
         if (position >= 0) {
             completeSize_ = position;
+            ++rows_;
             return true;
         }
     }
@@ -39,6 +41,7 @@ bool TableFile::writeRow(std::string_view row) {
 
 bool TableFile::close() {
     if (file_ != nullptr) {
+        checkStillAtPath();
         errno = 0;
         const bool flushed = std::fflush(file_) == 0;
         const int flushError = errno;
@@ -54,11 +57,22 @@ bool TableFile::close() {
     return !failed_;
 }
 
+bool TableFile::checkStillAtPath() {
+    if (file_ == nullptr || failed_) return !failed_;
+    if (isStillAtPath(file_, path_)) return true;
+    fail(std::string(kRemovedWhileWritten));
+    return false;
+}
+
 void TableFile::fail(int errorNumber) {
+    // A failure without errno (a short write the C library did not explain) is an I/O error.
+    fail(systemReason(errorNumber != 0 ? errorNumber : EIO));
+}
+
+void TableFile::fail(std::string reason) {
     if (failed_) return;
     failed_ = true;
-    // A failure without errno (a short write the C library did not explain) is an I/O error.
-    error_ = systemReason(errorNumber != 0 ? errorNumber : EIO);
+    error_ = std::move(reason);
 }
 
 }  // namespace field

@@ -12,6 +12,9 @@
 
 namespace field {
 
+/// The reason a table fails with once it is no longer the file at its path.
+inline constexpr std::string_view kRemovedWhileWritten = "removed while being written";
+
 class TableFile {
 public:
     TableFile() = default;
@@ -19,8 +22,9 @@ public:
     TableFile& operator=(const TableFile&) = delete;
     ~TableFile() { close(); }
 
-    /// Creates (or empties) the local file, in text mode on Windows ("\n" becomes CR LF);
-    /// false when it cannot be created (then error() tells why; failed() stays false).
+    /// Creates (or empties) the local file, in text mode on Windows ("\n" becomes CR LF), locked
+    /// against other runs until closed; false when it cannot be created or another run holds
+    /// it (then error() tells why; failed() stays false).
     bool create(const std::string& localPath);
     bool isOpen() const { return file_ != nullptr; }
     /// Writes one complete row (the caller supplies the line end) and flushes it; false when the
@@ -31,6 +35,12 @@ public:
     /// nothing was open).
     bool close();
 
+    /// Fails the table (reason kRemovedWhileWritten) when it is no longer the file at its path:
+    /// the rows would reach no file anyone can open. False once the table has failed.
+    bool checkStillAtPath();
+
+    /// Rows that reached the file (header rows included) since the last create.
+    std::int64_t rows() const { return rows_; }
     /// True once a row or the closing of a created table failed; reset by the next create.
     bool failed() const { return failed_; }
     /// The local path given to the last create.
@@ -41,11 +51,13 @@ public:
 
 private:
     void fail(int errorNumber);
+    void fail(std::string reason);
 
     std::FILE* file_ = nullptr;
     std::string path_;
     std::string error_;
     std::int64_t completeSize_ = 0;  // the file's size after its last complete row
+    std::int64_t rows_ = 0;
     bool failed_ = false;
 };
 

@@ -90,12 +90,18 @@ TEST(CountSpikes, FourSeriesTogetherCountAsEachAlone) {
     }
 }
 
+WindowRecord timesOf(const std::vector<double>& times) {
+    WindowRecord record;
+    for (const double t : times) record.addSample(t);
+    return record;
+}
+
 TEST(SteadyState, HandComputedWindowOfTwoSubIntervals) {
     // Sub-interval 1: a = w = 0, 2 (covariance 2); sub-interval 2: a = w = 10, 12 (2).
     // Whole window: mean 6, sum of squares 104 over 3: 34.667. |2 - 34.667| / 34.667 = 94.23 %.
     const std::vector<float> a{0, 2, 10, 12};
     const std::vector<double> t{10, 20, 310, 320};
-    const auto deviation = steadyStateDeviation(a.data(), a.data(), t.data(), 4, AskedWindow{0, 600});
+    const auto deviation = steadyStateDeviation(a.data(), a.data(), timesOf(t), 4, AskedWindow{0, 600});
     ASSERT_TRUE(deviation.has_value());
     EXPECT_NEAR(100.0 * (104.0 / 3 - 2) / (104.0 / 3), *deviation, 1e-9);
     EXPECT_EQ(5, deviationClass(*deviation));
@@ -110,14 +116,14 @@ TEST(SteadyState, StationarySeriesAndTheCasesWithoutATest) {
         w.push_back(static_cast<float>((i + 1) % 3));
         t.push_back(i * 0.5);  // 600 s: two sub-intervals of 600 samples
     }
-    const auto stationary = steadyStateDeviation(a.data(), w.data(), t.data(), 1200, AskedWindow{0, 600});
+    const auto stationary = steadyStateDeviation(a.data(), w.data(), timesOf(t), 1200, AskedWindow{0, 600});
     ASSERT_TRUE(stationary.has_value());
     EXPECT_LT(*stationary, 0.2);
     // Nine minutes hold one sub-interval only; all samples in one sub-interval give one covariance.
-    EXPECT_FALSE(steadyStateDeviation(a.data(), w.data(), t.data(), 1200, AskedWindow{0, 540}));
-    EXPECT_FALSE(steadyStateDeviation(a.data(), w.data(), t.data(), 500, AskedWindow{0, 900}));
+    EXPECT_FALSE(steadyStateDeviation(a.data(), w.data(), timesOf(t), 1200, AskedWindow{0, 540}));
+    EXPECT_FALSE(steadyStateDeviation(a.data(), w.data(), timesOf(t), 500, AskedWindow{0, 900}));
     // A remainder shorter than five minutes joins the last sub-interval instead of standing alone.
-    EXPECT_TRUE(steadyStateDeviation(a.data(), w.data(), t.data(), 1200, AskedWindow{0, 840}));
+    EXPECT_TRUE(steadyStateDeviation(a.data(), w.data(), timesOf(t), 1200, AskedWindow{0, 840}));
 }
 
 TEST(ItcModel, RangesOfStability) {

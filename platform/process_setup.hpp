@@ -1,0 +1,12 @@
+#pragma once
+// What a program sets up about its own process before it opens any file.
+
+namespace field {
+
+/// Opens the null device on each of standard input, output and error that is closed, so that
+/// no file opened later becomes descriptor 0, 1 or 2 and receives the console's messages; and
+/// ignores the signals that would end a run without a word where a failed write is reported
+/// and taken back instead (a file-size limit, a console whose reader has gone).
+void prepareProcess();
+
+}  // namespace field
