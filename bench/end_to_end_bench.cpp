@@ -18,7 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "common/run_configuration.hpp"
+#include "input/run_configuration.hpp"
 #include "platform/wildcard.hpp"
 #include "platform/windows_path.hpp"
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "common/logger_record.hpp"
-#include "common/wind_statistics.hpp"
+#include "input/logger_record.hpp"
 #include "platform/c_numbers.hpp"
 #include "platform/line_reader.hpp"
 #include "tests/logger_text.hpp"
+#include "wind/wind_statistics.hpp"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <ostream>
 #include <string>
 
-#include "common/program_run.hpp"
 #include "platform/windows_path.hpp"
+#include "run/program_run.hpp"
 
 namespace field {
 

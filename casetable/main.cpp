@@ -2,8 +2,8 @@
 #include <iostream>
 
 #include "casetable/casetable_run.hpp"
-#include "common/program_main.hpp"
 #include "platform/process_setup.hpp"
+#include "run/program_main.hpp"
 
 int main(int argc, char** argv) {
     field::prepareProcess();  // before std::cin, std::cout or any file is used

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "common/clock_time.hpp"
-#include "common/number_format.hpp"
+#include "text/clock_time.hpp"
+#include "text/number_format.hpp"
 
 namespace field {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "common/measurement_case.hpp"
-#include "common/wind_statistics.hpp"
+#include "input/measurement_case.hpp"
 #include "platform/table_file.hpp"
+#include "wind/wind_statistics.hpp"
 
 namespace field {
 

@@ -21,7 +21,7 @@ public:
     std::int32_t writeRow(const ClosedWindow& w, const WindSummary& wind) override {
         WeatherSummary weather;  // each window starts from zero sums
         const std::int32_t records =
-            station_.summariseWeather(w.windowCase, w.buffer.count, weather, CaseRef::of(w.windowCase, w.caseNumber));
+            station_.summariseWeather(w.windowCase, w.buffer.count, weather, caseRef(w.windowCase, w.caseNumber));
         writeWholeDataRow(table_, w.windowCase, w.lastWindowMinute, wind, weather, config_);
         return records;
     }

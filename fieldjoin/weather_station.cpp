@@ -3,10 +3,11 @@
 #include <string>
 #include <utility>
 
-#include "common/messages.hpp"
-#include "common/run_configuration.hpp"
+#include "input/day_index.hpp"
+#include "input/run_configuration.hpp"
 #include "platform/c_numbers.hpp"
 #include "platform/fields.hpp"
+#include "text/messages.hpp"
 
 namespace field {
 namespace {
@@ -42,8 +43,7 @@ std::int32_t parseStationDate(std::string_view text) {
     const bool yearFirst = a > 12;
     const std::int32_t month = yearFirst ? b : a;
     const std::int32_t day = yearFirst ? c : b;
-    if (month == 8) return day;
-    return wrap(std::int64_t{day} + (month == 9 ? 31 : 61));
+    return wrap(dayIndexOf(month, day));
 }
 
 std::int32_t parseStationTime(std::string_view text) {

@@ -6,11 +6,11 @@
 #include <ostream>
 #include <string_view>
 
-#include "common/measurement_case.hpp"
-#include "common/run_diagnostics.hpp"
+#include "input/measurement_case.hpp"
 #include "platform/directory_search.hpp"
 #include "platform/line_reader.hpp"
 #include "platform/windows_path.hpp"
+#include "text/diagnostics.hpp"
 
 namespace field {
 

@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "common/clock_time.hpp"
-#include "common/field_layout.hpp"
-#include "common/number_format.hpp"
+#include "input/field_layout.hpp"
+#include "text/clock_time.hpp"
+#include "text/number_format.hpp"
 
 namespace field {
 namespace {

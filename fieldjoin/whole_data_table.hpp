@@ -7,12 +7,12 @@
 #include <span>
 #include <string>
 
-#include "common/field_layout.hpp"
-#include "common/measurement_case.hpp"
-#include "common/run_configuration.hpp"
-#include "common/wind_statistics.hpp"
 #include "fieldjoin/weather_station.hpp"
+#include "input/field_layout.hpp"
+#include "input/measurement_case.hpp"
+#include "input/run_configuration.hpp"
 #include "platform/table_file.hpp"
+#include "wind/wind_statistics.hpp"
 
 namespace field {
 

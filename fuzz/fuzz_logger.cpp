@@ -15,18 +15,18 @@
 #include <vector>
 
 #include "casetable/test_case_table.hpp"
-#include "common/case_window.hpp"
-#include "common/logger_record.hpp"
-#include "common/quality_table.hpp"
-#include "common/run_configuration.hpp"
-#include "common/wind_statistics.hpp"
-#include "common/window_quality.hpp"
 #include "fieldjoin/weather_station.hpp"
 #include "fieldjoin/whole_data_table.hpp"
 #include "fuzz_support.hpp"
+#include "input/case_window.hpp"
+#include "input/logger_record.hpp"
+#include "input/run_configuration.hpp"
 #include "platform/directory_search.hpp"
 #include "platform/fields.hpp"
 #include "platform/line_reader.hpp"
+#include "quality/quality_table.hpp"
+#include "quality/window_quality.hpp"
+#include "wind/wind_statistics.hpp"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <string_view>
 
 #include "casetable/test_case_table.hpp"
-#include "common/measurement_file.hpp"
-#include "common/run_configuration.hpp"
-#include "common/wind_statistics.hpp"
 #include "fieldjoin/weather_station.hpp"
 #include "fieldjoin/whole_data_table.hpp"
 #include "fuzz_support.hpp"
+#include "input/measurement_file.hpp"
+#include "input/run_configuration.hpp"
 #include "platform/line_reader.hpp"
+#include "wind/wind_statistics.hpp"
 
 namespace {
 

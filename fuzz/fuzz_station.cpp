@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "common/measurement_case.hpp"
-#include "common/run_configuration.hpp"
 #include "fieldjoin/weather_station.hpp"
 #include "fuzz_support.hpp"
+#include "input/measurement_case.hpp"
+#include "input/run_configuration.hpp"
 #include "platform/fields.hpp"
 #include "platform/windows_path.hpp"
 

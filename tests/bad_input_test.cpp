@@ -24,10 +24,10 @@
 
 #include "casetable/casetable_run.hpp"
 #include "child_process.hpp"
-#include "common/run_configuration.hpp"
 #include "console_lines.hpp"
 #include "field_tree.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
+#include "input/run_configuration.hpp"
 #include "table_columns.hpp"
 
 namespace field {

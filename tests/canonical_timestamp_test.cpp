@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "common/logger_record.hpp"
+#include "input/logger_record.hpp"
 
 namespace field {
 namespace {

@@ -1,4 +1,4 @@
-#include "common/case_window.hpp"
+#include "input/case_window.hpp"
 
 #include <gtest/gtest.h>
 

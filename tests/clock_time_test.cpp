@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/clock_time.hpp"
+#include "text/clock_time.hpp"
 
 namespace field {
 namespace {

@@ -8,11 +8,11 @@
 #include <sstream>
 
 #include "casetable/casetable_run.hpp"
-#include "common/program_main.hpp"
 #include "console_lines.hpp"
 #include "field_tree.hpp"
 #include "field_version.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
+#include "run/program_main.hpp"
 
 namespace field {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/messages.hpp"
+#include "text/messages.hpp"
 
 namespace field::testing {
 

@@ -6,9 +6,9 @@
 #include <set>
 #include <string>
 
-#include "common/field_layout.hpp"
-#include "common/measurement_case.hpp"
-#include "common/wind_profile.hpp"
+#include "input/field_layout.hpp"
+#include "input/measurement_case.hpp"
+#include "wind/wind_profile.hpp"
 
 namespace field {
 namespace {

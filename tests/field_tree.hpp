@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "common/number_format.hpp"
-#include "common/program_variant.hpp"
-#include "common/run_configuration.hpp"
-#include "common/wind_statistics.hpp"
+#include "input/program_variant.hpp"
+#include "input/run_configuration.hpp"
 #include "logger_text.hpp"
 #include "test_support.hpp"
+#include "text/number_format.hpp"
+#include "wind/wind_statistics.hpp"
 
 namespace field::testing {
 

@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "casetable/casetable_run.hpp"
-#include "common/run_configuration.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
+#include "input/run_configuration.hpp"
 #include "table_columns.hpp"
 #include "test_support.hpp"
 

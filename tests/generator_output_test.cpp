@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "common/field_layout.hpp"
+#include "input/field_layout.hpp"
 #include "test_support.hpp"
 
 namespace field {

@@ -1,4 +1,4 @@
-#include "common/logger_record.hpp"
+#include "input/logger_record.hpp"
 
 #include <gtest/gtest.h>
 

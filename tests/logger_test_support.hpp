@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "common/case_window.hpp"
-#include "common/measurement_case.hpp"
-#include "common/program_variant.hpp"
-#include "common/wind_statistics.hpp"
+#include "input/case_window.hpp"
+#include "input/measurement_case.hpp"
+#include "input/program_variant.hpp"
 #include "logger_text.hpp"
 #include "platform/directory_search.hpp"
 #include "platform/windows_path.hpp"
 #include "test_support.hpp"
+#include "wind/wind_statistics.hpp"
 
 namespace field::testing {
 

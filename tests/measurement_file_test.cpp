@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "common/measurement_file.hpp"
+#include "input/measurement_file.hpp"
 #include "test_support.hpp"
 
 namespace field {

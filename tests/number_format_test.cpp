@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/number_format.hpp"
+#include "text/number_format.hpp"
 
 namespace field {
 namespace {

@@ -5,10 +5,10 @@
 #include <sstream>
 
 #include "casetable/casetable_run.hpp"
-#include "common/program_main.hpp"
-#include "common/quality_table.hpp"
 #include "field_tree.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
+#include "quality/quality_table.hpp"
+#include "run/program_main.hpp"
 
 namespace field {
 namespace {

@@ -3,8 +3,9 @@
 
 #include <sstream>
 
-#include "common/messages.hpp"
-#include "common/run_configuration.hpp"
+#include "input/run_configuration.hpp"
+#include "run/console_answers.hpp"
+#include "text/messages.hpp"
 
 namespace field {
 namespace {

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "casetable/casetable_run.hpp"
-#include "common/field_layout.hpp"
-#include "common/messages.hpp"
 #include "console_lines.hpp"
+#include "input/field_layout.hpp"
 #include "logger_test_support.hpp"
 #include "table_columns.hpp"
 #include "test_support.hpp"
+#include "text/messages.hpp"
 
 namespace field {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "common/measurement_case.hpp"
-#include "common/run_configuration.hpp"
 #include "console_lines.hpp"
 #include "fieldjoin/weather_station.hpp"
+#include "input/measurement_case.hpp"
+#include "input/run_configuration.hpp"
 #include "platform/windows_path.hpp"
 #include "test_support.hpp"
 

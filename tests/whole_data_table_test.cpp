@@ -10,18 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "common/measurement_case.hpp"
-#include "common/number_format.hpp"
-#include "common/run_configuration.hpp"
-#include "common/wind_statistics.hpp"
 #include "console_lines.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
 #include "fieldjoin/weather_station.hpp"
 #include "fieldjoin/whole_data_table.hpp"
+#include "input/measurement_case.hpp"
+#include "input/run_configuration.hpp"
 #include "logger_text.hpp"
 #include "platform/windows_path.hpp"
 #include "table_columns.hpp"
 #include "test_support.hpp"
+#include "text/number_format.hpp"
+#include "wind/wind_statistics.hpp"
 
 namespace field {
 namespace {

@@ -11,9 +11,10 @@
 #include <limits>
 #include <string>
 
-#include "common/program_variant.hpp"
-#include "common/wind_profile.hpp"
-#include "common/wind_statistics.hpp"
+#include "input/program_variant.hpp"
+#include "wind/source_strength.hpp"
+#include "wind/wind_profile.hpp"
+#include "wind/wind_statistics.hpp"
 
 namespace {
 

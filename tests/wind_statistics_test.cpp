@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "common/program_variant.hpp"
-#include "common/wind_profile.hpp"
-#include "common/wind_statistics.hpp"
+#include "input/program_variant.hpp"
+#include "wind/wind_profile.hpp"
+#include "wind/wind_statistics.hpp"
 
 namespace {
 

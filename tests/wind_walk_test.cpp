@@ -1,4 +1,4 @@
-#include "common/wind_walk.hpp"
+#include "input/wind_walk.hpp"
 
 #include <gtest/gtest.h>
 

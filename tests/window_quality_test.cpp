@@ -12,8 +12,8 @@
 #include <cmath>
 #include <vector>
 
-#include "common/logger_record.hpp"
-#include "common/window_quality.hpp"
+#include "input/logger_record.hpp"
+#include "quality/window_quality.hpp"
 
 namespace field {
 namespace {

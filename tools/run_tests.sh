@@ -13,6 +13,7 @@ apt_install ${need[@]+"${need[@]}"}
 
 # Stages: the layout check and the native build with its tests first, then the other stages.
 tools/ci/format.sh
+tools/ci/layers.sh
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j2
 ctest --preset ci -j2

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 
+#include "input/day_index.hpp"
+
 namespace fieldgen {
 
 int daysInMonth(int year, int month) {
@@ -22,11 +24,7 @@ CivilDate nextDate(CivilDate date) {
     return date;
 }
 
-int experimentDayIndex(CivilDate date) {
-    if (date.month == 8) return date.day;
-    if (date.month == 9) return date.day + 31;
-    return date.day + 61;
-}
+int experimentDayIndex(CivilDate date) { return static_cast<int>(field::dayIndexOf(date.month, date.day)); }
 
 bool insideDayIndexRange(CivilDate date) { return date.month >= 8 && date.month <= 10; }
 

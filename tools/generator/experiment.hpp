@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "common/field_layout.hpp"
+#include "input/field_layout.hpp"
 
 namespace fieldgen {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "common/field_layout.hpp"
+#include "input/field_layout.hpp"
 #include "tools/generator/experiment.hpp"
 #include "tools/generator/text_format.hpp"
 

@@ -1,0 +1,155 @@
+#include "input/case_window.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "input/logger_record.hpp"
+#include "text/messages.hpp"
+
+namespace field {
+namespace {
+
+std::string countText(std::int64_t n, std::string_view what) { return std::to_string(n) + " " + std::string(what); }
+
+}  // namespace
+
+void CaseWindowReader::beginCase(const MeasurementCase& nextCase, std::int32_t caseNumber) {
+    if (caseNumber_ > 0 && rowsOfCase_ == 0 && diagnostics_ != nullptr) {
+        if (buffer_.count > 0)
+            diagnostics_->aboutCase(
+                current_, "its window runs past the last logger file: " + countText(buffer_.count, "samples") +
+                              " stay in the buffer and go into the next window that closes");
+        else
+            diagnostics_->aboutCase(current_, "no row written: no accepted sample in its window");
+    }
+    if (record_ != nullptr) {
+        if (buffer_.count == 0) {
+            record_->clear();
+        } else {
+            // Samples an earlier case left behind: the next row holds them as well.
+            if (record_->foreignCase.number == 0) record_->foreignCase = current_;
+            record_->foreignSamples = buffer_.count;
+        }
+    }
+    caseNumber_ = caseNumber;
+    current_ = caseRef(nextCase, caseNumber);
+    rowsOfCase_ = 0;
+
+    if (diagnostics_ != nullptr && anyLineRead_) {
+        // The files are read forward only: data behind the last line read is gone for this case.
+        const bool past = lastLine_.day > nextCase.DayIndex ||
+                          (lastLine_.day == nextCase.DayIndex && lastLine_.minute >= nextCase.EndMinute);
+        const bool inside = lastLine_.day == nextCase.DayIndex && lastLine_.minute > nextCase.BeginMinute;
+        const std::string at = " (last line read: DayIndex " + std::to_string(lastLine_.day) + ", minute " +
+                               std::to_string(lastLine_.minute) + ", " + localPath_ + ")";
+        if (past)
+            diagnostics_->aboutCase(current_,
+                                    "window lies before logger data already read, cases out of time order" + at);
+        else if (inside)
+            diagnostics_->aboutCase(current_, "window begins before logger data already read" + at);
+    }
+}
+
+void CaseWindowReader::endRun() {
+    if (diagnostics_ == nullptr || caseNumber_ == 0 || rowsOfCase_ > 0) return;
+    if (buffer_.count > 0)
+        diagnostics_->aboutCase(current_, "its window runs past the last logger file: " +
+                                              countText(buffer_.count, "samples") + " are in no row");
+    else
+        diagnostics_->aboutCase(current_, "no row written: no accepted sample in its window");
+}
+
+void CaseWindowReader::closeWindow(MeasurementCase& walkCase) {
+    std::int32_t askedEnd = walkCase.EndMinute;
+    if (variant_.subWindows)
+        askedEnd = static_cast<std::int32_t>(
+            std::min<std::int64_t>(std::int64_t{walkCase.BeginMinute} + 30, walkCase.EndMinute));
+    sink_.closeWindow(ClosedWindow{walkCase, caseNumber_, lastWindowMinute_, askedEnd, buffer_, record_});
+    ++rowsOfCase_;
+    if (variant_.subWindows) {
+        walkCase.BeginMinute = static_cast<std::int32_t>(static_cast<std::uint32_t>(walkCase.BeginMinute) + 30u);
+    }
+    buffer_.clear();
+    if (record_ != nullptr) record_->clear();
+}
+
+WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std::string& loggerPath) {
+    if (headerPending_) {
+        localPath_ = paths_.toLocal(loggerPath);
+        if (!file_.open(localPath_)) {
+            say(console_, kFailToOpenFile);
+            // No path: the walk found no logger file and has said so already.
+            if (diagnostics_ != nullptr && !loggerPath.empty())
+                diagnostics_->aboutCase(current_,
+                                        fileProblem("logger file cannot be opened", localPath_, file_.error()));
+            return WindowRead::NotOpened;
+        }
+    }
+    std::string_view line;
+    if (headerPending_) {
+        for (int i = 0; i < 4; ++i) file_.next(line);
+        headerPending_ = false;
+    }
+    const std::int32_t day = walkCase.DayIndex;
+    const std::int32_t endMinute = walkCase.EndMinute;
+    while (file_.next(line)) {
+        ++lineCount_;
+        if (line.empty()) continue;  // no timestamp at all: neither closes a window nor enters one
+        LoggerTime t;
+        const bool canonical = timestamps_.convert(line, variant_.yearCheck, t);
+        if (!canonical) {
+            std::string_view ignored;
+            t = parseLoggerTimestamp(timestampField(line, ignored), variant_.yearCheck);
+        }
+        lastLine_ = t;
+        anyLineRead_ = true;
+
+        if (t.day < day || (t.day == day && t.minute < walkCase.BeginMinute)) {
+            // The lines of the same minute that follow lie before the window as well: counted,
+            // not looked at one by one.
+            if (canonical) lineCount_ += static_cast<std::int32_t>(file_.skipLinesStartingWith(timestamps_.prefix()));
+            continue;
+        }
+        if (!variant_.subWindows) {
+            if (t.day > day) {
+                if (buffer_.count >= 1) closeWindow(walkCase);
+                return WindowRead::Finished;
+            }
+            if (t.minute >= endMinute) {
+                closeWindow(walkCase);
+                return WindowRead::Finished;
+            }
+        } else {
+            // Wraps instead of overflowing for a begin minute near the int range.
+            const std::int64_t subWindowEnd = std::int64_t{walkCase.BeginMinute} + 30;
+            const bool later = t.day > day;
+            if ((later && buffer_.count >= 1) || (!later && (t.minute >= subWindowEnd || t.minute >= endMinute)))
+                closeWindow(walkCase);
+            if (later || t.minute >= endMinute) return WindowRead::Finished;
+        }
+        lastWindowMinute_ = t.minute;
+        std::string_view rest;
+        timestampField(line, rest);
+        const SonicValues s = parseSonicValues(rest);
+        const bool accepted = s.Ts > 10.0f && s.Ts < 40.0f;
+        if (accepted) buffer_.append(s.u, s.v, s.w, s.Ts);
+        if (record_ != nullptr) {
+            ++record_->loggerLines;
+            if (accepted) {
+                // A canonical line's seconds start right behind its minute.
+                const double seconds = canonical ? secondsText(line.substr(18)) : timestampSeconds(line);
+                record_->addSample(t.day, t.minute, seconds);
+            } else
+                ++record_->tsRejected;
+        }
+    }
+    if (file_.failed() && diagnostics_ != nullptr)
+        diagnostics_->readError(current_, "logger file", localPath_, file_.error());
+    headerPending_ = true;
+    file_.close();
+    sayLineCount(console_, lineCount_);
+    lineCount_ = 0;
+    return WindowRead::FileEnded;
+}
+
+}  // namespace field

@@ -1,0 +1,201 @@
+#pragma once
+// One data line of a logger file (a Sonic record): quoted timestamp, a second
+// field, u, v, w (m/s), Ts (deg C), a seventh field; later fields ignored.
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "input/day_index.hpp"
+#include "platform/c_numbers.hpp"
+
+namespace field {
+
+struct LoggerTime {
+    std::int32_t day = 0;     // day index: 1 August is 1, 1 September 32, other months day + 61
+    std::int32_t minute = 0;  // 60 * hour + minute; seconds play no part
+};
+
+/// Day index and minute of day of a Timestamp text such as "2014-08-15 10:00:03.4"
+/// (with its quotes). Missing parts count as 0. With the year check on, a year
+/// other than 2014 (read after dropping the first character) gives day -1.
+LoggerTime parseLoggerTimestamp(std::string_view timestamp, bool yearCheck);
+
+/// Fast path for the timestamp as loggers write it, "YYYY-MM-DD HH:MM..., at the
+/// start of a data line. Gives the same day and minute as parseLoggerTimestamp
+/// and true when the line has that shape; false (nothing set) otherwise.
+inline bool parseCanonicalTimestamp(std::string_view line, bool yearCheck, LoggerTime& t) {
+    if (line.size() < 18) return false;
+    const char* c = line.data();
+    const auto digit = [c](int i) { return static_cast<unsigned>(c[i] - '0'); };
+    // Positions 1-4, 6-7, 9-10, 12-13 and 15-16 hold digits, the others the separators.
+    // With this shape the date token ends at the space and the first comma lies behind
+    // position 17, so the general rules read exactly these digits.
+    for (int i : {1, 2, 3, 4, 6, 7, 9, 10, 12, 13, 15, 16})
+        if (digit(i) > 9) return false;
+    if (c[0] != '"' || c[5] != '-' || c[8] != '-' || c[11] != ' ' || c[14] != ':' || c[17] != ':') return false;
+    if (yearCheck && (digit(1) * 1000 + digit(2) * 100 + digit(3) * 10 + digit(4)) != 2014) {
+        t.day = -1;
+    } else {
+        const int month = static_cast<int>(digit(6) * 10 + digit(7));
+        const int dayOfMonth = static_cast<int>(digit(9) * 10 + digit(10));
+        t.day = static_cast<std::int32_t>(dayIndexOf(month, dayOfMonth));
+    }
+    t.minute = static_cast<int>((digit(12) * 10 + digit(13)) * 60 + digit(15) * 10 + digit(16));
+    return true;
+}
+
+/// Remembers the last canonical timestamp up to its minute: at 10 Hz some 600
+/// lines in a row share it, and an 18-byte comparison replaces the conversion.
+class TimestampCache {
+public:
+    /// Day and minute of the line's timestamp, by the canonical fast path;
+    /// false when the line does not have the canonical shape.
+    bool convert(std::string_view line, bool yearCheck, LoggerTime& t) {
+        // The same first 17 bytes as a line already read canonically, and the minute
+        // ends at position 17: the same day and minute.
+        if (valid_ && line.size() >= sizeof stamp_ && std::memcmp(line.data(), stamp_, sizeof stamp_) == 0) {
+            t = time_;
+            return true;
+        }
+        if (!parseCanonicalTimestamp(line, yearCheck, t)) return false;
+        std::memcpy(stamp_, line.data(), sizeof stamp_);  // position 17 is the colon
+        time_ = t;
+        valid_ = true;
+        return true;
+    }
+
+    /// The start every line of the remembered day and minute has, up to the colon
+    /// behind its minute; empty before the first canonical line.
+    std::string_view prefix() const { return valid_ ? std::string_view(stamp_, sizeof stamp_) : std::string_view(); }
+
+private:
+    char stamp_[18] = {};
+    LoggerTime time_;
+    bool valid_ = false;
+};
+
+/// Seconds "SS.ffff" at the start of `text`: every decimal, up to the first other character
+/// (3.45 is 3 + 45 / 100, one rounding); 0 when `text` starts with no digit.
+inline double secondsText(std::string_view text) {
+    const auto isDigit = [](char c) { return static_cast<unsigned>(c - '0') < 10; };
+    // "SS.f" and no further digit, as 10 Hz loggers write it: the loop's own operations, unrolled.
+    if (text.size() >= 4 && isDigit(text[0]) && isDigit(text[1]) && text[2] == '.' && isDigit(text[3]) &&
+        (text.size() == 4 || !isDigit(text[4]))) {
+        const double whole = (text[0] - '0') * 10 + (text[1] - '0');
+        return whole + static_cast<double>(text[3] - '0') / 10;
+    }
+    double whole = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && i < 9 && text[i] >= '0' && text[i] <= '9'; ++i) whole = whole * 10 + (text[i] - '0');
+    if (i >= text.size() || text[i] != '.') return whole;
+    double fraction = 0, scale = 1;
+    for (++i; i < text.size() && scale < 1e9 && text[i] >= '0' && text[i] <= '9'; ++i) {
+        fraction = fraction * 10 + (text[i] - '0');
+        scale *= 10;
+    }
+    return whole + fraction / scale;
+}
+
+/// Seconds within the minute of a data line's timestamp ("...10:00:03.45" gives 3.45), every
+/// decimal it carries; 0 when the timestamp has no seconds. Only the quality table reads them.
+double timestampSeconds(std::string_view line);
+
+/// The measured values of a Sonic record.
+struct SonicValues {
+    float u = 0.0f, v = 0.0f, w = 0.0f, Ts = 0.0f;
+};
+
+/// Splits a data line at its first comma: the Timestamp field and the rest.
+inline std::string_view timestampField(std::string_view line, std::string_view& rest) {
+    const std::size_t comma = line.find(',');
+    if (comma == std::string_view::npos) {
+        rest = {};
+        return line;
+    }
+    rest = line.substr(comma + 1);
+    return line.substr(0, comma);
+}
+
+/// parseSonicValues field by field, by the C library's rules: for any text.
+SonicValues generalSonicValues(std::string_view rest);
+
+namespace detail {
+
+// One value as loggers write it, a plain short decimal after an optional minus, at `p`
+// (`begin` the first readable byte before it, `end` the end of the line). Moves `p`
+// behind it; false for any other text, with `p` then anywhere.
+inline bool plainSonicValue(const char*& p, const char* begin, const char* end, float& out) {
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    const auto left = static_cast<std::size_t>(end - p);
+    std::uint64_t bytes = 0;
+    bool haveBytes = true;
+    if (left >= 8) {
+        std::memcpy(&bytes, p, 8);
+    } else if (end - begin >= 8) {
+        // The last 8 bytes of the line, the ones before `p` shifted out: zeros end the decimal.
+        std::memcpy(&bytes, end - 8, 8);
+        bytes = left == 0 ? 0 : bytes >> (8 * (8 - left));
+    } else {
+        haveBytes = false;
+    }
+    double value;
+    std::size_t length;
+    if (haveBytes && plainDecimalIn8Bytes(bytes, length, value))
+        p += length;
+    else if (!plainDecimalPrefix(p, end, value))
+        return false;
+    out = static_cast<float>(negative ? -value : value);
+    return true;
+}
+
+// The four values of a line as loggers write them, each followed by a comma (Ts may end
+// the line): each is then the one correctly rounded division cAtof makes of it, so the
+// result has the same bits. False for anything else, for the general route.
+inline bool plainSonicValues(std::string_view rest, SonicValues& s) {
+    const char* const begin = rest.data();
+    const char* const end = begin + rest.size();
+    const char* p = begin;
+    // Field 2, not used: its comma found eight bytes at a time (the lowest flagged byte is exact).
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, p, 8);
+        bytes ^= kOnes * ',';
+        const std::uint64_t commas = (bytes - kOnes) & ~bytes & (kOnes * 0x80);
+        if (commas != 0) {
+            p += std::countr_zero(commas) / 8;
+            break;
+        }
+    }
+    while (p < end && *p != ',') ++p;
+    if (p == end) return false;
+    ++p;
+    float values[4];
+    for (int k = 0; k < 4; ++k) {
+        if (!plainSonicValue(p, begin, end, values[k])) return false;
+        if (p < end) {
+            if (*p != ',') return false;
+            ++p;
+        } else if (k < 3) {
+            return false;  // fewer than four values: the general route
+        }
+    }
+    s = SonicValues{values[0], values[1], values[2], values[3]};
+    return true;
+}
+
+}  // namespace detail
+
+/// Converts u, v, w and Ts (fields 3 to 6 of the line; `rest` starts at field 2).
+/// Missing fields read as empty text, so they convert to 0. Inline: the line loop
+/// takes the plain route for nearly every line.
+inline SonicValues parseSonicValues(std::string_view rest) {
+    SonicValues s;
+    if (detail::plainSonicValues(rest, s)) return s;
+    return generalSonicValues(rest);
+}
+
+}  // namespace field

@@ -1,0 +1,109 @@
+#include "input/measurement_file.hpp"
+
+#include <string_view>
+
+#include "input/field_layout.hpp"
+#include "platform/c_numbers.hpp"
+#include "platform/fields.hpp"
+
+namespace field {
+namespace {
+
+float readingOf(std::string_view fieldText) { return static_cast<float>(cAtof(fieldText)); }
+
+// Line roles that do not follow from the counts: the five source-mast lines,
+// as sampler-line numbers j (block index j + 1, the block's first line read apart).
+struct MastLines {
+    int first;
+    int last;
+};
+MastLines mastLines(const RunConfiguration& config) {
+    const int top = fieldLayout(config.FenceField).sourceMastTop - 1;
+    return {top, top + kSourceMastLevels - 1};
+}
+int sourcePointLine(const RunConfiguration& config) { return fieldLayout(config.FenceField).sourcePointSampler - 1; }
+
+// Appends to a fixed array; the counts keep the position inside it, the test
+// only guards against a count table that would not.
+template <typename Array>
+void append(Array& array, int& position, float value) {
+    if (position < static_cast<int>(array.size())) array[static_cast<std::size_t>(position)] = value;
+    ++position;
+}
+
+void readCaseLineFields(std::string_view line, const ProgramVariant& variant, MeasurementCase& record,
+                        int& depositionPosition) {
+    FieldSplitter fields(line, ',');
+    std::string_view f;
+    for (int number = 1; fields.next(f); ++number) {
+        switch (number) {
+            case 1: record.DayIndex = cAtoi(f); break;
+            case 2: record.BeginMinute = cAtoi(f); break;
+            case 3: record.EndMinute = cAtoi(f); break;
+            case 4: record.Date.assign(f); break;
+            case 5:
+                if (variant.appendReadings) record.BeginTime.assign(f);
+                break;
+            case 6:
+                if (variant.appendReadings) record.EndTime.assign(f);
+                break;
+            case 8:
+                if (variant.appendReadings)
+                    append(record.Deposition, depositionPosition, readingOf(f));
+                else
+                    record.Deposition[0] = readingOf(f);
+                return;
+            default: break;
+        }
+    }
+}
+
+}  // namespace
+
+void skipMeasurementHeader(LineReader& file) {
+    std::string_view ignored;
+    file.next(ignored);
+    file.next(ignored);
+}
+
+bool readMeasurementCase(LineReader& file, const RunConfiguration& config, const ProgramVariant& variant,
+                         MeasurementCase& record) {
+    std::string_view line;
+    if (!file.next(line)) return false;
+    int depositionPosition = 0, concentrationPosition = 0, profilePosition = 0;
+    readCaseLineFields(line, variant, record, depositionPosition);
+
+    const MastLines mast = mastLines(config);
+    const int sourcePoint = sourcePointLine(config);
+    for (int j = 0; j <= config.SamplerCount - 2; ++j) {
+        if (!file.next(line)) line = {};  // the file ended inside the block
+        const bool onMast = j >= mast.first && j <= mast.last;
+        if (variant.appendReadings) {
+            if (j < config.DepositionCount - 1) {
+                std::string_view f;
+                if (!fieldAt(line, ',', 8, f)) continue;  // no field 8: nothing stored, position kept
+                const float value = readingOf(f);
+                append(record.Deposition, depositionPosition, value);
+                if (j == sourcePoint) record.SourceDeposition = value;
+            } else {
+                std::string_view f;
+                if (!fieldAt(line, ',', 9, f)) continue;
+                const float value = readingOf(f);
+                append(record.Concentration, concentrationPosition, value);
+                if (onMast) append(record.SourceProfile, profilePosition, value);
+            }
+        } else if (j <= 6) {
+            std::string_view f;
+            if (fieldAt(line, ',', 8, f)) record.Deposition[static_cast<std::size_t>(j + 1)] = readingOf(f);
+        } else if (j == sourcePoint) {
+            std::string_view f;
+            if (fieldAt(line, ',', 8, f)) record.SourceDeposition = readingOf(f);
+        } else if (onMast) {
+            std::string_view f;
+            if (fieldAt(line, ',', 9, f)) append(record.SourceProfile, profilePosition, readingOf(f));
+        }
+    }
+    return true;
+}
+
+}  // namespace field

@@ -1,0 +1,45 @@
+#pragma once
+// The walk through a field's wind-data directory: one pass over its
+// subdirectories for the whole run, handing each one's logger file to the
+// case window until the case is finished.
+
+#include <ostream>
+#include <string>
+
+#include "input/case_window.hpp"
+#include "input/measurement_case.hpp"
+#include "platform/directory_search.hpp"
+#include "platform/windows_path.hpp"
+#include "text/diagnostics.hpp"
+
+namespace field {
+
+class WindDataWalk {
+public:
+    /// `diagnostics` may be null.
+    WindDataWalk(const PathMapper& paths, std::ostream& console, bool fenceField, RunDiagnostics* diagnostics = nullptr)
+        : paths_(paths), console_(console), fenceField_(fenceField), diagnostics_(diagnostics), topLevel_(paths),
+          loggerMarker_(paths) {}
+
+    /// Feeds the case's logger files to `reader`, continuing where the previous case stopped.
+    void walkWindDirectory(const std::string& windDirectory, MeasurementCase walkCase, CaseWindowReader& reader);
+
+    /// Full path of the first logger file in the subdirectory `entryName`, or empty
+    /// text (with the console message) when there is none. Opens the logger-file marker.
+    std::string findLoggerFile(const std::string& windDirectory, const std::string& entryName,
+                               const CaseRef& forCase = {});
+
+    /// Closes the logger-file marker, then the top-level search (end of the run).
+    void close();
+
+private:
+    const PathMapper& paths_;
+    std::ostream& console_;
+    bool fenceField_;
+    RunDiagnostics* diagnostics_;
+    DirectorySearch topLevel_;
+    DirectorySearch loggerMarker_;
+    std::string currentLoggerPath_;
+};
+
+}  // namespace field

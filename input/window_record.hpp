@@ -1,0 +1,89 @@
+#pragma once
+// What the logger reader keeps of the open window for its quality: each
+// sample's time and the window's line counts.
+
+#include <cmath>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "platform/large_allocation.hpp"
+#include "text/case_ref.hpp"
+
+namespace field {
+
+/// The per-sample and per-line record the logger reader keeps for the quality
+/// of the open window. Parallel to the sample buffer: time(i) belongs to sample i.
+/// A time is kept in 4 bytes (the minute from the window's first one and the
+/// milliseconds) wherever that gives back the very same double, as it does for
+/// every time a logger writes; any other time is kept whole beside the codes.
+class WindowRecord {
+public:
+    /// Room for `capacity` sample times before the first growth (the sample buffer's capacity).
+    explicit WindowRecord(std::size_t capacity = 0) { codes_.reserve(capacity); }
+
+    /// Time of an accepted sample, as the reader computes it: day * 86400 + minute * 60 + seconds.
+    void addSample(std::int32_t day, std::int32_t minute, double seconds) {
+        if (codes_.size() == codes_.capacity() && !makeRoom()) return;
+        const std::int64_t minuteIndex = std::int64_t{day} * 1440 + minute;
+        if (codes_.empty()) baseMinute_ = minuteIndex;
+        const std::int64_t offset = minuteIndex - baseMinute_;
+        const double ms = std::round(seconds * 1000.0);
+        if (day >= 0 && minute >= 0 && minute < 1440 && offset >= 0 && offset < 65536 && ms >= 0 && ms < 60000 &&
+            ms / 1000.0 == seconds) {
+            codes_.push_back(static_cast<std::uint32_t>(offset) << 16 | static_cast<std::uint32_t>(ms));
+        } else {
+            addExact(static_cast<double>(day) * 86400.0 + static_cast<double>(minute) * 60.0 + seconds);
+        }
+    }
+    /// Time of an accepted sample in seconds from day index 0.
+    void addSample(double seconds);
+    /// The time of sample i, the double it was given as.
+    double time(std::size_t i) const {
+        const std::uint32_t code = codes_[i];
+        if (code == kExact) return exactTime(i);
+        const std::int64_t minuteIndex = baseMinute_ + (code >> 16);
+        const std::int64_t day = minuteIndex / 1440;  // never negative: the minute is within its day
+        return static_cast<double>(day) * 86400.0 + static_cast<double>(minuteIndex - day * 1440) * 60.0 +
+               static_cast<double>(code & 0xFFFFu) / 1000.0;
+    }
+    /// Number of sample times held.
+    std::size_t size() const { return codes_.size(); }
+    /// Sample times it holds without allocating.
+    std::size_t capacity() const { return codes_.capacity(); }
+    /// Gives up the window's times and their storage (the window becomes incomplete); false
+    /// when it held no storage to give.
+    bool release();
+    /// True once a sample's time could not be kept for want of memory (the window's later
+    /// times are not kept either): its quality cannot be assessed.
+    bool incomplete() const { return incomplete_; }
+    /// Drops everything (the buffer was cleared).
+    void clear() {
+        codes_.clear();
+        exact_.clear();
+        incomplete_ = false;
+        loggerLines = 0;
+        tsRejected = 0;
+        foreignSamples = 0;
+        foreignCase = {};
+    }
+
+    std::int32_t loggerLines = 0;     // lines of the window read from logger files
+    std::int32_t tsRejected = 0;      // of those, left out for Ts outside (10, 40)
+    std::int32_t foreignSamples = 0;  // samples at the front of the buffer left by an earlier case
+    CaseRef foreignCase;              // the first case that left them (number 0: none)
+
+private:
+    static constexpr std::uint32_t kExact = 0xFFFFFFFFu;  // no code reaches it: milliseconds stay below 60000
+    void addExact(double seconds);
+    double exactTime(std::size_t i) const;
+    bool makeRoom();  // false (and incomplete) when no room can be had
+
+    std::vector<std::uint32_t, LargeAllocator<std::uint32_t>> codes_;
+    std::vector<std::pair<std::uint32_t, double>> exact_;  // (sample, time) of the times kept whole
+    std::int64_t baseMinute_ = 0;
+    bool incomplete_ = false;
+};
+
+/// Why the ITC test has or has no value.
+}  // namespace field

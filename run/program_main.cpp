@@ -1,0 +1,115 @@
+#include "run/program_main.hpp"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "input/field_layout.hpp"
+#include "run/command_line.hpp"
+
+namespace field {
+namespace {
+
+// Writes `text` with `prefix` before each of its lines.
+void writePrefixed(std::ostream& out, std::string_view prefix, std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end == std::string_view::npos ? text.size() : end + 1);
+        out << prefix << line;
+        if (line.back() != '\n') out << '\n';
+        text.remove_prefix(line.size());
+    }
+    out << std::flush;
+}
+
+// One run, with whatever it throws caught at its edge: the reason on standard error and
+// status 1, and the tables it leaves hold complete rows only (each row is one write).
+int guardedRun(Program program, RunFunction run, const RunStreams& streams, const PathMapper& paths,
+               const RunOptions& options) {
+    try {
+        return run(streams, paths, options);
+    } catch (const std::exception& e) {
+        streams.diagnostics << programName(program) << ": the run failed: " << e.what() << '\n' << std::flush;
+    } catch (...) {
+        streams.diagnostics << programName(program) << ": the run failed\n" << std::flush;
+    }
+    return 1;
+}
+
+// The four runs of the program on the machine's cores, each with its own state and
+// streams; each run's messages leave together, prefixed with its field and material.
+int runAll(Program program, RunFunction run, const PathMapper& paths, const RunOptions& common, std::ostream& out,
+           std::ostream& err, ThreadStarter startThread) {
+    constexpr std::array<Answers, 4> kRuns{{{true, true}, {true, false}, {false, true}, {false, false}}};
+    std::array<int, 4> statuses{};
+    std::atomic<std::size_t> nextRun{0};
+    std::mutex outputLock;
+    const auto worker = [&] {
+        for (std::size_t i = nextRun++; i < kRuns.size(); i = nextRun++) {
+            RunOptions options = common;
+            options.answers = kRuns[i];
+            std::istringstream noInput;
+            std::ostringstream console, diagnostics;
+            statuses[i] = guardedRun(program, run, RunStreams{noInput, console, diagnostics}, paths, options);
+            const std::string prefix = std::string("[") + (kRuns[i].fenceField ? "fence" : "hill") + " " +
+                                       (kRuns[i].seedData ? "seed" : "pollen") + "] ";
+            const std::lock_guard<std::mutex> hold(outputLock);
+            writePrefixed(out, prefix, console.str());
+            writePrefixed(err, prefix, diagnostics.str());
+        }
+    };
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<std::thread> workers;
+    for (unsigned k = 1; k < std::min<unsigned>(cores, kRuns.size()); ++k) {
+        try {
+            workers.push_back(startThread(worker));
+        } catch (const std::system_error&) {
+            break;  // the runs no thread takes are run here
+        }
+    }
+    worker();
+    for (std::thread& t : workers) t.join();
+    return *std::max_element(statuses.begin(), statuses.end());
+}
+
+// A console whose reader has gone (`| head`) must not stop the tables: its stream just fails
+// from there on, and the run says so where it still can.
+void reportLostConsole(Program program, std::ostream& out, std::ostream& err) {
+    if (!out.fail()) return;
+    err << programName(program)
+        << ": standard output could not be written to the end (its reader may have gone); the tables are complete\n"
+        << std::flush;
+}
+
+}  // namespace
+
+int programMain(Program program, RunFunction run, int argc, const char* const* argv, std::istream& in,
+                std::ostream& out, std::ostream& err, const PathMapper& environmentPaths, ThreadStarter startThread) {
+    const CommandLine line = parseCommandLine(program, argc, argv);
+    switch (line.action) {
+        case CommandLine::Action::Help:
+        case CommandLine::Action::Version: out << line.text << std::flush; return 0;
+        case CommandLine::Action::Error:
+            err << programName(program) << ": " << line.text << "\n\n" << line.usage << std::flush;
+            return kExitBadCommandLine;
+        case CommandLine::Action::Run:
+        case CommandLine::Action::RunAll: break;
+    }
+    PathMapper paths = environmentPaths;
+    if (line.dataRoot) paths.setDataRoot(*line.dataRoot, std::string(kDataRootFolder));
+    const int status = line.action == CommandLine::Action::RunAll
+                           ? runAll(program, run, paths, line.options, out, err, startThread)
+                           : guardedRun(program, run, RunStreams{in, out, err}, paths, line.options);
+    reportLostConsole(program, out, err);
+    return status;
+}
+
+}  // namespace field
