@@ -141,7 +141,7 @@ void BM_WindSummary(benchmark::State& state) {
         for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i)
             buffer.append(source.u[i], source.v[i], source.w[i], source.Ts[i]);
         state.ResumeTiming();
-        computeWindSummary(buffer, summary, c, kFieldjoinVariant);
+        summariseWindow(buffer, summary, c, kFieldjoinVariant);
         benchmark::DoNotOptimize(summary);
     }
     state.SetItemsProcessed(state.iterations() * n);

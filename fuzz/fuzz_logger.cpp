@@ -80,7 +80,7 @@ public:
         WindowQuality quality;
         assessRawSamples(buffer_, quality);
         WindSummary wind;
-        computeWindSummary(buffer_, wind, windowCase, variant_);
+        summariseWindow(buffer_, wind, windowCase, variant_);
         // The quality of any window, with and without the site facts of the ITC test.
         const AskedWindow asked = askedWindow(windowCase.DayIndex, windowCase.BeginMinute, w.askedEndMinute);
         assessRotatedSamples(buffer_, *w.record, asked, wind, 2.5, 52.0, quality);

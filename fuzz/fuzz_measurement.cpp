@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 ++cases;
                 fillBuffer(buffer);
                 WindSummary wind;
-                computeWindSummary(buffer, wind, record, variant);
+                summariseWindow(buffer, wind, record, variant);
                 if (program == Program::Fieldjoin) {
                     const WeatherSummary weather{1.0f, 2.0f, 3.0f};
                     writeWholeDataRow(wholeData, record, minuteBefore(record.EndMinute), wind, weather, config);

@@ -88,6 +88,8 @@ void WindowAssessor::start(const WindSummary& wind) {
     }
     if (spotBuffer_ == nullptr) return;  // failed in take()
     try {
+        // The row is computed by now and the reader clears the buffer next: rotated in place.
+        rotateSamples(*spotBuffer_);
         assessRotatedSamples(*spotBuffer_, *spotRecord_, asked_, wind_, site_.sonicHeight, site_.latitude, quality_);
     } catch (...) {
         fail(std::current_exception());

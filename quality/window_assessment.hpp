@@ -30,11 +30,10 @@ public:
                    RunDiagnostics& diagnostics);
 
     /// Copies a closed window's samples and record (or, for a window larger than the copy's
-    /// room, assesses its raw samples on the spot); call after settle() and before the
-    /// window's statistics rotate its buffer.
+    /// room, assesses its raw samples on the spot); call after settle().
     void take(const ClosedWindow& window);
-    /// Starts assessing the window taken (on the spot: finishes it) with the u* and L of its
-    /// table row; the window's buffer is rotated by now.
+    /// Starts assessing the window taken (on the spot: finishes it, rotating the window's own
+    /// buffer, whose row is computed by now) with the u* and L of its table row.
     void start(const WindSummary& wind);
     /// The window handed over last has its table row and lines: its quality row may follow
     /// from now on. `row` names the window in diagnostics.
@@ -65,7 +64,7 @@ private:
     WindowQuality quality_;
 
     // A window assessed on the spot: its own buffer and record, between take() and start().
-    const SampleBuffer* spotBuffer_ = nullptr;
+    SampleBuffer* spotBuffer_ = nullptr;
     const WindowRecord* spotRecord_ = nullptr;
     std::int32_t samplesTaken_ = 0;
     bool onThread_ = false;  // the window taken is assessed on the second thread

@@ -26,7 +26,7 @@ public:
         settle();  // the window before comes out first
         const bool assess = assessor_ != nullptr && w.record != nullptr;
         if (assess) assessor_->take(w);
-        computeWindSummary(w.buffer, wind_, w.windowCase, variant_);
+        summariseWindow(w.buffer, wind_, w.windowCase, variant_);
         if (assess) assessor_->start(wind_);
         const std::int64_t rowsBefore = table_.file().rows();
         const std::int32_t stationRecords = table_.writeRow(w, wind_);

@@ -95,7 +95,7 @@ inline void appendTreeSamples(SampleBuffer& buffer, int from, int to, int steps 
 inline std::vector<std::string> printedStatistics(SampleBuffer& buffer, const MeasurementCase& c,
                                                   const ProgramVariant& variant) {
     WindSummary w;
-    computeWindSummary(buffer, w, c, variant);
+    summariseWindow(buffer, w, c, variant);
     std::vector<float> values{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection};
     if (variant.standardDeviations)
         values.insert(values.end(), {w.AvgU, w.UStd, w.AvgV, w.VStd, w.AvgW, w.WStd, w.AvgTs, w.TsStd});

@@ -47,7 +47,7 @@ WindSummary workedWind(Wind kind) {
     field::SampleBuffer buffer(4);
     for (int i = 0; i < 4; ++i) buffer.append(u[i], v[i], w[k][i], ts[k][i]);
     WindSummary s;
-    field::computeWindSummary(buffer, s, MeasurementCase{}, field::kCasetableVariant);
+    field::summariseWindow(buffer, s, MeasurementCase{}, field::kCasetableVariant);
     return s;
 }
 

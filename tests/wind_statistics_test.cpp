@@ -16,8 +16,9 @@
 
 namespace {
 
-using field::computeWindSummary;
-using field::covarianceWithW;
+using field::summariseWindow;
+using field::covarianceFromSum;
+using field::rotatedMoments;
 using field::MeasurementCase;
 using field::ProgramVariant;
 using field::SampleBuffer;
@@ -121,7 +122,7 @@ TEST(WindStatistics, WorkedWindows) {
         SampleBuffer buffer(row.variant->sampleCapacity);
         fill(buffer, *row.window);
         WindSummary s = presetSummary();
-        computeWindSummary(buffer, s, workedCase(), *row.variant);
+        summariseWindow(buffer, s, workedCase(), *row.variant);
 
         expectPrinted(row.name, "WindSpeed", s.WindSpeed, row.windSpeed);
         expectPrinted(row.name, "WindDirection", s.WindDirection, row.windDirection);
@@ -136,13 +137,12 @@ TEST(WindStatistics, WorkedWindows) {
         EXPECT_LE(std::fabs(s.AvgV), 1e-7f) << row.name << ": AvgV";
         EXPECT_LE(std::fabs(s.AvgW), 1e-7f) << row.name << ": AvgW";
 
-        // The buffer now holds the rotated window, so the covariances can be taken again.
-        const float cuw = covarianceWithW(buffer, buffer.u.data(), s.AvgU, s.AvgW);
-        const float cvw = covarianceWithW(buffer, buffer.v.data(), s.AvgV, s.AvgW);
-        const float cTw = covarianceWithW(buffer, buffer.Ts.data(), s.AvgTs, s.AvgW);
-        expectPrinted(row.name, "c_uw", cuw, row.cuw);
-        expectPrinted(row.name, "c_vw", cvw, row.cvw);
-        expectPrinted(row.name, "c_Tw", cTw, row.cTw);
+        // The statistics leave the samples as read: the moments again give the row's.
+        const field::RotatedMoments m = rotatedMoments(buffer, s.AvgTs);
+        EXPECT_EQ(m.avgU, s.AvgU) << row.name;
+        expectPrinted(row.name, "c_uw", m.uw, row.cuw);
+        expectPrinted(row.name, "c_vw", m.vw, row.cvw);
+        expectPrinted(row.name, "c_Tw", m.tw, row.cTw);
     }
 }
 
@@ -152,7 +152,7 @@ TEST(WindStatistics, NegativeMeanUKeepsMagnitudeOfThreeDimensionalMean) {
     const float n = 4.0f;
     const double u = buffer.sumU / n, v = buffer.sumV / n, w = buffer.sumW / n;
     WindSummary s;
-    computeWindSummary(buffer, s, workedCase(), field::kCasetableVariant);
+    summariseWindow(buffer, s, workedCase(), field::kCasetableVariant);
     EXPECT_LT(s.AvgU, 0.0f);
     EXPECT_NEAR(-s.AvgU, std::sqrt(u * u + v * v + w * w), 1e-6);
 }
@@ -181,7 +181,7 @@ TEST(WindStatistics, DirectionFromRawMeans) {
         buffer.append(row.meanU + 0.5f, row.meanV - 0.25f, 0.0f, 20.0f);
         buffer.append(row.meanU - 0.5f, row.meanV + 0.25f, 0.0f, 20.0f);
         WindSummary s;
-        computeWindSummary(buffer, s, workedCase(), field::kCasetableVariant);
+        summariseWindow(buffer, s, workedCase(), field::kCasetableVariant);
         EXPECT_EQ(printed(s.WindDirection), row.expected) << "(u, v) = (" << row.meanU << ", " << row.meanV << ")";
         EXPECT_EQ(static_cast<double>(s.WindDirection), row.exact)
             << "(u, v) = (" << row.meanU << ", " << row.meanV << ")";
@@ -229,7 +229,7 @@ TEST(WindStatistics, DegenerateWindowsFollowIeeeResults) {
         SampleBuffer buffer(4);
         fill(buffer, *row.window);
         WindSummary s;
-        computeWindSummary(buffer, s, workedCase(), field::kFieldjoinVariant);
+        summariseWindow(buffer, s, workedCase(), field::kFieldjoinVariant);
         expectIfGiven(row.name, "WindSpeed", s.WindSpeed, row.windSpeed);
         expectIfGiven(row.name, "WindDirection", s.WindDirection, row.windDirection);
         expectIfGiven(row.name, "AvgU", s.AvgU, row.avgU);
@@ -250,7 +250,7 @@ TEST(WindStatistics, ZeroMeanWindLeavesSamplesInPlace) {
     SampleBuffer buffer(2);
     fill(buffer, kCalm);
     WindSummary s;
-    computeWindSummary(buffer, s, workedCase(), field::kCasetableVariant);
+    summariseWindow(buffer, s, workedCase(), field::kCasetableVariant);
     for (std::size_t i = 0; i < kCalm.u.size(); ++i) {
         EXPECT_EQ(buffer.u[i], kCalm.u[i]) << "sample " << i;
         EXPECT_EQ(buffer.v[i], kCalm.v[i]) << "sample " << i;
@@ -278,7 +278,7 @@ TEST(WindStatistics, ObukhovLengthToTheBit) {
         SampleBuffer buffer(2);
         fill(buffer, row.window);
         WindSummary s;
-        computeWindSummary(buffer, s, workedCase(), field::kCasetableVariant);
+        summariseWindow(buffer, s, workedCase(), field::kCasetableVariant);
         EXPECT_EQ(static_cast<double>(s.UStar), row.uStar) << row.name;
         EXPECT_EQ(static_cast<double>(s.L), row.l) << row.name;
     }
@@ -291,7 +291,7 @@ TEST(WindStatistics, ObukhovLengthDividesByTheProductNotTheLiteral392) {
     buffer.append(2.0f, 0.0f, 0.5f, 35.6152344f);
     buffer.append(8.09f, 0.0f, -0.5f, 20.0f);  // v and w means are 0: no rotation
     WindSummary s;
-    computeWindSummary(buffer, s, workedCase(), field::kCasetableVariant);
+    summariseWindow(buffer, s, workedCase(), field::kCasetableVariant);
     EXPECT_EQ(-52.2494469f, s.L);
     EXPECT_EQ("-52.2494", printed(s.L));
 }
@@ -308,7 +308,7 @@ TEST(WindStatistics, RotatedWindowToTheBit) {
     SampleBuffer buffer(4);
     fill(buffer, window);
     WindSummary s;
-    computeWindSummary(buffer, s, workedCase(), field::kFieldjoinVariant);
+    summariseWindow(buffer, s, workedCase(), field::kFieldjoinVariant);
     const struct {
         const char* field;
         float actual;
@@ -330,34 +330,30 @@ TEST(WindStatistics, RotatedWindowToTheBit) {
     for (const auto& row : rows) EXPECT_EQ(static_cast<double>(row.actual), row.expected) << row.field;
 }
 
-struct CovarianceRow {
-    const char* name;
-    std::vector<float> x;
-    std::vector<float> w;
-    float meanX;
-    float avgW;
-    const char* expected;
-};
+TEST(WindStatistics, CovarianceFromItsSumOfProducts) {
+    struct Case {
+        const char* name;
+        float sum;
+        std::int32_t count;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"two samples divide by N - 1", 2, 2, "2"},
+        {"three samples", 4, 3, "2"},
+        {"one sample is not divided", 8, 1, "8"},
+        {"no samples", 0, 0, "0"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(printed(covarianceFromSum(c.sum, c.count)), c.expected) << c.name;
+}
 
-const CovarianceRow kCovarianceRows[] = {
-    {"two samples divide by N - 1", {1, -1}, {1, -1}, 0, 0, "2"},
-    {"three samples", {1, 2, 3}, {2, 4, 6}, 2, 4, "2"},
-    {"one sample is not divided", {5}, {3}, 1, 1, "8"},
-    {"no samples", {}, {}, 0, 0, "0"},
+TEST(WindStatistics, ZeroCovarianceIsPositiveZero) {
     // Products 0 and -0: a sum started from +0 stays +0, which makes L -inf, not +inf.
-    {"zero covariance is +0", {1, 1}, {1, -1}, 1, 0, "0"},
-};
-
-TEST(WindStatistics, CovarianceWithW) {
-    for (const CovarianceRow& row : kCovarianceRows) {
-        SampleBuffer buffer(4);
-        for (std::size_t i = 0; i < row.x.size(); ++i) buffer.append(0.0f, 0.0f, row.w[i], row.x[i]);
-        const float c = covarianceWithW(buffer, buffer.Ts.data(), row.meanX, row.avgW);
-        EXPECT_EQ(printed(c), row.expected) << row.name;
-        if (c == 0.0f) {
-            EXPECT_FALSE(std::signbit(c)) << row.name << ": zero must be +0";
-        }
-    }
+    SampleBuffer buffer(4);
+    buffer.append(0.0f, 0.0f, 1.0f, 1.0f);
+    buffer.append(0.0f, 0.0f, -1.0f, 1.0f);
+    const float c = rotatedMoments(buffer, 1.0f).tw;
+    EXPECT_EQ(0.0f, c);
+    EXPECT_FALSE(std::signbit(c));
 }
 
 TEST(WindStatistics, VariantsFillTheirOwnFields) {
@@ -373,7 +369,7 @@ TEST(WindStatistics, VariantsFillTheirOwnFields) {
         SampleBuffer buffer(row.variant->sampleCapacity);
         fill(buffer, kUnstable);
         WindSummary s = presetSummary();
-        computeWindSummary(buffer, s, workedCase(), *row.variant);
+        summariseWindow(buffer, s, workedCase(), *row.variant);
         // Both programs derive the source strength from the same summary.
         EXPECT_EQ(printed(s.SourceStrength), "151.885") << name;
         EXPECT_EQ(s.UStd != kUnset, row.spreads) << name;
@@ -394,7 +390,7 @@ TEST(WindStatistics, MissingSourceDepositionStillFillsProfile) {
     MeasurementCase c = workedCase();
     c.SourceDeposition = -1;
     WindSummary s = presetSummary();
-    computeWindSummary(buffer, s, c, field::kFieldjoinVariant);
+    summariseWindow(buffer, s, c, field::kFieldjoinVariant);
     EXPECT_EQ(s.SourceStrength, -999.0f);
     EXPECT_EQ(printed(s.UZ[0]), "2.22379");
     EXPECT_EQ(printed(s.UZ[4]), "0.436549");
@@ -462,8 +458,8 @@ TEST(SampleBuffer, GrownWindowGivesTheSameSummary) {
     fill(tight, kUnstable);
     WindSummary a;
     WindSummary b;
-    computeWindSummary(roomy, a, workedCase(), field::kFieldjoinVariant);
-    computeWindSummary(tight, b, workedCase(), field::kFieldjoinVariant);
+    summariseWindow(roomy, a, workedCase(), field::kFieldjoinVariant);
+    summariseWindow(tight, b, workedCase(), field::kFieldjoinVariant);
     EXPECT_EQ(a.UStar, b.UStar);
     EXPECT_EQ(a.L, b.L);
     EXPECT_EQ(a.AvgU, b.AvgU);
@@ -476,7 +472,7 @@ TEST(SampleBuffer, WindowsReuseTheStorage) {
     fill(buffer, kUnstable);  // grows to 4
     const float* storage = buffer.u.data();
     WindSummary s;
-    computeWindSummary(buffer, s, workedCase(), field::kFieldjoinVariant);
+    summariseWindow(buffer, s, workedCase(), field::kFieldjoinVariant);
     buffer.clear();
     EXPECT_EQ(buffer.count, 0);
     EXPECT_EQ(buffer.sumU, 0.0f);
@@ -484,7 +480,7 @@ TEST(SampleBuffer, WindowsReuseTheStorage) {
     EXPECT_EQ(buffer.sumW, 0.0f);
     EXPECT_EQ(buffer.sumTs, 0.0f);
     fill(buffer, kStable);
-    computeWindSummary(buffer, s, workedCase(), field::kFieldjoinVariant);
+    summariseWindow(buffer, s, workedCase(), field::kFieldjoinVariant);
     EXPECT_EQ(buffer.u.data(), storage);
     EXPECT_EQ(buffer.capacity(), 4u);
     EXPECT_EQ(printed(s.UStar), "0.265915");

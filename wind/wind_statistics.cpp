@@ -15,41 +15,8 @@ static_assert(kKarmanTimesGravity > 3.92);
 
 }  // namespace
 
-float covarianceWithW(const SampleBuffer& buffer, const float* x, float meanX, float avgW) {
-    const float* w = buffer.w.data();
-    float sum = 0.0f;  // +0, so a window without heat flux gives L = -infinity, not +infinity
-    for (std::int32_t i = 0; i < buffer.count; ++i) sum += (x[i] - meanX) * (w[i] - avgW);
-    if (buffer.count > 1) return sum / static_cast<float>(buffer.count - 1);
-    return sum;
-}
-
-namespace {
-
-/// Float sum of `x[0..count)` in index order divided by n.
-float meanOf(const float* x, std::int32_t count, float n) {
-    float sum = 0.0f;
-    for (std::int32_t i = 0; i < count; ++i) sum += x[i];
-    return sum / n;
-}
-
-/// Population standard deviation about `mean`: float sum of squares over n, root in double.
-float standardDeviation(const float* x, std::int32_t count, float mean, float n) {
-    float sum = 0.0f;
-    for (std::int32_t i = 0; i < count; ++i) {
-        const float d = x[i] - mean;
-        sum += d * d;
-    }
-    return static_cast<float>(std::sqrt(static_cast<double>(sum / n)));
-}
-
-}  // namespace
-
-void rotateSamples(SampleBuffer& buffer) {
-    const std::int32_t count = buffer.count;
-    const float n = static_cast<float>(count);
-    float* u = buffer.u.data();
-    float* v = buffer.v.data();
-    float* w = buffer.w.data();
+Rotation::Rotation(const SampleBuffer& buffer) {
+    const float n = static_cast<float>(buffer.count);
     // Raw means come from the running sums, not from a new pass over the arrays.
     const float meanU = buffer.sumU / n;
     const float meanV = buffer.sumV / n;
@@ -58,34 +25,81 @@ void rotateSamples(SampleBuffer& buffer) {
     if (meanV != 0.0f || meanW != 0.0f) {
         // The one-argument arctangent keeps the rotated mean u on the sign of the raw mean u.
         const float alpha = static_cast<float>(std::atan(static_cast<double>(meanV / meanU)));
-        const float sa = static_cast<float>(std::sin(static_cast<double>(alpha)));
-        const float ca = static_cast<float>(std::cos(static_cast<double>(alpha)));
-        const float beta = static_cast<float>(std::atan(static_cast<double>(meanW / (ca * meanU + sa * meanV))));
-        if (count > 0) {
-            const float sb = static_cast<float>(std::sin(static_cast<double>(beta)));
-            const float cb = static_cast<float>(std::cos(static_cast<double>(beta)));
-            for (std::int32_t i = 0; i < count; ++i) {
-                const float ui = u[i];
-                const float vi = v[i];
-                const float wi = w[i];
-                const float x = sa * vi + ca * ui;
-                v[i] = ca * vi - sa * ui;
-                u[i] = sb * wi + cb * x;
-                w[i] = cb * wi - sb * x;
-            }
+        sa_ = static_cast<float>(std::sin(static_cast<double>(alpha)));
+        ca_ = static_cast<float>(std::cos(static_cast<double>(alpha)));
+        const float beta = static_cast<float>(std::atan(static_cast<double>(meanW / (ca_ * meanU + sa_ * meanV))));
+        if (buffer.count > 0) {
+            sb_ = static_cast<float>(std::sin(static_cast<double>(beta)));
+            cb_ = static_cast<float>(std::cos(static_cast<double>(beta)));
+            turns_ = true;
         }
     }
 }
 
-void computeWindSummary(SampleBuffer& buffer, WindSummary& summary, const MeasurementCase& windowCase,
-                        const ProgramVariant& variant) {
+void rotateSamples(SampleBuffer& buffer) {
+    const Rotation rotation(buffer);
+    if (!rotation.turns()) return;
+    for (std::int32_t i = 0; i < buffer.count; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        rotation.apply(buffer.u[k], buffer.v[k], buffer.w[k]);
+    }
+}
+
+float covarianceFromSum(float sum, std::int32_t count) {
+    if (count > 1) return sum / static_cast<float>(count - 1);
+    return sum;
+}
+
+RotatedMoments rotatedMoments(const SampleBuffer& buffer, float avgTs) {
     const std::int32_t count = buffer.count;
     const float n = static_cast<float>(count);
-    const float* u = buffer.u.data();
-    const float* v = buffer.v.data();
-    const float* w = buffer.w.data();
+    const Rotation rotation(buffer);
+    const float* rawU = buffer.u.data();
+    const float* rawV = buffer.v.data();
+    const float* rawW = buffer.w.data();
     const float* ts = buffer.Ts.data();
+    // Two passes, each sample rotated as it is read. Every sum has its own accumulator,
+    // in float and in index order, so each is the sum a pass of its own would give.
+    float sumU = 0.0f, sumV = 0.0f, sumW = 0.0f;
+    for (std::int32_t i = 0; i < count; ++i) {
+        float u = rawU[i], v = rawV[i], w = rawW[i];
+        rotation.apply(u, v, w);
+        sumU += u;
+        sumV += v;
+        sumW += w;
+    }
+    RotatedMoments m;
+    m.avgU = sumU / n;
+    m.avgV = sumV / n;
+    m.avgW = sumW / n;
+    // +0 starts: a window without heat flux gives L = -infinity, not +infinity.
+    float uw = 0.0f, vw = 0.0f, tw = 0.0f, uu = 0.0f, vv = 0.0f, ww = 0.0f, tt = 0.0f;
+    for (std::int32_t i = 0; i < count; ++i) {
+        float u = rawU[i], v = rawV[i], w = rawW[i];
+        rotation.apply(u, v, w);
+        const float du = u - m.avgU, dv = v - m.avgV, dw = w - m.avgW, dt = ts[i] - avgTs;
+        uw += du * dw;
+        vw += dv * dw;
+        tw += dt * dw;
+        uu += du * du;
+        vv += dv * dv;
+        ww += dw * dw;
+        tt += dt * dt;
+    }
+    m.uw = covarianceFromSum(uw, count);
+    m.vw = covarianceFromSum(vw, count);
+    m.tw = covarianceFromSum(tw, count);
+    // Population standard deviations: the float sum of squares over n, the root in double.
+    m.uStd = static_cast<float>(std::sqrt(static_cast<double>(uu / n)));
+    m.vStd = static_cast<float>(std::sqrt(static_cast<double>(vv / n)));
+    m.wStd = static_cast<float>(std::sqrt(static_cast<double>(ww / n)));
+    m.tsStd = static_cast<float>(std::sqrt(static_cast<double>(tt / n)));
+    return m;
+}
 
+void summariseWindow(const SampleBuffer& buffer, WindSummary& summary, const MeasurementCase& windowCase,
+                     const ProgramVariant& variant) {
+    const float n = static_cast<float>(buffer.count);
     const float meanU = buffer.sumU / n;
     const float meanV = buffer.sumV / n;
     summary.AvgTs = buffer.sumTs / n;
@@ -95,26 +109,21 @@ void computeWindSummary(SampleBuffer& buffer, WindSummary& summary, const Measur
     summary.WindDirection =
         static_cast<float>(static_cast<double>(theta) * 180.0 / static_cast<double>(kPiRoundedDown) + 180.0);
 
-    rotateSamples(buffer);
+    const RotatedMoments m = rotatedMoments(buffer, summary.AvgTs);
+    summary.AvgU = m.avgU;
+    summary.AvgV = m.avgV;
+    summary.AvgW = m.avgW;
 
-    summary.AvgU = meanOf(u, count, n);
-    summary.AvgV = meanOf(v, count, n);
-    summary.AvgW = meanOf(w, count, n);
-
-    const float cuw = covarianceWithW(buffer, u, summary.AvgU, summary.AvgW);
-    const float cvw = covarianceWithW(buffer, v, summary.AvgV, summary.AvgW);
-    const float cTw = covarianceWithW(buffer, ts, summary.AvgTs, summary.AvgW);
-
-    summary.UStar = static_cast<float>(std::pow(static_cast<double>(cuw * cuw + cvw * cvw), 0.25));
+    summary.UStar = static_cast<float>(std::pow(static_cast<double>(m.uw * m.uw + m.vw * m.vw), 0.25));
     const float uStarCubed = static_cast<float>(std::pow(static_cast<double>(summary.UStar), 3.0));
     summary.L = static_cast<float>(-(static_cast<double>(uStarCubed) * (static_cast<double>(summary.AvgTs) + 273.15)) /
-                                   (static_cast<double>(cTw) * kKarmanTimesGravity));
+                                   (static_cast<double>(m.tw) * kKarmanTimesGravity));
 
     if (variant.standardDeviations) {
-        summary.UStd = standardDeviation(u, count, summary.AvgU, n);
-        summary.VStd = standardDeviation(v, count, summary.AvgV, n);
-        summary.WStd = standardDeviation(w, count, summary.AvgW, n);
-        summary.TsStd = standardDeviation(ts, count, summary.AvgTs, n);
+        summary.UStd = m.uStd;
+        summary.VStd = m.vStd;
+        summary.WStd = m.wStd;
+        summary.TsStd = m.tsStd;
     }
 
     computeSourceStrength(windowCase, summary, variant);

@@ -31,17 +31,49 @@ struct WindSummary {
     std::array<float, 5> UZ{};  // 5, 3.15, 2.225, 1.3, 0.5 m
 };
 
-/// Covariance of `x` with the rotated w of the buffer: float sum in index order,
-/// divided by (count - 1) when count > 1, else returned undivided.
-float covarianceWithW(const SampleBuffer& buffer, const float* x, float meanX, float avgW);
+/// The double rotation of a window: u along the mean wind, mean v and mean w zero, the
+/// angles from the running sums. Applied to one sample at a time, so the samples stay as read.
+class Rotation {
+public:
+    explicit Rotation(const SampleBuffer& buffer);
+    /// False where the window needs none (mean v and w zero) or holds no sample.
+    bool turns() const { return turns_; }
+    /// Turns one sample, in float, in the order every statistic has always used.
+    void apply(float& u, float& v, float& w) const {
+        if (!turns_) return;
+        const float ui = u, vi = v, wi = w;
+        const float x = sa_ * vi + ca_ * ui;
+        v = ca_ * vi - sa_ * ui;
+        u = sb_ * wi + cb_ * x;
+        w = cb_ * wi - sb_ * x;
+    }
 
-/// The double rotation, in place: u along the mean wind, mean v and mean w zero (angles
-/// from the running sums); computeWindSummary's first step, for whoever needs only that.
+private:
+    float sa_ = 0.0f, ca_ = 1.0f, sb_ = 0.0f, cb_ = 1.0f;
+    bool turns_ = false;
+};
+
+/// The rotated window's moments: means, covariances with w and standard deviations.
+struct RotatedMoments {
+    float avgU = 0.0f, avgV = 0.0f, avgW = 0.0f;
+    float uw = 0.0f, vw = 0.0f, tw = 0.0f;  // covariances of u, v and Ts with w
+    float uStd = 0.0f, vStd = 0.0f, wStd = 0.0f, tsStd = 0.0f;
+};
+
+/// A covariance from its sum of products: divided by (count - 1) when count > 1, else as it is.
+float covarianceFromSum(float sum, std::int32_t count);
+
+/// The moments of the window in the mean-wind frame, about the means (Ts about `avgTs`); the
+/// buffer is read, never written.
+RotatedMoments rotatedMoments(const SampleBuffer& buffer, float avgTs);
+
+/// Rotates a buffer's samples in place, as Rotation turns them; for a copy of a window.
 void rotateSamples(SampleBuffer& buffer);
 
-/// Rotates the buffer in place and fills `summary` (then the source strength and,
-/// where the variant says so, the wind profile). One pass per statistic, no allocation.
-void computeWindSummary(SampleBuffer& buffer, WindSummary& summary, const MeasurementCase& windowCase,
-                        const ProgramVariant& variant);
+/// The statistics of a window's row: mean wind, speed and direction, the rotated moments, u*
+/// and L, then the source strength and, where the variant says so, the wind profile. Reads the
+/// buffer, never writes it.
+void summariseWindow(const SampleBuffer& buffer, WindSummary& summary, const MeasurementCase& windowCase,
+                     const ProgramVariant& variant);
 
 }  // namespace field
