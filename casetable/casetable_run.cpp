@@ -24,7 +24,7 @@ private:
 };
 
 std::unique_ptr<ProgramTable> makeTestCaseRows(const RunConfiguration&, const PathMapper&, std::ostream&,
-                                               RunDiagnostics&) {
+                                               Diagnostics&) {
     return std::make_unique<TestCaseRows>();
 }
 

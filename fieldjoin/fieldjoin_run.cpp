@@ -10,8 +10,8 @@ namespace {
 class WholeDataRows final : public ProgramTable {
 public:
     WholeDataRows(const RunConfiguration& config, const PathMapper& paths, std::ostream& console,
-                  RunDiagnostics& diagnostics)
-        : config_(config), station_(paths, console, &diagnostics) {}
+                  Diagnostics& diagnostics)
+        : config_(config), station_(paths, console, diagnostics) {}
 
     bool create(const std::string& localPath) override {
         if (!table_.file.create(localPath)) return false;
@@ -35,7 +35,7 @@ private:
 };
 
 std::unique_ptr<ProgramTable> makeWholeDataRows(const RunConfiguration& config, const PathMapper& paths,
-                                                std::ostream& console, RunDiagnostics& diagnostics) {
+                                                std::ostream& console, Diagnostics& diagnostics) {
     return std::make_unique<WholeDataRows>(config, paths, console, diagnostics);
 }
 

@@ -67,8 +67,8 @@ void StationCursor::openCurrentFile(const CaseRef& forCase) {
         std::string_view ignored;
         file_.next(ignored);
         file_.next(ignored);
-    } else if (diagnostics_ != nullptr) {
-        diagnostics_->aboutCase(forCase, fileProblem("station file cannot be opened", path, file_.error()));
+    } else {
+        diagnostics_.aboutCase(forCase, fileProblem("station file cannot be opened", path, file_.error()));
     }
     reopen_ = false;  // a file that cannot be opened reads as an empty file
 }
@@ -80,9 +80,8 @@ std::int32_t StationCursor::summariseWeather(const MeasurementCase& windowCase, 
     (void)windowSampleCount;
     if (!search_.isOpen() && !search_.start(std::string(kStationDirectory) + "*.txt")) {
         say(console_, kNoFileFound);
-        if (diagnostics_ != nullptr)
-            diagnostics_->aboutCase(forCase, fileProblem("no station file found",
-                                                         paths_.toLocal(std::string(kStationDirectory) + "*.txt")));
+        diagnostics_.aboutCase(
+            forCase, fileProblem("no station file found", paths_.toLocal(std::string(kStationDirectory) + "*.txt")));
         return 0;
     }
     const std::int32_t day = windowCase.DayIndex;
@@ -115,10 +114,10 @@ std::int32_t StationCursor::summariseWeather(const MeasurementCase& windowCase, 
             ++count_;
         }
         // End of a station file: the window's sums carry over into the next file.
-        if (file_.failed() && diagnostics_ != nullptr)
-            diagnostics_->readError(forCase, "station file",
-                                    paths_.toLocal(std::string(kStationDirectory) + search_.entry().name),
-                                    file_.error());
+        if (file_.failed())
+            diagnostics_.readError(forCase, "station file",
+                                   paths_.toLocal(std::string(kStationDirectory) + search_.entry().name),
+                                   file_.error());
         file_.close();
         reopen_ = true;
         if (!search_.next()) {

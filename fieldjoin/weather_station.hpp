@@ -29,8 +29,7 @@ std::int32_t parseStationTime(std::string_view text);
 
 class StationCursor {
 public:
-    /// `diagnostics` may be null.
-    StationCursor(const PathMapper& paths, std::ostream& console, RunDiagnostics* diagnostics = nullptr)
+    StationCursor(const PathMapper& paths, std::ostream& console, Diagnostics& diagnostics)
         : paths_(paths), console_(console), diagnostics_(diagnostics), search_(paths) {}
 
     /// Adds the records of the case window to `summary` (which starts at 0) and makes them
@@ -48,7 +47,7 @@ private:
 
     const PathMapper& paths_;
     std::ostream& console_;
-    RunDiagnostics* diagnostics_;
+    Diagnostics& diagnostics_;
     DirectorySearch search_;
     LineReader file_;
     bool reopen_ = true;

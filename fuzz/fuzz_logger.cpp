@@ -64,7 +64,7 @@ void checkLine(std::string_view line, TimestampCache (&caches)[2]) {
 }
 
 // The end-of-window actions of either program, writing into /dev/null tables.
-class RowSink final : public WindowSink {
+class RowSink {
 public:
     RowSink(const ProgramVariant& variant, SampleBuffer& buffer) : variant_(variant), buffer_(buffer) {
         config_ = makeRunConfiguration(true, true, variant.program);
@@ -72,20 +72,21 @@ public:
         FUZZ_CHECK(testCases_.file.create("/dev/null"));
         FUZZ_CHECK(quality_.file.create("/dev/null"));
     }
-    void closeWindow(const ClosedWindow& w) override {
+    void closeWindow(const ClosedWindow& w) {
         const MeasurementCase& windowCase = w.windowCase;
         const std::int32_t lastWindowMinute = w.lastWindowMinute;
         FUZZ_CHECK(buffer_.count >= 0 && static_cast<std::size_t>(buffer_.count) <= buffer_.capacity());
-        FUZZ_CHECK(w.record != nullptr && w.record->time.size() == static_cast<std::size_t>(buffer_.count));
+        FUZZ_CHECK(w.record.size() == static_cast<std::size_t>(buffer_.count));
         WindowQuality quality;
         assessRawSamples(buffer_, quality);
         WindSummary wind;
         summariseWindow(buffer_, wind, windowCase, variant_);
         // The quality of any window, with and without the site facts of the ITC test.
         const AskedWindow asked = askedWindow(windowCase.DayIndex, windowCase.BeginMinute, w.askedEndMinute);
-        assessRotatedSamples(buffer_, *w.record, asked, wind, 2.5, 52.0, quality);
+        rotateSamples(buffer_);  // as the quality thread does with its copy
+        assessRotatedSamples(buffer_, w.record, asked, wind, 2.5, 52.0, quality);
         FUZZ_CHECK(quality.flag >= 0 && quality.flag <= 2);
-        writeQualityRow(quality_, variant_.program, QualityRowKeys{}, *w.record, quality);
+        writeQualityRow(quality_, variant_.program, QualityRowKeys{}, w.record, quality);
         FUZZ_CHECK(std::count(quality_.row.begin(), quality_.row.end(), ',') == 23);
         if (variant_.program == Program::Fieldjoin) {
             WeatherSummary weather;
@@ -153,12 +154,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WindowRecord record;
     std::ostringstream diagnosticText;
     RunDiagnostics diagnostics(diagnosticText, "fuzz");
-    CaseWindowReader reader(paths, console, variant, buffer, sink, &record, &diagnostics);
+    CaseWindowReader reader(paths, console, variant, buffer, record, diagnostics);
     std::int32_t number = 0;
     for (const MeasurementCase& c : cases) {
         MeasurementCase walkCase = c;
         reader.beginCase(walkCase, ++number);
-        reader.readCaseWindow(walkCase, file.path());
+        while (reader.readCaseWindow(walkCase, file.path()) == WindowRead::Closed)
+            sink.closeWindow(reader.closedWindow());
     }
     reader.endRun();
     // Only line-count messages: the file always opens.

@@ -110,7 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeBytes(stationDir / "b.txt", text.substr(cutAt));
     const PathMapper paths(root.string());
     std::ostringstream console;
-    StationCursor station(paths, console);
+    NoDiagnostics diagnostics;
+    StationCursor station(paths, console, diagnostics);
     for (int i = 0; i < caseCount; ++i) {
         WeatherSummary summary;
         station.summariseWeather(cases[i], 1, summary);

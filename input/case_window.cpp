@@ -14,28 +14,28 @@ std::string countText(std::int64_t n, std::string_view what) { return std::to_st
 }  // namespace
 
 void CaseWindowReader::beginCase(const MeasurementCase& nextCase, std::int32_t caseNumber) {
-    if (caseNumber_ > 0 && rowsOfCase_ == 0 && diagnostics_ != nullptr) {
+    if (caseNumber_ > 0 && rowsOfCase_ == 0) {
         if (buffer_.count > 0)
-            diagnostics_->aboutCase(
-                current_, "its window runs past the last logger file: " + countText(buffer_.count, "samples") +
-                              " stay in the buffer and go into the next window that closes");
+            diagnostics_.aboutCase(current_,
+                                   "its window runs past the last logger file: " + countText(buffer_.count, "samples") +
+                                       " stay in the buffer and go into the next window that closes");
         else
-            diagnostics_->aboutCase(current_, "no row written: no accepted sample in its window");
+            diagnostics_.aboutCase(current_, "no row written: no accepted sample in its window");
     }
-    if (record_ != nullptr) {
+    if (record_.kept()) {
         if (buffer_.count == 0) {
-            record_->clear();
+            record_.clear();
         } else {
             // Samples an earlier case left behind: the next row holds them as well.
-            if (record_->foreignCase.number == 0) record_->foreignCase = current_;
-            record_->foreignSamples = buffer_.count;
+            if (record_.foreignCase.number == 0) record_.foreignCase = current_;
+            record_.foreignSamples = buffer_.count;
         }
     }
     caseNumber_ = caseNumber;
     current_ = caseRef(nextCase, caseNumber);
     rowsOfCase_ = 0;
 
-    if (diagnostics_ != nullptr && anyLineRead_) {
+    if (anyLineRead_) {
         // The files are read forward only: data behind the last line read is gone for this case.
         const bool past = lastLine_.day > nextCase.DayIndex ||
                           (lastLine_.day == nextCase.DayIndex && lastLine_.minute >= nextCase.EndMinute);
@@ -43,55 +43,92 @@ void CaseWindowReader::beginCase(const MeasurementCase& nextCase, std::int32_t c
         const std::string at = " (last line read: DayIndex " + std::to_string(lastLine_.day) + ", minute " +
                                std::to_string(lastLine_.minute) + ", " + localPath_ + ")";
         if (past)
-            diagnostics_->aboutCase(current_,
-                                    "window lies before logger data already read, cases out of time order" + at);
+            diagnostics_.aboutCase(current_,
+                                   "window lies before logger data already read, cases out of time order" + at);
         else if (inside)
-            diagnostics_->aboutCase(current_, "window begins before logger data already read" + at);
+            diagnostics_.aboutCase(current_, "window begins before logger data already read" + at);
     }
 }
 
 void CaseWindowReader::endRun() {
-    if (diagnostics_ == nullptr || caseNumber_ == 0 || rowsOfCase_ > 0) return;
+    if (caseNumber_ == 0 || rowsOfCase_ > 0) return;
     if (buffer_.count > 0)
-        diagnostics_->aboutCase(current_, "its window runs past the last logger file: " +
-                                              countText(buffer_.count, "samples") + " are in no row");
+        diagnostics_.aboutCase(current_, "its window runs past the last logger file: " +
+                                             countText(buffer_.count, "samples") + " are in no row");
     else
-        diagnostics_->aboutCase(current_, "no row written: no accepted sample in its window");
+        diagnostics_.aboutCase(current_, "no row written: no accepted sample in its window");
 }
 
-void CaseWindowReader::closeWindow(MeasurementCase& walkCase) {
-    std::int32_t askedEnd = walkCase.EndMinute;
+ClosedWindow CaseWindowReader::closedWindow() const {
+    return ClosedWindow{*closedCase_, caseNumber_, lastWindowMinute_, closedAskedEnd_, buffer_, record_};
+}
+
+WindowRead CaseWindowReader::closeWindow(MeasurementCase& walkCase, AfterClose after) {
+    closedAskedEnd_ = walkCase.EndMinute;
     if (variant_.subWindows)
-        askedEnd = static_cast<std::int32_t>(
+        closedAskedEnd_ = static_cast<std::int32_t>(
             std::min<std::int64_t>(std::int64_t{walkCase.BeginMinute} + 30, walkCase.EndMinute));
-    sink_.closeWindow(ClosedWindow{walkCase, caseNumber_, lastWindowMinute_, askedEnd, buffer_, record_});
+    closedCase_ = &walkCase;
+    closed_ = true;
+    afterClose_ = after;
     ++rowsOfCase_;
+    return WindowRead::Closed;
+}
+
+void CaseWindowReader::releaseWindow(MeasurementCase& walkCase) {
+    closed_ = false;
     if (variant_.subWindows) {
         walkCase.BeginMinute = static_cast<std::int32_t>(static_cast<std::uint32_t>(walkCase.BeginMinute) + 30u);
     }
     buffer_.clear();
-    if (record_ != nullptr) record_->clear();
+    record_.clear();
+}
+
+bool CaseWindowReader::openFile(const std::string& loggerPath) {
+    localPath_ = paths_.toLocal(loggerPath);
+    if (!file_.open(localPath_)) {
+        say(console_, kFailToOpenFile);
+        // No path: the walk found no logger file and has said so already.
+        if (!loggerPath.empty())
+            diagnostics_.aboutCase(current_, fileProblem("logger file cannot be opened", localPath_, file_.error()));
+        return false;
+    }
+    std::string_view header;
+    for (int i = 0; i < 4; ++i) file_.next(header);
+    fileOpen_ = true;
+    return true;
+}
+
+void CaseWindowReader::acceptLine(std::string_view line, const LoggerTime& t, bool canonical) {
+    lastWindowMinute_ = t.minute;
+    std::string_view rest;
+    timestampField(line, rest);
+    const SonicValues s = parseSonicValues(rest);
+    const bool accepted = s.Ts > 10.0f && s.Ts < 40.0f;
+    if (accepted) buffer_.append(s.u, s.v, s.w, s.Ts);
+    if (record_.kept()) {
+        ++record_.loggerLines;
+        if (accepted) {
+            // A canonical line's seconds start right behind its minute.
+            const double seconds = canonical ? secondsText(line.substr(18)) : timestampSeconds(line);
+            record_.addSample(t.day, t.minute, seconds);
+        } else
+            ++record_.tsRejected;
+    }
 }
 
 WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std::string& loggerPath) {
-    if (headerPending_) {
-        localPath_ = paths_.toLocal(loggerPath);
-        if (!file_.open(localPath_)) {
-            say(console_, kFailToOpenFile);
-            // No path: the walk found no logger file and has said so already.
-            if (diagnostics_ != nullptr && !loggerPath.empty())
-                diagnostics_->aboutCase(current_,
-                                        fileProblem("logger file cannot be opened", localPath_, file_.error()));
-            return WindowRead::NotOpened;
-        }
-    }
-    std::string_view line;
-    if (headerPending_) {
-        for (int i = 0; i < 4; ++i) file_.next(line);
-        headerPending_ = false;
+    if (closed_) {
+        // The window handed out last has been taken: on behind it.
+        releaseWindow(walkCase);
+        if (afterClose_ == AfterClose::Finish) return WindowRead::Finished;
+        acceptLine(closingLine_, closingTime_, closingCanonical_);  // the line opens the next sub-window
+    } else if (!fileOpen_ && !openFile(loggerPath)) {
+        return WindowRead::NotOpened;
     }
     const std::int32_t day = walkCase.DayIndex;
     const std::int32_t endMinute = walkCase.EndMinute;
+    std::string_view line;
     while (file_.next(line)) {
         ++lineCount_;
         if (line.empty()) continue;  // no timestamp at all: neither closes a window nor enters one
@@ -112,40 +149,27 @@ WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std
         }
         if (!variant_.subWindows) {
             if (t.day > day) {
-                if (buffer_.count >= 1) closeWindow(walkCase);
+                if (buffer_.count >= 1) return closeWindow(walkCase, AfterClose::Finish);
                 return WindowRead::Finished;
             }
-            if (t.minute >= endMinute) {
-                closeWindow(walkCase);
-                return WindowRead::Finished;
-            }
+            if (t.minute >= endMinute) return closeWindow(walkCase, AfterClose::Finish);
         } else {
             // Wraps instead of overflowing for a begin minute near the int range.
             const std::int64_t subWindowEnd = std::int64_t{walkCase.BeginMinute} + 30;
             const bool later = t.day > day;
-            if ((later && buffer_.count >= 1) || (!later && (t.minute >= subWindowEnd || t.minute >= endMinute)))
-                closeWindow(walkCase);
-            if (later || t.minute >= endMinute) return WindowRead::Finished;
+            const bool caseEnds = later || t.minute >= endMinute;
+            if ((later && buffer_.count >= 1) || (!later && (t.minute >= subWindowEnd || t.minute >= endMinute))) {
+                closingLine_ = line;
+                closingTime_ = t;
+                closingCanonical_ = canonical;
+                return closeWindow(walkCase, caseEnds ? AfterClose::Finish : AfterClose::ReadOn);
+            }
+            if (caseEnds) return WindowRead::Finished;
         }
-        lastWindowMinute_ = t.minute;
-        std::string_view rest;
-        timestampField(line, rest);
-        const SonicValues s = parseSonicValues(rest);
-        const bool accepted = s.Ts > 10.0f && s.Ts < 40.0f;
-        if (accepted) buffer_.append(s.u, s.v, s.w, s.Ts);
-        if (record_ != nullptr) {
-            ++record_->loggerLines;
-            if (accepted) {
-                // A canonical line's seconds start right behind its minute.
-                const double seconds = canonical ? secondsText(line.substr(18)) : timestampSeconds(line);
-                record_->addSample(t.day, t.minute, seconds);
-            } else
-                ++record_->tsRejected;
-        }
+        acceptLine(line, t, canonical);
     }
-    if (file_.failed() && diagnostics_ != nullptr)
-        diagnostics_->readError(current_, "logger file", localPath_, file_.error());
-    headerPending_ = true;
+    if (file_.failed()) diagnostics_.readError(current_, "logger file", localPath_, file_.error());
+    fileOpen_ = false;
     file_.close();
     sayLineCount(console_, lineCount_);
     lineCount_ = 0;

@@ -10,23 +10,29 @@ std::string WindDataWalk::findLoggerFile(const std::string& windDirectory, const
     const std::string pattern = subdirectory + "\\*" + std::string(fieldLayout(fenceField_).loggerFileSuffix);
     if (!loggerMarker_.start(pattern)) {
         say(console_, kNoFileFound);
-        if (diagnostics_ != nullptr)
-            diagnostics_->aboutCase(forCase, fileProblem("no logger file found", paths_.toLocal(pattern)));
+        diagnostics_.aboutCase(forCase, fileProblem("no logger file found", paths_.toLocal(pattern)));
         return {};
     }
     // Only the first matching file of a subdirectory is ever read.
     return subdirectory + "\\" + loggerMarker_.entry().name;
 }
 
-void WindDataWalk::walkWindDirectory(const std::string& windDirectory, MeasurementCase walkCase,
-                                     CaseWindowReader& reader) {
+void WindDataWalk::beginCase(const MeasurementCase& walkCase) {
+    walkCase_ = walkCase;
+    windowOut_ = false;
+}
+
+bool WindDataWalk::nextWindow(const std::string& windDirectory, CaseWindowReader& reader) {
     const CaseRef forCase = reader.currentCase();
+    if (windowOut_) {
+        windowOut_ = false;
+        return readOn(windDirectory, reader, forCase);
+    }
     if (!topLevel_.isOpen() && !topLevel_.start(windDirectory + "*.*")) {
         say(console_, kNoFileFound);
-        if (diagnostics_ != nullptr)
-            diagnostics_->aboutCase(forCase,
-                                    fileProblem("wind-data folder not found or empty", paths_.toLocal(windDirectory)));
-        return;
+        diagnostics_.aboutCase(forCase,
+                               fileProblem("wind-data folder not found or empty", paths_.toLocal(windDirectory)));
+        return false;
     }
     if (!loggerMarker_.isOpen()) {
         for (;;) {
@@ -36,19 +42,27 @@ void WindDataWalk::walkWindDirectory(const std::string& windDirectory, Measureme
                 break;
             }
             if (!topLevel_.next()) {
-                if (currentLoggerPath_.empty() && diagnostics_ != nullptr)
-                    diagnostics_->aboutCase(
+                if (currentLoggerPath_.empty())
+                    diagnostics_.aboutCase(
                         forCase, fileProblem("no subfolder in the wind-data folder", paths_.toLocal(windDirectory)));
                 break;
             }
         }
     }
+    return readOn(windDirectory, reader, forCase);
+}
+
+bool WindDataWalk::readOn(const std::string& windDirectory, CaseWindowReader& reader, const CaseRef& forCase) {
     for (;;) {
-        const WindowRead result = reader.readCaseWindow(walkCase, currentLoggerPath_);
-        if (result == WindowRead::Finished) return;
+        const WindowRead result = reader.readCaseWindow(walkCase_, currentLoggerPath_);
+        if (result == WindowRead::Closed) {
+            windowOut_ = true;
+            return true;
+        }
+        if (result == WindowRead::Finished) return false;
         // The marker stays open at a file that could not be opened: the next case tries it again.
         if (result == WindowRead::FileEnded) loggerMarker_.close();
-        if (!topLevel_.next()) return;
+        if (!topLevel_.next()) return false;
         // Every entry is tried here, whatever its kind.
         currentLoggerPath_ = findLoggerFile(windDirectory, topLevel_.entry().name, forCase);
     }

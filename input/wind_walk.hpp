@@ -16,13 +16,17 @@ namespace field {
 
 class WindDataWalk {
 public:
-    /// `diagnostics` may be null.
-    WindDataWalk(const PathMapper& paths, std::ostream& console, bool fenceField, RunDiagnostics* diagnostics = nullptr)
+    WindDataWalk(const PathMapper& paths, std::ostream& console, bool fenceField, Diagnostics& diagnostics)
         : paths_(paths), console_(console), fenceField_(fenceField), diagnostics_(diagnostics), topLevel_(paths),
           loggerMarker_(paths) {}
 
-    /// Feeds the case's logger files to `reader`, continuing where the previous case stopped.
-    void walkWindDirectory(const std::string& windDirectory, MeasurementCase walkCase, CaseWindowReader& reader);
+    /// Starts the walk for a case: the walk keeps its own copy, whose BeginMinute moves on
+    /// with the sub-windows.
+    void beginCase(const MeasurementCase& walkCase);
+    /// Feeds the case's logger files to `reader`, continuing where the previous case (or call)
+    /// stopped: true when a window of the case has closed (the reader holds it until this is
+    /// called again), false when the case is done.
+    bool nextWindow(const std::string& windDirectory, CaseWindowReader& reader);
 
     /// Full path of the first logger file in the subdirectory `entryName`, or empty
     /// text (with the console message) when there is none. Opens the logger-file marker.
@@ -33,13 +37,17 @@ public:
     void close();
 
 private:
+    bool readOn(const std::string& windDirectory, CaseWindowReader& reader, const CaseRef& forCase);
+
     const PathMapper& paths_;
     std::ostream& console_;
     bool fenceField_;
-    RunDiagnostics* diagnostics_;
+    Diagnostics& diagnostics_;
     DirectorySearch topLevel_;
     DirectorySearch loggerMarker_;
     std::string currentLoggerPath_;
+    MeasurementCase walkCase_;
+    bool windowOut_ = false;  // a window of the case was handed out: the next call reads on behind it
 };
 
 }  // namespace field

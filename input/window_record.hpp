@@ -20,7 +20,12 @@ namespace field {
 class WindowRecord {
 public:
     /// Room for `capacity` sample times before the first growth (the sample buffer's capacity).
-    explicit WindowRecord(std::size_t capacity = 0) { codes_.reserve(capacity); }
+    /// A record not `kept` is one the reader leaves alone: no quality is kept in the run.
+    explicit WindowRecord(std::size_t capacity = 0, bool kept = true) : kept_(kept) {
+        if (kept) codes_.reserve(capacity);
+    }
+    /// True when the reader keeps this record.
+    bool kept() const { return kept_; }
 
     /// Time of an accepted sample, as the reader computes it: day * 86400 + minute * 60 + seconds.
     void addSample(std::int32_t day, std::int32_t minute, double seconds) {
@@ -83,6 +88,7 @@ private:
     std::vector<std::pair<std::uint32_t, double>> exact_;  // (sample, time) of the times kept whole
     std::int64_t baseMinute_ = 0;
     bool incomplete_ = false;
+    bool kept_ = true;
 };
 
 /// Why the ITC test has or has no value.

@@ -57,23 +57,23 @@ void WindowAssessor::take(const ClosedWindow& window) {
     spotRecord_ = nullptr;
     samplesTaken_ = window.buffer.count;
     asked_ = askedWindow(window.windowCase.DayIndex, window.windowCase.BeginMinute, window.askedEndMinute);
-    if (window.record->incomplete()) {
+    if (window.record.incomplete()) {
         failure_ = "not enough memory for the sample times";
-        keepCounts(*window.record);
+        keepCounts(window.record);
         return;
     }
     try {
         // The copy is made the first time a window fits it, and never grows past the room.
         if (static_cast<std::size_t>(window.buffer.count) <= variant_.sampleCapacity &&
-            window.record->size() <= variant_.sampleCapacity) {
+            window.record.size() <= variant_.sampleCapacity) {
             samples_.copyFrom(window.buffer);
-            record_ = *window.record;
+            record_ = window.record;
             onThread_ = true;
         } else {
             quality_ = WindowQuality{};
             assessRawSamples(window.buffer, quality_);
             spotBuffer_ = &window.buffer;
-            spotRecord_ = window.record;
+            spotRecord_ = &window.record;
         }
     } catch (...) {
         fail(std::current_exception());
@@ -127,7 +127,7 @@ void WindowAssessor::settle() {
     if (!failure_.empty()) quality_ = WindowQuality{.samples = samplesTaken_, .assessed = false};
     const std::int64_t rowsBefore = table_.file.rows();
     writeQualityRow(table_, variant_.program, keys_, record_, quality_);
-    if (table_.file.rows() > rowsBefore) ++diagnostics_.rowsByFlag[quality_.flag];
+    if (table_.file.rows() > rowsBefore) diagnostics_.countQualityRow(quality_.flag);
     if (!failure_.empty()) {
         ++notAssessed_;
         diagnostics_.aboutCase(row_, "window quality not assessed: " + failure_);

@@ -38,10 +38,10 @@ struct SeenWindow {
     float sumU = 0.0f, sumV = 0.0f, sumW = 0.0f, sumTs = 0.0f;
 };
 
-class RecordingSink final : public WindowSink {
+class RecordingSink {
 public:
     explicit RecordingSink(const SampleBuffer& buffer) : buffer_(buffer) {}
-    void closeWindow(const ClosedWindow& w) override {
+    void closeWindow(const ClosedWindow& w) {
         closed.push_back(
             {w.windowCase, w.lastWindowMinute, buffer_.count, buffer_.sumU, buffer_.sumV, buffer_.sumW, buffer_.sumTs});
     }
@@ -55,16 +55,18 @@ private:
 struct ReaderRig {
     explicit ReaderRig(const ProgramVariant& variant)
         : paths(root.str()), buffer(variant.sampleCapacity), sink(buffer),
-          reader(paths, console, variant, buffer, sink) {}
+          reader(paths, console, variant, buffer, record, diagnostics) {}
 
     /// Writes a logger file at a Windows path below the root; gives the path back.
     std::string put(const std::string& windowsPath, const LoggerText& data) {
         writeFile(underRoot(root.path(), windowsPath), data.text());
         return windowsPath;
     }
-    /// True when the case is finished; `last` tells what became of the file.
+    /// True when the case is finished; `last` tells what became of the file. Each window that
+    /// closes on the way goes to the sink.
     bool read(MeasurementCase& c, const std::string& windowsPath) {
-        last = reader.readCaseWindow(c, windowsPath);
+        while ((last = reader.readCaseWindow(c, windowsPath)) == WindowRead::Closed)
+            sink.closeWindow(reader.closedWindow());
         return last == WindowRead::Finished;
     }
     /// The console text so far, then forgotten.
@@ -78,6 +80,8 @@ struct ReaderRig {
     PathMapper paths;
     std::ostringstream console;
     SampleBuffer buffer;
+    WindowRecord record{0, false};
+    NoDiagnostics diagnostics;
     RecordingSink sink;
     CaseWindowReader reader;
     WindowRead last = WindowRead::Finished;

@@ -171,9 +171,9 @@ Expected meansAt(const std::vector<int>& minutes) {
 }
 
 void expectSummary(const Expected& e, const WeatherSummary& s) {
-    EXPECT_FLOAT_EQ(e.solar, s.SolarRad);
-    EXPECT_FLOAT_EQ(e.rain, s.RainFall);
-    EXPECT_FLOAT_EQ(e.humi, s.Humi);
+    EXPECT_EQ(e.solar, s.SolarRad);
+    EXPECT_EQ(e.rain, s.RainFall);
+    EXPECT_EQ(e.humi, s.Humi);
 }
 void expectZero(const WeatherSummary& s) {
     EXPECT_EQ(0.0f, s.SolarRad);
@@ -216,7 +216,8 @@ struct StationDirectory {
     TempDir root;
     PathMapper paths{root.str()};
     std::ostringstream console;
-    StationCursor cursor{paths, console};
+    NoDiagnostics diagnostics;
+    StationCursor cursor{paths, console, diagnostics};
 };
 
 class StationTest : public ::testing::Test {
@@ -273,17 +274,17 @@ TEST_F(StationTest, RainfallIsAveragedLikeTheOtherValues) {
     addFile("w.txt", {record(15, 600, {"40", "0.1", "200"}), record(15, 610, {"50", "0.2", "300"}),
                       record(15, 620, {"60", "0.3", "400"}), record(15, 630, {"1", "5", "1"})});
     const WeatherSummary s = summarise(caseOf(15, 600, 630));
-    EXPECT_FLOAT_EQ((0.1f + 0.2f + 0.3f) / 3.0f, s.RainFall);
-    EXPECT_FLOAT_EQ(50.0f, s.Humi);
-    EXPECT_FLOAT_EQ(300.0f, s.SolarRad);
+    EXPECT_EQ((0.1f + 0.2f + 0.3f) / 3.0f, s.RainFall);
+    EXPECT_EQ(50.0f, s.Humi);
+    EXPECT_EQ(300.0f, s.SolarRad);
 }
 
 TEST_F(StationTest, ValueThatIsNoNumberCountsAsZero) {
     addFile("w.txt", {record(15, 600, {"---", "n/a", ""}), record(15, 610, {"50", "0.2", "300"}), record(15, 630)});
     const WeatherSummary s = summarise(caseOf(15, 600, 630));
-    EXPECT_FLOAT_EQ(25.0f, s.Humi);
-    EXPECT_FLOAT_EQ(0.1f, s.RainFall);
-    EXPECT_FLOAT_EQ(150.0f, s.SolarRad);
+    EXPECT_EQ(25.0f, s.Humi);
+    EXPECT_EQ(0.1f, s.RainFall);
+    EXPECT_EQ(150.0f, s.SolarRad);
 }
 
 TEST_F(StationTest, HeaderLinesOfEveryFileAreSkippedUnread) {
@@ -477,9 +478,9 @@ TEST_F(StationTest, YearFirstDatesAndTwentyFourHourTimesInAFile) {
                       recordText("2014/8/15", "10:10", {"60", "1.5", "400"}),
                       recordText("2014/8/15", "10:30", {"1", "1", "1"})});
     const WeatherSummary s = summarise(caseOf(15, 600, 630));
-    EXPECT_FLOAT_EQ(50.0f, s.Humi);
-    EXPECT_FLOAT_EQ(1.0f, s.RainFall);
-    EXPECT_FLOAT_EQ(300.0f, s.SolarRad);
+    EXPECT_EQ(50.0f, s.Humi);
+    EXPECT_EQ(1.0f, s.RainFall);
+    EXPECT_EQ(300.0f, s.SolarRad);
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ Sample withU(float u) { return Sample{u, 2.0f, 3.0f, 20.0f}; }
 // A walk and its reader over a temporary drive root, wind data in C:\W.
 struct WalkRig {
     explicit WalkRig(const ProgramVariant& variant = kFieldjoinVariant, bool fenceField = true)
-        : rig(variant), walk(rig.paths, rig.console, fenceField) {}
+        : rig(variant), walk(rig.paths, rig.console, fenceField, rig.diagnostics) {}
 
     std::filesystem::path local(const std::string& relative) const {
         return testing::underRoot(rig.root.path(), kWindDirectory + relative);
@@ -35,7 +35,10 @@ struct WalkRig {
     void logger(const std::string& relative, const LoggerText& data) { rig.put(kWindDirectory + relative, data); }
     void subdirectory(const std::string& name) const { std::filesystem::create_directories(local(name)); }
     void plainFile(const std::string& relative) const { testing::writeFile(local(relative), "not a logger file\n"); }
-    void walkCase(const MeasurementCase& c) { walk.walkWindDirectory(kWindDirectory, c, rig.reader); }
+    void walkCase(const MeasurementCase& c) {
+        walk.beginCase(c);
+        while (walk.nextWindow(kWindDirectory, rig.reader)) rig.sink.closeWindow(rig.reader.closedWindow());
+    }
 
     ReaderRig rig;
     WindDataWalk walk;

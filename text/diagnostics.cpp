@@ -3,22 +3,16 @@
 namespace field {
 
 void RunDiagnostics::aboutCase(const CaseRef& c, std::string_view text) {
-    beforeLine();
-    ++problems;
     out_ << program_ << ": case " << c.number << " (DayIndex " << c.dayIndex << ", BeginMinute " << c.beginMinute
          << ", EndMinute " << c.endMinute << "): " << text << '\n'
          << std::flush;
 }
 
-void RunDiagnostics::aboutRun(std::string_view text) {
-    beforeLine();
-    ++problems;
-    out_ << program_ << ": " << text << '\n' << std::flush;
-}
+void RunDiagnostics::aboutRun(std::string_view text) { out_ << program_ << ": " << text << '\n' << std::flush; }
 
 void RunDiagnostics::readError(const CaseRef& c, std::string_view what, std::string_view path,
                                std::string_view reason) {
-    ++readErrors;
+    ++readErrors_;
     const std::string text = fileProblem(std::string(what) + " failed to read", path, reason);
     if (c.number > 0)
         aboutCase(c, text);
@@ -27,10 +21,9 @@ void RunDiagnostics::readError(const CaseRef& c, std::string_view what, std::str
 }
 
 void RunDiagnostics::summary(bool withFlags) {
-    beforeLine();
-    out_ << program_ << ": " << casesRead << " cases read, " << rowsWritten << " rows written";
-    if (withFlags) out_ << ", flags 0/1/2: " << rowsByFlag[0] << '/' << rowsByFlag[1] << '/' << rowsByFlag[2];
-    out_ << ", " << windowsWithoutSamples << " windows without samples\n" << std::flush;
+    out_ << program_ << ": " << casesRead_ << " cases read, " << rowsWritten_ << " rows written";
+    if (withFlags) out_ << ", flags 0/1/2: " << rowsByFlag_[0] << '/' << rowsByFlag_[1] << '/' << rowsByFlag_[2];
+    out_ << ", " << windowsWithoutSamples_ << " windows without samples\n" << std::flush;
 }
 
 std::string fileProblem(std::string_view text, std::string_view path, std::string_view reason) {

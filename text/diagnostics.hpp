@@ -3,50 +3,64 @@
 // the file; and the closing summary. Standard output keeps its own messages.
 
 #include <cstdint>
-#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "text/case_ref.hpp"
 
 namespace field {
 
-class RunDiagnostics {
+/// Where the stages report the problems they meet.
+class Diagnostics {
+public:
+    virtual ~Diagnostics() = default;
+    /// One line about a case: "<program>: case N (DayIndex d, BeginMinute b, EndMinute e): <text>".
+    virtual void aboutCase(const CaseRef& c, std::string_view text) = 0;
+    /// One line about the run as a whole: "<program>: <text>".
+    virtual void aboutRun(std::string_view text) = 0;
+    /// A file that failed to read in the middle (not at its end): reported, and the run fails.
+    /// A case number of 0 makes it a line about the run.
+    virtual void readError(const CaseRef& c, std::string_view what, std::string_view path, std::string_view reason) = 0;
+};
+
+/// The diagnostics of one run on a stream, with the counts of its closing summary.
+class RunDiagnostics final : public Diagnostics {
 public:
     RunDiagnostics(std::ostream& out, std::string_view program) : out_(out), program_(program) {}
 
-    /// Runs `hook` before each line written (lines it writes itself included); empty: none.
-    void setBeforeLine(std::function<void()> hook) { beforeLine_ = std::move(hook); }
+    void aboutCase(const CaseRef& c, std::string_view text) override;
+    void aboutRun(std::string_view text) override;
+    void readError(const CaseRef& c, std::string_view what, std::string_view path, std::string_view reason) override;
 
-    /// One line about a case: "<program>: case N (DayIndex d, BeginMinute b, EndMinute e): <text>".
-    void aboutCase(const CaseRef& c, std::string_view text);
-    /// One line about the run as a whole: "<program>: <text>".
-    void aboutRun(std::string_view text);
+    void countCaseRead() { ++casesRead_; }
+    void countRowWritten() { ++rowsWritten_; }
+    /// A quality row with flag 0, 1 or 2 reached its table.
+    void countQualityRow(int flag) { ++rowsByFlag_[flag]; }
+    void countWindowWithoutSamples() { ++windowsWithoutSamples_; }
 
-    // Counts for the closing summary.
-    std::int32_t casesRead = 0;
-    std::int32_t rowsWritten = 0;
-    std::int32_t rowsByFlag[3] = {0, 0, 0};
-    std::int32_t windowsWithoutSamples = 0;
-    std::int32_t problems = 0;
-    std::int32_t readErrors = 0;  // input files that failed in the middle: the run fails
-
-    /// A file that failed to read in the middle (not at its end): reported, and the run fails.
-    void readError(const CaseRef& c, std::string_view what, std::string_view path, std::string_view reason);
+    /// Input files that failed in the middle: the run fails.
+    std::int32_t readErrors() const { return readErrors_; }
 
     /// The closing summary line; the flags only when a quality table was written.
     void summary(bool withFlags);
 
 private:
-    void beforeLine() {
-        if (beforeLine_) beforeLine_();
-    }
-
     std::ostream& out_;
     std::string program_;
-    std::function<void()> beforeLine_;
+    std::int32_t casesRead_ = 0;
+    std::int32_t rowsWritten_ = 0;
+    std::int32_t rowsByFlag_[3] = {0, 0, 0};
+    std::int32_t windowsWithoutSamples_ = 0;
+    std::int32_t readErrors_ = 0;
+};
+
+/// A Diagnostics that writes nothing: for a part used where no one reads its problems.
+class NoDiagnostics final : public Diagnostics {
+public:
+    void aboutCase(const CaseRef&, std::string_view) override {}
+    void aboutRun(std::string_view) override {}
+    void readError(const CaseRef&, std::string_view, std::string_view, std::string_view) override {}
 };
 
 /// "text: path (reason)", the way file problems are worded.

@@ -1,0 +1,36 @@
+#include "run/window_sequencer.hpp"
+
+#include "quality/quality_table.hpp"
+
+namespace field {
+
+void WindowSequencer::closeWindow(const ClosedWindow& w, ProgramTable& table) {
+    settle();  // the window before comes out first
+    if (keepQuality_) assessor_.take(w);
+    summariseWindow(w.buffer, wind_, w.windowCase, variant_);
+    if (keepQuality_) assessor_.start(wind_);
+    const std::int64_t rowsBefore = table.file().rows();
+    const std::int32_t stationRecords = table.writeRow(w, wind_);
+    // Only a row that reached the file counts, and only it gets a quality row.
+    const bool written = table.file().rows() > rowsBefore;
+    if (written) out_.countRowWritten();
+
+    const CaseRef row{w.caseNumber, w.windowCase.DayIndex, w.windowCase.BeginMinute, w.askedEndMinute};
+    if (w.buffer.count == 0) {
+        out_.countWindowWithoutSamples();
+        out_.aboutCase(row, "window without accepted samples");
+    }
+    if (!keepQuality_ || !written) return;
+
+    QualityRowKeys keys;
+    keys.testCaseId = w.caseNumber;
+    keys.dayIndex = w.windowCase.DayIndex;
+    keys.beginMinute = w.windowCase.BeginMinute;
+    keys.endMinute = w.lastWindowMinute;
+    keys.windowMinutes = static_cast<std::int32_t>(static_cast<std::uint32_t>(w.askedEndMinute) -
+                                                   static_cast<std::uint32_t>(w.windowCase.BeginMinute));
+    keys.stationRecords = stationRecords;
+    assessor_.end(row, keys);
+}
+
+}  // namespace field

@@ -1,0 +1,55 @@
+#pragma once
+// The one owner of the order of a run's output. A closed window gets its
+// statistics and its table row, then its quality row and lines, which come
+// out before anything that follows the window: the stages report through the
+// sequencer, which lets a pending quality row out first. Nothing calls back.
+
+#include <cstdint>
+#include <string_view>
+
+#include "input/case_window.hpp"
+#include "input/program_variant.hpp"
+#include "quality/window_assessment.hpp"
+#include "run/program_table.hpp"
+#include "text/diagnostics.hpp"
+#include "wind/wind_statistics.hpp"
+
+namespace field {
+
+class WindowSequencer final : public Diagnostics {
+public:
+    /// Writes lines to `out`; the windows are assessed by `assessor` once keepQuality() is called.
+    WindowSequencer(const ProgramVariant& variant, WindowAssessor& assessor, RunDiagnostics& out)
+        : variant_(variant), assessor_(assessor), out_(out) {}
+
+    /// From now on each window's quality is assessed (its quality table has been created).
+    void keepQuality() { keepQuality_ = true; }
+
+    /// The end of a window, the same for both programs: the statistics and `table`'s row, then
+    /// the window's quality (written out by the next line or window, or by settle()).
+    void closeWindow(const ClosedWindow& window, ProgramTable& table);
+    /// Writes out the quality of the last window closed, if still pending.
+    void settle() { assessor_.settle(); }
+
+    void aboutCase(const CaseRef& c, std::string_view text) override {
+        settle();
+        out_.aboutCase(c, text);
+    }
+    void aboutRun(std::string_view text) override {
+        settle();
+        out_.aboutRun(text);
+    }
+    void readError(const CaseRef& c, std::string_view what, std::string_view path, std::string_view reason) override {
+        settle();
+        out_.readError(c, what, path, reason);
+    }
+
+private:
+    const ProgramVariant& variant_;
+    WindowAssessor& assessor_;
+    bool keepQuality_ = false;
+    RunDiagnostics& out_;
+    WindSummary wind_;
+};
+
+}  // namespace field
