@@ -20,7 +20,7 @@ public:
     TableFile& file() override { return table_.file; }
 
 private:
-    TestCaseTable table_;
+    TableRows table_;
 };
 
 std::unique_ptr<ProgramTable> makeTestCaseRows(const RunConfiguration&, const PathMapper&, std::ostream&,

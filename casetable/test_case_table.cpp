@@ -1,28 +1,33 @@
 #include "casetable/test_case_table.hpp"
 
-#include <array>
-
 #include "text/clock_time.hpp"
 #include "text/number_format.hpp"
 
 namespace field {
 namespace {
 
-constexpr std::array<const char*, 13> kNames{"TestCaseID", "DayIndex",  "BeginMinute",  "EndMinute",      "Date",
-                                             "BeginTime",  "EndTime",   "TimePeriod",   "SourceStrength", "UStar",
-                                             "L",          "WindSpeed", "WindDirection"};
+struct Column {
+    const char* name;
+    const char* unit;
+};
+
+// clang-format off
 // The unit row repeats the id's name in its first column.
-constexpr std::array<const char*, 13> kUnits{"TestCaseID", "Day",  "Minute", "Minute",      "MM/DD/YYYY",
-                                             "HHMM",       "HHMM", "s",      "Grains/m2/s", "m/s",
-                                             "m",          "m/s",  "degree"};
+constexpr Column kColumns[] = {
+    {"TestCaseID", "TestCaseID"}, {"DayIndex", "Day"},      {"BeginMinute", "Minute"}, {"EndMinute", "Minute"},
+    {"Date", "MM/DD/YYYY"},       {"BeginTime", "HHMM"},    {"EndTime", "HHMM"},       {"TimePeriod", "s"},
+    {"SourceStrength", "Grains/m2/s"}, {"UStar", "m/s"},    {"L", "m"},                {"WindSpeed", "m/s"},
+    {"WindDirection", "degree"},
+};
+// clang-format on
 
 }  // namespace
 
-void writeTestCaseHeader(TestCaseTable& table) {
-    for (const auto* names : {&kNames, &kUnits}) {
+void writeTestCaseHeader(TableRows& table) {
+    for (const bool units : {false, true}) {
         table.row.clear();
-        for (const char* name : *names) {
-            table.row += name;
+        for (const Column& c : kColumns) {
+            table.row += units ? c.unit : c.name;
             table.row += ',';
         }
         table.row += '\n';
@@ -30,7 +35,7 @@ void writeTestCaseHeader(TestCaseTable& table) {
     }
 }
 
-void writeTestCaseRow(TestCaseTable& table, std::int32_t testCaseId, const MeasurementCase& windowCase,
+void writeTestCaseRow(TableRows& table, std::int32_t testCaseId, const MeasurementCase& windowCase,
                       std::int32_t lastWindowMinute, const WindSummary& wind) {
     if (!table.file.isOpen()) return;
     // 32-bit arithmetic as the table always had it, wrapping instead of overflowing.

@@ -11,17 +11,11 @@
 
 namespace field {
 
-/// The table file with a reusable row buffer.
-struct TestCaseTable {
-    TableFile file;
-    std::string row;
-};
-
 /// Writes the column-name row and the unit row.
-void writeTestCaseHeader(TestCaseTable& table);
+void writeTestCaseHeader(TableRows& table);
 
 /// Writes one data row when the table is open; `windowCase.BeginMinute` is the sub-window's begin.
-void writeTestCaseRow(TestCaseTable& table, std::int32_t testCaseId, const MeasurementCase& windowCase,
+void writeTestCaseRow(TableRows& table, std::int32_t testCaseId, const MeasurementCase& windowCase,
                       std::int32_t lastWindowMinute, const WindSummary& wind);
 
 }  // namespace field

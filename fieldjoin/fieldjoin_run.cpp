@@ -31,7 +31,7 @@ public:
 private:
     const RunConfiguration config_;
     StationCursor station_;
-    WholeDataTable table_;
+    TableRows table_;
 };
 
 std::unique_ptr<ProgramTable> makeWholeDataRows(const RunConfiguration& config, const PathMapper& paths,

@@ -9,13 +9,22 @@
 namespace field {
 namespace {
 
-constexpr std::array<const char*, 22> kFixedNames{
-    "DayIndex", "BeginMinute", "EndMinute",     "Date",     "BeginTime", "EndTime", "SourceStrength", "UStar",
-    "L",        "WindSpeed",   "WindDirection", "AvgU",     "UStd",      "AvgV",    "VStd",           "AvgW",
-    "WStd",     "AvgTs",       "TsStd",         "SolarRad", "RainFall",  "Humi"};
-constexpr std::array<const char*, 22> kFixedUnits{
-    "Day", "Minute", "Minute", "MM/DD/YYYY", "HHMM", "HHMM", "Grains/m2/s",   "m/s",           "m",    "m/s",  "degree",
-    "m/s", "m/s",    "m/s",    "m/s",        "m/s",  "m/s",  "CelsiusDegree", "CelsiusDegree", "w/m2", "inch", "%"};
+struct Column {
+    const char* name;
+    const char* unit;
+};
+
+// clang-format off
+// The columns before the samplers', each with its unit.
+constexpr Column kFixedColumns[] = {
+    {"DayIndex", "Day"},           {"BeginMinute", "Minute"},     {"EndMinute", "Minute"}, {"Date", "MM/DD/YYYY"},
+    {"BeginTime", "HHMM"},         {"EndTime", "HHMM"},           {"SourceStrength", "Grains/m2/s"},
+    {"UStar", "m/s"},              {"L", "m"},                    {"WindSpeed", "m/s"},    {"WindDirection", "degree"},
+    {"AvgU", "m/s"},               {"UStd", "m/s"},               {"AvgV", "m/s"},         {"VStd", "m/s"},
+    {"AvgW", "m/s"},               {"WStd", "m/s"},               {"AvgTs", "CelsiusDegree"},
+    {"TsStd", "CelsiusDegree"},    {"SolarRad", "w/m2"},          {"RainFall", "inch"},    {"Humi", "%"},
+};
+// clang-format on
 constexpr std::array<const char*, 5> kProfileNames{"UZ_5", "UZ_3.15", "UZ_2.225", "UZ_1.3", "UZ_0.5"};
 
 void field(std::string& row, std::string_view text) {
@@ -46,10 +55,10 @@ void samplerNames(std::string& row, std::span<const SamplerSite> samplers, const
 std::span<const SamplerSite> depositionSamplers(bool fenceField) { return fieldLayout(fenceField).deposition; }
 std::span<const SamplerSite> concentrationSamplers(bool fenceField) { return fieldLayout(fenceField).concentration; }
 
-void writeWholeDataHeader(WholeDataTable& table, const RunConfiguration& config) {
+void writeWholeDataHeader(TableRows& table, const RunConfiguration& config) {
     std::string& row = table.row;
     row.clear();
-    for (const char* name : kFixedNames) field(row, name);
+    for (const Column& c : kFixedColumns) field(row, c.name);
     samplerNames(row, depositionSamplers(config.FenceField), "_dep");
     samplerNames(row, concentrationSamplers(config.FenceField), "_con");
     for (const char* name : kProfileNames) field(row, name);
@@ -58,7 +67,7 @@ void writeWholeDataHeader(WholeDataTable& table, const RunConfiguration& config)
 
     // The unit row repeats the sampler units by the configured counts.
     row.clear();
-    for (const char* unit : kFixedUnits) field(row, unit);
+    for (const Column& c : kFixedColumns) field(row, c.unit);
     for (std::int32_t i = 0; i < config.DepositionCount; ++i)
         for (const char* unit : {"m", "m", "m", "grains/m2/s"}) field(row, unit);
     for (std::int32_t i = 0; i < config.ConcentrationCount; ++i)
@@ -68,7 +77,7 @@ void writeWholeDataHeader(WholeDataTable& table, const RunConfiguration& config)
     table.file.writeRow(row);
 }
 
-void writeWholeDataRow(WholeDataTable& table, const MeasurementCase& windowCase, std::int32_t lastWindowMinute,
+void writeWholeDataRow(TableRows& table, const MeasurementCase& windowCase, std::int32_t lastWindowMinute,
                        const WindSummary& wind, const WeatherSummary& weather, const RunConfiguration& config) {
     if (table.file.isOpen()) {
         std::string& row = table.row;

@@ -21,17 +21,11 @@ std::span<const SamplerSite> depositionSamplers(bool fenceField);
 /// Concentration samplers of the field, in the order of the case's readings.
 std::span<const SamplerSite> concentrationSamplers(bool fenceField);
 
-/// The table file with a reusable row buffer.
-struct WholeDataTable {
-    TableFile file;
-    std::string row;
-};
-
 /// Writes the column-name row and the unit row.
-void writeWholeDataHeader(WholeDataTable& table, const RunConfiguration& config);
+void writeWholeDataHeader(TableRows& table, const RunConfiguration& config);
 
 /// Writes one data row (when the table is open).
-void writeWholeDataRow(WholeDataTable& table, const MeasurementCase& windowCase, std::int32_t lastWindowMinute,
+void writeWholeDataRow(TableRows& table, const MeasurementCase& windowCase, std::int32_t lastWindowMinute,
                        const WindSummary& wind, const WeatherSummary& weather, const RunConfiguration& config);
 
 }  // namespace field

@@ -104,9 +104,9 @@ private:
     const ProgramVariant& variant_;
     SampleBuffer& buffer_;
     RunConfiguration config_;
-    WholeDataTable wholeData_;
-    TestCaseTable testCases_;
-    QualityTable quality_;
+    TableRows wholeData_;
+    TableRows testCases_;
+    TableRows quality_;
 };
 
 MeasurementCase chooseCase(fuzzing::Choices& choose, bool extreme) {

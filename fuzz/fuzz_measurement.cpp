@@ -42,8 +42,8 @@ void fillBuffer(SampleBuffer& buffer) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static fuzzing::MemoryFile file;
     static LineReader reader;
-    static WholeDataTable wholeData;
-    static TestCaseTable testCases;
+    static TableRows wholeData;
+    static TableRows testCases;
     static SampleBuffer buffer(4);
     if (!wholeData.file.isOpen()) {
         FUZZ_CHECK(wholeData.file.create("/dev/null"));

@@ -28,14 +28,6 @@ public:
         return true;
     }
 
-    /// Skips `n` fields; false when the line has fewer.
-    bool skip(int n) {
-        std::string_view ignored;
-        for (int i = 0; i < n; ++i)
-            if (!next(ignored)) return false;
-        return true;
-    }
-
 private:
     std::string_view rest_;
     char separator_;

@@ -61,4 +61,10 @@ private:
     bool failed_ = false;
 };
 
+/// A table file and the buffer its rows are put together in (reused from row to row).
+struct TableRows {
+    TableFile file;
+    std::string row;
+};
+
 }  // namespace field

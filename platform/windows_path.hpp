@@ -29,8 +29,6 @@ public:
     /// Local path of a Windows path text; relative texts stay relative.
     std::string toLocal(std::string_view windowsPath) const;
 
-    /// The root drive paths move below; empty when they are used as they are (Windows only).
-    const std::string& mountRoot() const { return mountRoot_; }
 
 private:
     /// The rest of `windowsPath` behind the replaced folder, or false when it does not lie below it.

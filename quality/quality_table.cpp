@@ -67,7 +67,7 @@ std::string qualityTableName(const std::string& tableName) {
     return tableName + " QC.txt";
 }
 
-void writeQualityHeader(QualityTable& table, Program program) {
+void writeQualityHeader(TableRows& table, Program program) {
     for (const bool units : {false, true}) {
         table.row.clear();
         for (const Column& c : kColumns) {
@@ -80,7 +80,7 @@ void writeQualityHeader(QualityTable& table, Program program) {
     }
 }
 
-void writeQualityRow(QualityTable& table, Program program, const QualityRowKeys& keys, const WindowRecord& record,
+void writeQualityRow(TableRows& table, Program program, const QualityRowKeys& keys, const WindowRecord& record,
                      const WindowQuality& quality) {
     if (!table.file.isOpen()) return;
     std::string& row = table.row;

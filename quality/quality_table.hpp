@@ -24,17 +24,11 @@ struct QualityRowKeys {
     std::int32_t stationRecords = 0;  // fieldjoin only
 };
 
-/// The table file with a reusable row buffer.
-struct QualityTable {
-    TableFile file;
-    std::string row;
-};
-
 /// Writes the column-name row and the unit row.
-void writeQualityHeader(QualityTable& table, Program program);
+void writeQualityHeader(TableRows& table, Program program);
 
 /// Writes one row (when the table is open).
-void writeQualityRow(QualityTable& table, Program program, const QualityRowKeys& keys, const WindowRecord& record,
+void writeQualityRow(TableRows& table, Program program, const QualityRowKeys& keys, const WindowRecord& record,
                      const WindowQuality& quality);
 
 }  // namespace field

@@ -16,7 +16,7 @@ std::string percentText(double value) {
 
 }  // namespace
 
-WindowAssessor::WindowAssessor(const ProgramVariant& variant, const ItcSite& site, QualityTable& table,
+WindowAssessor::WindowAssessor(const ProgramVariant& variant, const ItcSite& site, TableRows& table,
                                RunDiagnostics& diagnostics)
     : variant_(variant), site_(site), table_(table), diagnostics_(diagnostics), samples_(0),
       task_([this] { assess(); }) {}

@@ -26,7 +26,7 @@ namespace field {
 class WindowAssessor {
 public:
     /// Writes rows to `table` and lines to `diagnostics`; both outlive the assessor.
-    WindowAssessor(const ProgramVariant& variant, const ItcSite& site, QualityTable& table,
+    WindowAssessor(const ProgramVariant& variant, const ItcSite& site, TableRows& table,
                    RunDiagnostics& diagnostics);
 
     /// Copies a closed window's samples and record (or, for a window larger than the copy's
@@ -53,7 +53,7 @@ private:
 
     const ProgramVariant& variant_;
     const ItcSite site_;
-    QualityTable& table_;
+    TableRows& table_;
     RunDiagnostics& diagnostics_;
 
     // The window being assessed: written by begin(), read by the second thread, then by settle().

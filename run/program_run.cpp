@@ -45,7 +45,7 @@ namespace {
 
 // The two tables of a run, created before any input is opened; gives false when one cannot
 // be created (the run goes on without it). A quality table stands only beside a table.
-bool createTables(ProgramTable& table, QualityTable& quality, const RunConfiguration& config, Program program,
+bool createTables(ProgramTable& table, TableRows& quality, const RunConfiguration& config, Program program,
                   const RunOptions& options, std::ostream& console, RunDiagnostics& diagnostics) {
     const std::string tablePath = options.outputDirectory + "/" + config.OutputFileName;
     if (!table.create(tablePath)) {
@@ -67,7 +67,7 @@ bool createTables(ProgramTable& table, QualityTable& quality, const RunConfigura
 // window through the sequencer. False when the file cannot be opened.
 bool readCases(const RunConfiguration& config, const ProgramVariant& variant, const PathMapper& paths,
                CaseWindowReader& reader, WindDataWalk& walk, WindowSequencer& sequencer, ProgramTable& table,
-               QualityTable& quality, RunDiagnostics& diagnostics, std::ostream& console) {
+               TableRows& quality, RunDiagnostics& diagnostics, std::ostream& console) {
     LineReader measurements;
     const std::string measurementPath = paths.toLocal(config.MeasurementResultPath);
     if (!measurements.open(measurementPath)) {
@@ -104,7 +104,7 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
         options.answers ? makeRunConfiguration(options.answers->fenceField, options.answers->seedData, variant.program)
                         : chooseRunConfiguration(streams.in, streams.console, variant.program);
     RunDiagnostics diagnostics(streams.diagnostics, programName(variant.program));
-    QualityTable quality;
+    TableRows quality;
     WindowAssessor assessor(variant, options.site.forField(config.FenceField), quality, diagnostics);
     // Every stage reports through the sequencer, which lets the quality of the window before out first.
     WindowSequencer sequencer(variant, assessor, diagnostics);

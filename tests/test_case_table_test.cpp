@@ -37,10 +37,10 @@ const std::string kUnitsRow = "TestCaseID,Day,Minute,Minute,MM/DD/YYYY,HHMM,HHMM
 
 // --- the two writers ---------------------------------------------------------
 
-TEST(TestCaseTable, HeaderRowsEndEveryFieldWithACommaAndRepeatTheIdAsUnit) {
+TEST(TableRows, HeaderRowsEndEveryFieldWithACommaAndRepeatTheIdAsUnit) {
     TempDir dir;
     const auto path = dir.path() / "table.txt";
-    TestCaseTable table;
+    TableRows table;
     ASSERT_TRUE(table.file.create(path.string()));
     writeTestCaseHeader(table);
     table.file.close();
@@ -86,7 +86,7 @@ WindSummary summary(float sourceStrength, float uStar, float l, float speed, flo
     return w;
 }
 
-TEST(TestCaseTable, DataRowsTakeTimePeriodFromTheMinutesReached) {
+TEST(TableRows, DataRowsTakeTimePeriodFromTheMinutesReached) {
     const WindSummary plain = summary(123.5f, 0.25f, -12.5f, 3.75f, 270.0f);
     const RowCase cases[] = {
         {"first sub-window of the first case", 1, 15, 600, 629, "8/15/2014", plain,
@@ -111,7 +111,7 @@ TEST(TestCaseTable, DataRowsTakeTimePeriodFromTheMinutesReached) {
         SCOPED_TRACE(rc.what);
         TempDir dir;
         const auto path = dir.path() / "table.txt";
-        TestCaseTable table;
+        TableRows table;
         ASSERT_TRUE(table.file.create(path.string()));
         MeasurementCase c = testing::windowCase(rc.day, rc.begin, rc.begin + 30, rc.date);
         c.EndMinute = 9999;  // the row shows the minute reached, never the case's end
@@ -126,10 +126,10 @@ TEST(TestCaseTable, DataRowsTakeTimePeriodFromTheMinutesReached) {
     }
 }
 
-TEST(TestCaseTable, RowsAreFlushedOneByOne) {
+TEST(TableRows, RowsAreFlushedOneByOne) {
     TempDir dir;
     const auto path = dir.path() / "table.txt";
-    TestCaseTable table;
+    TableRows table;
     ASSERT_TRUE(table.file.create(path.string()));
     writeTestCaseHeader(table);
     EXPECT_EQ(2u, linesOf(readTable(path)).size());
@@ -137,8 +137,8 @@ TEST(TestCaseTable, RowsAreFlushedOneByOne) {
     EXPECT_EQ(3u, linesOf(readTable(path)).size()) << "a run stopped now must leave the complete row";
 }
 
-TEST(TestCaseTable, WritersDoNothingWhenTheTableIsNotOpen) {
-    TestCaseTable table;
+TEST(TableRows, WritersDoNothingWhenTheTableIsNotOpen) {
+    TableRows table;
     writeTestCaseHeader(table);
     writeTestCaseRow(table, 1, testing::windowCase(15, 600, 660), 629, WindSummary{});
     EXPECT_FALSE(table.file.isOpen());

@@ -146,7 +146,7 @@ RunConfiguration fieldjoinConfig(bool fence) { return makeRunConfiguration(fence
 struct TableInDir {
     TempDir dir;
     std::filesystem::path path = dir.path() / "table.txt";
-    WholeDataTable table;
+    TableRows table;
     TableInDir() { EXPECT_TRUE(table.file.create(path.string())); }
 };
 
@@ -378,7 +378,7 @@ TEST(WholeDataRow, WrittenOnlyWhenTheTableIsOpen) {
     for (bool open : {true, false}) {
         SCOPED_TRACE(open ? "table open" : "table not open");
         TempDir dir;
-        WholeDataTable table;
+        TableRows table;
         if (open) {
             ASSERT_TRUE(table.file.create((dir.path() / "t.txt").string()));
         }
