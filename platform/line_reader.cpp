@@ -6,11 +6,8 @@
 #include <cstring>
 #include <system_error>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "platform/file_open.hpp"
+#include "platform/simd.hpp"
 #include "platform/system_reason.hpp"
 
 namespace field {
@@ -162,7 +159,7 @@ namespace {
 // The first line feed in [p, end); end when there is none. Sixteen bytes at a time where
 // the processor has SSE2 (every x86-64 does): a record's line end lies some 40 bytes on.
 const char* findLineFeed(const char* p, const char* end) {
-#if defined(__SSE2__)
+#if FIELD_SSE2
     const __m128i lineFeed = _mm_set1_epi8('\n');
     for (; end - p >= 16; p += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -181,7 +178,7 @@ const char* findLineFeed(const char* p, const char* end) {
 class PrefixTest {
 public:
     explicit PrefixTest(std::string_view prefix) : prefix_(prefix) {
-#if defined(__SSE2__)
+#if FIELD_SSE2
         wide_ = prefix.size() >= 16 && prefix.size() <= 32;
         if (wide_) {
             head_ = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prefix.data()));
@@ -191,7 +188,7 @@ public:
     }
     /// `text` holds at least prefix.size() bytes.
     bool startOf(const char* text) const {
-#if defined(__SSE2__)
+#if FIELD_SSE2
         if (wide_) {
             const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
             const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + prefix_.size() - 16));
@@ -204,7 +201,7 @@ public:
 
 private:
     std::string_view prefix_;
-#if defined(__SSE2__)
+#if FIELD_SSE2
     bool wide_ = false;
     __m128i head_, tail_;
 #endif

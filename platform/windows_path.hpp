@@ -29,7 +29,6 @@ public:
     /// Local path of a Windows path text; relative texts stay relative.
     std::string toLocal(std::string_view windowsPath) const;
 
-
 private:
     /// The rest of `windowsPath` behind the replaced folder, or false when it does not lie below it.
     bool belowDataRoot(std::string_view windowsPath, std::string_view& rest) const;

@@ -26,8 +26,7 @@ namespace field {
 class WindowAssessor {
 public:
     /// Writes rows to `table` and lines to `diagnostics`; both outlive the assessor.
-    WindowAssessor(const ProgramVariant& variant, const ItcSite& site, TableRows& table,
-                   RunDiagnostics& diagnostics);
+    WindowAssessor(const ProgramVariant& variant, const ItcSite& site, TableRows& table, RunDiagnostics& diagnostics);
 
     /// Copies a closed window's samples and record (or, for a window larger than the copy's
     /// room, assesses its raw samples on the spot); call after settle().

@@ -6,9 +6,7 @@
 #include <new>
 #include <numbers>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/simd.hpp"
 
 namespace field {
 
@@ -187,7 +185,7 @@ std::optional<double> modelledSigmaWOverUStar(double zeta, double coriolis, doub
     return model;
 }
 
-#if defined(__SSE2__)
+#if FIELD_SSE2
 namespace {
 
 // countSpikesOf<4> with the four series in two registers of two doubles each: lane by lane
@@ -260,7 +258,7 @@ void countSpikesOfFour(const float* const* x, std::int32_t count, std::int32_t* 
 void assessRawSamples(const SampleBuffer& buffer, WindowQuality& quality) {
     quality.samples = buffer.count;
     const float* series[4] = {buffer.u.data(), buffer.v.data(), buffer.w.data(), buffer.Ts.data()};
-#if defined(__SSE2__)
+#if FIELD_SSE2
     countSpikesOfFour(series, buffer.count, quality.spikes);
 #else
     countSpikesOf<4>(series, buffer.count, quality.spikes);

@@ -19,8 +19,6 @@ TEST(CasetableRun, CutsCasesIntoSubWindowsAndNumbersEveryCase) {
     // Case 2 lies before the data already read: it closes an empty sub-window at once.
     writeMeasurements(root.path(), false, false,
                       measurementText(36, {{600, 660}, {500, 530}, {660, 705}, {800, 860}, {900, 930}}));
-    std::istringstream in("0\n0\n");
-    std::ostringstream console;
     const PathMapper paths(root.str());
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);

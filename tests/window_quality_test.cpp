@@ -252,5 +252,30 @@ TEST(SecondsText, ShortFormsGiveTheGeneralRulesBits) {
     }
 }
 
+TEST(SteadyState, BothCovariancesTogetherGiveEachAlone) {
+    // The quality takes u'w' and w'Ts' in one pass; each must be the single test's, to the bit.
+    std::mt19937 random(7);
+    std::normal_distribution<float> noise(0.0f, 1.0f);
+    for (const int seconds : {600, 1799, 3600}) {
+        SampleBuffer buffer(16);
+        WindowRecord record;
+        for (int i = 0; i < seconds * 10; ++i) {
+            const float drift = static_cast<float>(i) / static_cast<float>(seconds * 10);
+            buffer.append(2.0f + noise(random) + drift, 0.5f * noise(random), 0.3f * noise(random),
+                          20.0f + noise(random) - drift);
+            record.addSample(15, 600 + i / 600, (i % 600) / 10.0);
+        }
+        const AskedWindow window = askedWindow(15, 600, 600 + seconds / 60);
+        WindowQuality q;
+        assessRotatedSamples(buffer, record, window, WindSummary{}, std::nullopt, std::nullopt, q);
+        ASSERT_TRUE(q.steadyRun) << seconds;
+        const auto uw = steadyStateDeviation(buffer.u.data(), buffer.w.data(), record, buffer.count, window);
+        const auto wt = steadyStateDeviation(buffer.Ts.data(), buffer.w.data(), record, buffer.count, window);
+        ASSERT_TRUE(uw && wt) << seconds;
+        EXPECT_EQ(*uw, q.steadyUW) << seconds;
+        EXPECT_EQ(*wt, q.steadyWTs) << seconds;
+    }
+}
+
 }  // namespace
 }  // namespace field

@@ -18,6 +18,9 @@ cmake --preset ci >/dev/null
 cmake --build --preset ci -j2
 ctest --preset ci -j2
 
+# The plain code paths: built, tested and their tables compared with the fast paths'.
+tools/ci/portable.sh
+
 # Packages: the Debian package of build/ci, unpacked into a scratch folder and checked.
 tools/ci/package.sh
 

@@ -18,3 +18,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j2
 ctest --preset asan -j2
+
+# The tables of the sanitizer build (-O0) and of the release build must be the same,
+# windows without samples (not-a-number statistics) included.
+tools/ci/compare_builds.sh build/ci build/asan
