@@ -12,6 +12,7 @@
 #include "common/case_window.hpp"
 #include "common/measurement_case.hpp"
 #include "common/program_variant.hpp"
+#include "common/run_diagnostics.hpp"
 #include "common/wind_statistics.hpp"
 #include "logger_text.hpp"
 #include "platform/directory_search.hpp"
@@ -51,11 +52,12 @@ private:
     const SampleBuffer& buffer_;
 };
 
-/// A logger reader of one program variant over a temporary drive root "C:".
+/// A logger reader of one program variant over a temporary drive root "C:", reporting to
+/// `diagnostics` when given.
 struct ReaderRig {
-    explicit ReaderRig(const ProgramVariant& variant)
+    explicit ReaderRig(const ProgramVariant& variant, RunDiagnostics* diagnostics = nullptr)
         : paths(root.str()), buffer(variant.sampleCapacity), sink(buffer),
-          reader(paths, console, variant, buffer, sink) {}
+          reader(paths, console, variant, buffer, sink, nullptr, diagnostics) {}
 
     /// Writes a logger file at a Windows path below the root; gives the path back.
     std::string put(const std::string& windowsPath, const LoggerText& data) {
