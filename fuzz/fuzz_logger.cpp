@@ -76,7 +76,7 @@ public:
         const MeasurementCase& windowCase = w.windowCase;
         const std::int32_t lastWindowMinute = w.lastWindowMinute;
         FUZZ_CHECK(buffer_.count >= 0 && static_cast<std::size_t>(buffer_.count) <= buffer_.capacity());
-        FUZZ_CHECK(w.record != nullptr && w.record->time.size() == static_cast<std::size_t>(buffer_.count));
+        FUZZ_CHECK(w.record != nullptr && w.record->size() == static_cast<std::size_t>(buffer_.count));
         WindowQuality quality;
         assessRawSamples(buffer_, quality);
         WindSummary wind;
