@@ -1,10 +1,13 @@
 // The second thread of the quality assessment: each hand-over runs the task
-// once, wait() sees its results and its exceptions, and going away waits.
+// once, wait() sees its results and its exceptions, and going away waits;
+// without a thread to be had, the task runs in the caller.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "platform/background_task.hpp"
@@ -48,6 +51,30 @@ TEST(BackgroundTask, GoingAwayWaitsForTheTaskUnderWay) {
         task.start();
     }
     EXPECT_TRUE(finished);
+}
+
+int gStarts = 0;
+std::thread noThread(std::function<void()>) {
+    ++gStarts;
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+}
+
+TEST(BackgroundTask, TaskRunsInTheCallerWhereNoThreadCanBeStarted) {
+    std::thread::id ranOn;
+    int runs = 0;
+    BackgroundTask task(
+        [&] {
+            ranOn = std::this_thread::get_id();
+            ++runs;
+        },
+        noThread);
+    for (int i = 1; i <= 3; ++i) {
+        task.start();
+        EXPECT_EQ(i, runs) << "done within start()";
+        EXPECT_EQ(std::this_thread::get_id(), ranOn);
+        task.wait();
+    }
+    EXPECT_EQ(1, gStarts) << "a thread is asked for once";
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // The real program as a child process: answers on standard input, the drive
-// root in DRIVE_MOUNT_ROOT, optionally another user, a console pipe that no
-// one drains, and an action while it runs. POSIX only.
+// root in DRIVE_MOUNT_ROOT, optionally another user, arguments, closed standard
+// descriptors, a file-size limit, a console pipe that no one drains or whose
+// reader has gone, and an action while it runs. POSIX only.
 
 #include <fcntl.h>
 #include <grp.h>
@@ -56,6 +57,10 @@ struct ChildOptions {
     uid_t uid = static_cast<uid_t>(-1);  // run as this user (needs root); -1 keeps the current one
     bool consolePipe = false;            // standard output a one-page pipe (see ConsoleOutput)
     std::function<void(pid_t, const ConsoleOutput& console)> whileRunning;  // then waits for the child
+    std::vector<std::string> arguments;                                     // after the program's name
+    std::vector<int> closed;               // descriptors (0-2) closed before the program starts
+    rlim_t fileSizeLimit = RLIM_INFINITY;  // RLIMIT_FSIZE of the child
+    bool consoleReaderGone = false;        // standard output a pipe whose read end is already closed
 };
 
 /// Exit status of a child that could not become options.uid.
@@ -81,7 +86,15 @@ inline ChildResult runBinary(const std::string& binary, const std::filesystem::p
     const int err = open((io.path() / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ConsoleOutput console;
     int out = -1;
-    if (options.consolePipe) {
+    if (options.consoleReaderGone) {
+        int ends[2];
+        if (pipe(ends) != 0) {
+            ADD_FAILURE() << "pipe failed";
+            return {};
+        }
+        close(ends[0]);
+        out = ends[1];
+    } else if (options.consolePipe) {
         int ends[2];
         if (pipe(ends) != 0) {
             ADD_FAILURE() << "pipe failed";
@@ -104,6 +117,11 @@ inline ChildResult runBinary(const std::string& binary, const std::filesystem::p
     envp.push_back(nullptr);
     const std::string workDirectory = work.string();
     const std::string rootDirectory = root.string();
+    std::vector<std::string> arguments{binary};
+    arguments.insert(arguments.end(), options.arguments.begin(), options.arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : arguments) argv.push_back(a.data());
+    argv.push_back(nullptr);
 
     ChildResult result;
     const pid_t pid = fork();
@@ -112,14 +130,19 @@ inline ChildResult runBinary(const std::string& binary, const std::filesystem::p
         dup2(out, 1);
         dup2(err, 2);
         if (console.pipe >= 0) ::close(console.pipe);
+        for (const int fd : options.closed) ::close(fd);
+        const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+        if (options.fileSizeLimit != RLIM_INFINITY) setrlimit(RLIMIT_FSIZE, &limit);
+        // What the program does about these signals is its own doing, not inherited from here.
+        signal(SIGPIPE, SIG_DFL);
+        signal(SIGXFSZ, SIG_DFL);
         if (chdir(workDirectory.c_str()) != 0) _exit(126);
         if (options.uid != static_cast<uid_t>(-1)) {
             if (setgroups(0, nullptr) != 0 || setgid(options.uid) != 0 || setuid(options.uid) != 0)
                 _exit(kCannotDropPrivileges);
             if (access(binary.c_str(), X_OK) != 0 || access(rootDirectory.c_str(), X_OK) != 0) _exit(kCannotReach);
         }
-        char* argv[] = {const_cast<char*>(binary.c_str()), nullptr};
-        execve(binary.c_str(), argv, envp.data());
+        execve(binary.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     close(in);
@@ -141,7 +164,7 @@ inline ChildResult runBinary(const std::string& binary, const std::filesystem::p
     if (console.pipe >= 0) {
         result.console = drain(console.pipe);
         close(console.pipe);
-    } else {
+    } else if (!console.file.empty()) {
         result.console = readFile(console.file);
     }
     result.errors = readFile(io.path() / "stderr");

@@ -1,17 +1,24 @@
 // The programs' command line, through the entry point both programs share:
-// help and version, bad command lines, headless runs, --all, and tables that
-// cannot be written.
+// help and version, bad command lines, headless runs, --all, tables that
+// cannot be written, and runs that throw.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <atomic>
+#include <functional>
 #include <sstream>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
 
 #include "casetable/casetable_run.hpp"
 #include "console_lines.hpp"
 #include "field_tree.hpp"
 #include "field_version.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
+#include "quality/quality_table.hpp"
+#include "run/command_line.hpp"
 #include "run/program_main.hpp"
 
 namespace field {
@@ -25,16 +32,16 @@ struct MainOutput {
 };
 
 MainOutput runMain(Program program, std::vector<std::string> args, const std::string& input = "",
-                   const PathMapper& paths = PathMapper("/nonexistent-mount-root")) {
+                   const PathMapper& paths = PathMapper("/nonexistent-mount-root"), RunFunction run = nullptr,
+                   ThreadStarter starter = startThread) {
     args.insert(args.begin(), program == Program::Fieldjoin ? "fieldjoin" : "casetable");
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     std::istringstream in(input);
     std::ostringstream out, err;
     MainOutput r;
-    r.status =
-        programMain(program, program == Program::Fieldjoin ? RunFunction{runFieldjoin} : RunFunction{runCasetable},
-                    static_cast<int>(argv.size()), argv.data(), in, out, err, paths);
+    if (run == nullptr) run = program == Program::Fieldjoin ? RunFunction{runFieldjoin} : RunFunction{runCasetable};
+    r.status = programMain(program, run, static_cast<int>(argv.size()), argv.data(), in, out, err, paths, starter);
     r.out = out.str();
     r.err = err.str();
     return r;
@@ -60,16 +67,23 @@ TEST(CommandLine, BadCommandLinesGiveAReasonTheUsageAndStatusTwo) {
         {{"--sonic-height-hill", "-2"}, "-2"},
         {{"--data-root", "/nonexistent/data"}, "/nonexistent/data"},
         {{"--output-dir", "/nonexistent/out"}, "/nonexistent/out"},
+        // Site facts are plain finite decimals.
+        {{"--latitude", "0x10"}, "'0x10' is not a number"},
+        {{"--latitude", "nan"}, "'nan' is not a number"},
+        {{"--sonic-height-fence", "inf"}, "'inf' is not a number"},
+        {{"--sonic-height-hill", "abc"}, "'abc' is not a number"},
+        {{"--latitude", "12,5"}, "'12,5' is not a number"},
+        // Flags take no value; nothing follows the options.
+        {{"--all=0"}, "--all takes no value"},
+        {{"--no-qc=false", "--field", "fence", "--material", "seed"}, "--no-qc takes no value"},
+        {{"--field", "fence", "--material", "seed", "--"}, "not expected: --"},
     };
     for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
         for (const Case& c : cases) {
             std::vector<std::string> args = c.args;
-            if (c.args[0] != "--output-dir") {
-                args.push_back("--output-dir");
-                args.push_back(work.str());
-            }
+            if (c.args[0] != "--output-dir") args.insert(args.begin(), {"--output-dir", work.str()});
             const MainOutput r = runMain(program, args, "1\n1\n");
-            SCOPED_TRACE(c.args[0]);
+            SCOPED_TRACE(c.args[0] + " " + c.args.back());
             EXPECT_EQ(2, r.status);
             EXPECT_EQ("", r.out) << "no prompt, no message";
             const std::string firstLine = r.err.substr(0, r.err.find('\n'));
@@ -80,7 +94,7 @@ TEST(CommandLine, BadCommandLinesGiveAReasonTheUsageAndStatusTwo) {
     }
 }
 
-TEST(CommandLine, HelpAndVersionCreateNoFile) {
+TEST(CommandLine, HelpAndVersionWinWhereverTheyStandAndCreateNoFile) {
     TempDir work;
     for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
         const MainOutput help = runMain(program, {"--help", "--output-dir", work.str()});
@@ -92,6 +106,42 @@ TEST(CommandLine, HelpAndVersionCreateNoFile) {
         EXPECT_EQ(0, version.status);
         EXPECT_EQ(std::string(programName(program)) + " " + std::string(kFieldVersion) + "\n", version.out);
         EXPECT_TRUE(isEmptyFolder(work.path()));
+
+        // Wherever they stand, whatever else the line holds.
+        struct Case {
+            std::vector<std::string> args;
+            bool help;
+        };
+        const Case cases[] = {
+            {{"--latitude", "abc", "--help"}, true},   {{"--help", "--bogus"}, true}, {{"--all=0", "-h"}, true},
+            {{"--field", "moon", "--version"}, false}, {{"--", "--version"}, false},
+        };
+        for (const Case& c : cases) {
+            std::vector<std::string> args = c.args;
+            args.insert(args.begin(), {"--output-dir", work.str()});
+            SCOPED_TRACE(c.args.front() + " ... " + c.args.back());
+            const MainOutput r = runMain(program, args, "1\n1\n");
+            EXPECT_EQ(0, r.status);
+            if (c.help) {
+                // (The order of the names after "Excludes:" follows the library's pointers.)
+                EXPECT_EQ(help.out.size(), r.out.size());
+                EXPECT_EQ(help.out.substr(0, help.out.find("--field")), r.out.substr(0, r.out.find("--field")));
+            } else {
+                EXPECT_EQ(version.out, r.out);
+            }
+            EXPECT_EQ("", r.err);
+            EXPECT_TRUE(isEmptyFolder(work.path()));
+        }
+    }
+}
+
+TEST(CommandLine, SiteFactsWithBlanksAroundThemAreTaken) {
+    for (const auto& [text, value] : {std::pair{"12 ", 12.0}, {"\t-33.5", -33.5}, {" 2.5e0 ", 2.5}}) {
+        SCOPED_TRACE(std::string("'") + text + "'");
+        const char* argv[] = {"fieldjoin", "--latitude", text};
+        const CommandLine line = parseCommandLine(Program::Fieldjoin, 3, argv);
+        EXPECT_EQ(CommandLine::Action::Run, line.action) << line.text;
+        EXPECT_EQ(std::optional<double>(value), line.options.site.latitude);
     }
 }
 
@@ -171,6 +221,59 @@ TEST(CommandLine, AllWritesTheFourTablesOfTheSingleRunsWithMessagesKeptTogether)
     }
 }
 
+// Runs that note where they ran; the hill seed run throws a standard exception, the fence
+// pollen run something else.
+std::thread::id gCaller;
+std::atomic<int> gRunsInCaller{0}, gFinished{0};
+
+int runThatMayThrow(const RunStreams&, const PathMapper&, const RunOptions& options) {
+    if (std::this_thread::get_id() == gCaller) ++gRunsInCaller;
+    const Answers answers = options.answers.value_or(Answers{});
+    if (!answers.fenceField && answers.seedData) throw std::runtime_error("no more file handles");
+    if (answers.fenceField && !answers.seedData) throw 42;
+    ++gFinished;
+    return 0;
+}
+
+std::thread noThread(std::function<void()>) {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+}
+
+TEST(CommandLine, RunThatThrowsFailsWithItsReasonAndTheOtherRunsFinish) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        ThreadStarter starter;
+        int finished;  // runs that did not throw
+        std::vector<std::string> errors;
+    };
+    const std::vector<std::string> twoThrew{"[hill seed] fieldjoin: the run failed: no more file handles\n",
+                                            "[fence pollen] fieldjoin: the run failed\n"};
+    const Case cases[] = {
+        {"one run",
+         {"--field", "hill", "--material", "seed"},
+         startThread,
+         0,
+         {"fieldjoin: the run failed: no more file handles\n"}},
+        {"--all", {"--all"}, startThread, 2, twoThrew},
+        {"--all without threads", {"--all"}, noThread, 2, twoThrew},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        gCaller = std::this_thread::get_id();
+        gRunsInCaller = 0;
+        gFinished = 0;
+        const MainOutput r =
+            runMain(Program::Fieldjoin, c.args, "", PathMapper("/nonexistent-mount-root"), runThatMayThrow, c.starter);
+        EXPECT_EQ(1, r.status);
+        EXPECT_EQ(c.finished, gFinished);
+        if (c.starter == noThread) {
+            EXPECT_EQ(4, gRunsInCaller) << "the runs no thread takes run in the caller";
+        }
+        for (const std::string& line : c.errors) EXPECT_NE(std::string::npos, r.err.find(line)) << r.err;
+    }
+}
+
 #ifndef _WIN32
 TEST(CommandLine, TableThatCannotBeWrittenStopsTheRunWithTheReason) {
     const TwoFieldTree tree;
@@ -184,6 +287,9 @@ TEST(CommandLine, TableThatCannotBeWrittenStopsTheRunWithTheReason) {
         EXPECT_EQ(1, r.status);
         EXPECT_NE(std::string::npos, r.err.find(config.OutputFileName)) << r.err;
         EXPECT_NE(std::string::npos, r.err.find("No space left on device")) << r.err;
+        // No row reached the table: none is counted, and none of the quality table's stands beside it.
+        EXPECT_NE(std::string::npos, r.err.find("0 rows written, flags 0/1/2: 0/0/0")) << r.err;
+        EXPECT_EQ(2u, linesOf(readTable(work.path() / qualityTableName(config.OutputFileName))).size());
     }
     {
         // A folder where no file can be created (as root, permissions do not stop us: /proc does).

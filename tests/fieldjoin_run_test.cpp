@@ -1,6 +1,7 @@
 // Whole fieldjoin runs on small generated trees.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "console_lines.hpp"
@@ -107,6 +108,21 @@ TEST(FieldjoinRun, EveryAnswerCombinationWritesItsOwnTable) {
         for (const std::string& line : lines) EXPECT_EQ(c.fields + 1, fieldsOf(line).size()) << line.substr(0, 40);
         EXPECT_EQ("15,610,619,8/15/2014,1010,1019", lines[3].substr(0, 30));
     }
+}
+
+TEST(FieldjoinRun, WindowWithoutSamplesPrintsNanNeverMinusNan) {
+    // Every Ts outside 10..40: the window keeps no sample and its statistics are 0/0.
+    TempDir root, work;
+    writeLogger(root.path(), true, "2014_08_15",
+                LoggerText(kPlainHeader, kFixedValues).minutes(15, 590, 700, 10, Sample{2, 1, 0.5f, 50}).text());
+    writeMeasurements(root.path(), true, true, measurementText(14, {{600, 630}}));
+    writeStation(root.path(), "day15.txt", stationText(15));
+    const RunResult r = runOnce(root, work, "1\n1\n", "2014 TN Seed Whole Data_fence.txt");
+    const auto lines = linesOf(r.table);
+    ASSERT_EQ(3u, lines.size());
+    const auto row = fieldsOf(lines[2]);
+    EXPECT_NE(row.end(), std::find(row.begin(), row.end(), "nan")) << lines[2];
+    EXPECT_EQ(row.end(), std::find(row.begin(), row.end(), "-nan")) << lines[2];
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "platform/directory_search.hpp"
 #include "platform/windows_path.hpp"
 #include "test_support.hpp"
+#include "text/diagnostics.hpp"
 #include "wind/wind_statistics.hpp"
 
 namespace field::testing {
@@ -51,11 +52,12 @@ private:
     const SampleBuffer& buffer_;
 };
 
-/// A logger reader of one program variant over a temporary drive root "C:".
+/// A logger reader of one program variant over a temporary drive root "C:", reporting to
+/// `diagnostics` when given.
 struct ReaderRig {
-    explicit ReaderRig(const ProgramVariant& variant)
-        : paths(root.str()), buffer(variant.sampleCapacity), sink(buffer),
-          reader(paths, console, variant, buffer, record, diagnostics) {}
+    explicit ReaderRig(const ProgramVariant& variant, Diagnostics* report = nullptr)
+        : paths(root.str()), buffer(variant.sampleCapacity), diagnostics(report != nullptr ? *report : silent),
+          sink(buffer), reader(paths, console, variant, buffer, record, diagnostics) {}
 
     /// Writes a logger file at a Windows path below the root; gives the path back.
     std::string put(const std::string& windowsPath, const LoggerText& data) {
@@ -81,7 +83,8 @@ struct ReaderRig {
     std::ostringstream console;
     SampleBuffer buffer;
     WindowRecord record{0, false};
-    NoDiagnostics diagnostics;
+    NoDiagnostics silent;
+    Diagnostics& diagnostics;
     RecordingSink sink;
     CaseWindowReader reader;
     WindowRead last = WindowRead::Finished;

@@ -68,15 +68,32 @@ TEST(TableNumbers, FloatsMatchPrintfAcrossMagnitudesAndRoundingEdges) {
     }
 }
 
-TEST(TableNumbers, NotANumberAndInfinityAreMarked) {
-    for (float v : {std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN(), std::nanf("")}) {
-        std::string out;
-        appendFloat(out, v);
-        EXPECT_NE(std::string::npos, out.find("nan")) << out;
+TEST(TableNumbers, EveryNotANumberIsNanAndInfinitiesKeepTheirSign) {
+    // A NaN's sign bit depends on how the optimiser ordered the operations that made it.
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    volatile double zero = 0.0;  // 0/0 at run time: x86 makes it a negative NaN
+    struct Case {
+        const char* what;
+        double value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"NaN", nan, "nan"},
+        {"negative NaN", std::copysign(nan, -1.0), "nan"},
+        {"0/0", zero / zero, "nan"},
+        {"infinity", inf, "inf"},
+        {"negative infinity", -inf, "-inf"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string asFloat, fixed, general;
+        appendFloat(asFloat, static_cast<float>(c.value));
+        appendFixed(fixed, c.value, 3);
+        appendGeneral(general, c.value);
+        EXPECT_EQ(c.text, asFloat);
+        EXPECT_EQ(c.text, fixed);
+        EXPECT_EQ(c.text, general);
     }
-    std::string out;
-    appendFloat(out, std::numeric_limits<float>::infinity());
-    EXPECT_EQ("inf", out);
 }
 
 TEST(TableNumbers, IntegersInPlainDecimal) {

@@ -1,6 +1,8 @@
 // TableFile against real write failures that only POSIX systems make easy: a
-// device that is always full, a file-size limit that cuts a row in two, and a
-// folder that may not be written.
+// device that is always full, a file-size limit that cuts a row in two, a
+// folder that may not be written, a table another process holds, and a table
+// removed or replaced while it is written.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "platform/system_reason.hpp"
@@ -36,6 +39,7 @@ TEST(TableFileFailures, FullDeviceFailsTheFirstRowAndEveryLaterOne) {
     EXPECT_EQ("No space left on device", table.error());
     EXPECT_FALSE(table.writeRow("1,2,\n"));
     EXPECT_EQ(systemReason(ENOSPC), table.error()) << "the first failure's reason stays";
+    EXPECT_EQ(0, table.rows()) << "no row reached the device";
     EXPECT_FALSE(table.close());
     EXPECT_EQ("/dev/full", table.path());
 }
@@ -66,8 +70,8 @@ TEST(TableFileFailures, RowCutByTheFileSizeLimitIsTakenBack) {
             for (int i = 0; i < c.wholeRows; ++i)
                 if (!table.writeRow("row " + std::to_string(i) + ",ok\n")) _exit(kFirstRowsFailed);
             if (table.writeRow("row 9,cut\n")) _exit(kCutRowSucceeded);
-            const bool state =
-                table.failed() && table.error() == systemReason(EFBIG) && !table.writeRow("x\n") && !table.close();
+            const bool state = table.failed() && table.error() == systemReason(EFBIG) && table.rows() == c.wholeRows &&
+                               !table.writeRow("x\n") && !table.close();
             _exit(state ? kAsExpected : kWrongState);
         }
         int status = 0;
@@ -93,6 +97,85 @@ TEST(TableFileFailures, UnwritableFolderGivesPermissionDenied) {
     if (result == testing::Unprivileged::CannotSwitch) GTEST_SKIP() << "cannot switch to user nobody";
     EXPECT_EQ(testing::Unprivileged::Passed, result);
     EXPECT_FALSE(fs::exists(path));
+}
+
+// Record locks never exclude each other within one process: the other run is a child.
+TEST(TableFileLock, TableInUseByAnotherRunIsRefusedAndLeftUntouched) {
+    TempDir dir;
+    const std::string path = (dir.path() / "t.txt").string();
+    testing::writeFile(path, "rows of the other run\n");
+    int ready[2], release[2];
+    ASSERT_EQ(0, pipe(ready));
+    ASSERT_EQ(0, pipe(release));
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        close(release[1]);
+        const int fd = open(path.c_str(), O_RDWR);
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        char byte = 'x';
+        if (fd < 0 || fcntl(fd, F_SETLK, &lock) != 0 || write(ready[1], &byte, 1) != 1) _exit(1);
+        (void)!read(release[0], &byte, 1);  // until the test closes its end
+        _exit(0);
+    }
+    close(ready[1]);
+    close(release[0]);
+    char byte = 0;
+    ASSERT_EQ(1, read(ready[0], &byte, 1)) << "the child took no lock";
+    TableFile table;
+    EXPECT_FALSE(table.create(path));
+    EXPECT_FALSE(table.failed()) << "refused, not failed: the run goes on without it";
+    EXPECT_EQ("in use by another run, process " + std::to_string(holder), table.error());
+    EXPECT_EQ("rows of the other run\n", readFile(path)) << "not emptied";
+    close(release[1]);
+    int status = 0;
+    ASSERT_EQ(holder, waitpid(holder, &status, 0));
+    // Its holder gone, the table is ours.
+    EXPECT_TRUE(table.create(path)) << table.error();
+    EXPECT_EQ("", readFile(path));
+}
+
+TEST(TableFileFailures, TableRemovedWhileWrittenFailsTheTable) {
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path& table)> change;
+        bool stillThere;
+    };
+    const Case cases[] = {
+        {"left alone", [](const fs::path&) {}, true},
+        {"file removed", [](const fs::path& t) { fs::remove(t); }, false},
+        {"folder removed", [](const fs::path& t) { fs::remove_all(t.parent_path()); }, false},
+        {"file replaced by another file",
+         [](const fs::path& t) {
+             testing::writeFile(t.string() + ".new", "rows of another run\n");
+             fs::rename(t.string() + ".new", t);
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        for (const bool atClose : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (atClose ? ", found by close()" : ", found by checkStillAtPath()"));
+            TempDir dir;
+            const fs::path path = dir.path() / "out" / "t.txt";
+            fs::create_directories(path.parent_path());
+            TableFile table;
+            ASSERT_TRUE(table.create(path.string()));
+            ASSERT_TRUE(table.writeRow("a\n"));
+            c.change(path);
+            if (!atClose) {
+                EXPECT_EQ(c.stillThere, table.checkStillAtPath());
+                EXPECT_EQ(c.stillThere, table.writeRow("b\n"));
+            }
+            EXPECT_EQ(c.stillThere, table.close());
+            EXPECT_EQ(!c.stillThere, table.failed());
+            EXPECT_EQ(c.stillThere ? "" : std::string(kRemovedWhileWritten), table.error());
+            if (c.stillThere) {
+                EXPECT_EQ(atClose ? "a\n" : "a\nb\n", readFile(path));
+            }
+        }
+    }
 }
 
 }  // namespace

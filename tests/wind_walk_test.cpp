@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,9 @@ Sample withU(float u) { return Sample{u, 2.0f, 3.0f, 20.0f}; }
 
 // A walk and its reader over a temporary drive root, wind data in C:\W.
 struct WalkRig {
-    explicit WalkRig(const ProgramVariant& variant = kFieldjoinVariant, bool fenceField = true)
-        : rig(variant), walk(rig.paths, rig.console, fenceField, rig.diagnostics) {}
+    explicit WalkRig(const ProgramVariant& variant = kFieldjoinVariant, bool fenceField = true,
+                     Diagnostics* diagnostics = nullptr)
+        : rig(variant, diagnostics), walk(rig.paths, rig.console, fenceField, rig.diagnostics) {}
 
     std::filesystem::path local(const std::string& relative) const {
         return testing::underRoot(rig.root.path(), kWindDirectory + relative);
@@ -179,7 +181,9 @@ TEST(WindDataWalk, LastLoggerFileIsReadAgainFromItsFirstLineAfterTheWalkRanOut) 
 }
 
 TEST(WindDataWalk, PlainFileAsLastEntryLeavesLaterCasesWithoutALoggerFile) {
-    WalkRig w;
+    std::ostringstream lines;
+    RunDiagnostics diagnostics(lines, "fieldjoin");
+    WalkRig w(kFieldjoinVariant, true, &diagnostics);
     w.logger("A\\a_data.DAT", LoggerText().minutes(15, 600, 700));
     w.plainFile("zz.txt");
 
@@ -189,6 +193,9 @@ TEST(WindDataWalk, PlainFileAsLastEntryLeavesLaterCasesWithoutALoggerFile) {
     w.walkCase(windowCase(17, 600, 610));
     EXPECT_EQ(failToOpen(), w.rig.takeConsole());
     EXPECT_TRUE(w.rig.sink.closed.empty());
+    // Not found is said once, with the pattern; no file without a path "cannot be opened".
+    EXPECT_NE(std::string::npos, lines.str().find("no logger file found: ")) << lines.str();
+    EXPECT_EQ(std::string::npos, lines.str().find("cannot be opened:  (")) << lines.str();
 }
 
 TEST(WindDataWalk, MissingWindDirectoryReportsEveryCaseAndIsTriedAgain) {

@@ -2,7 +2,10 @@
 // coverage and gap, the flag, and the seconds of a logger timestamp.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <limits>
+#include <string>
 
 #include <random>
 
@@ -126,6 +129,50 @@ TEST(SteadyState, StationarySeriesAndTheCasesWithoutATest) {
     EXPECT_TRUE(steadyStateDeviation(a.data(), w.data(), timesOf(t), 1200, AskedWindow{0, 840}));
 }
 
+TEST(WindowRecord, EveryTimeComesBackAsTheVeryDoubleGiven) {
+    struct Time {
+        std::int32_t day, minute;
+        double seconds;
+    };
+    // clang-format off
+    const Time times[] = {
+        {15, 600, 0.0},  {15, 600, 3.4},  {15, 600, 59.9},    // 10 Hz
+        {15, 601, 0.05}, {15, 601, 59.95},                    // 20 Hz
+        {15, 602, 12.345}, {15, 603, 12.3456789}, {15, 603, 59.9999},
+        {-1, 10, 5.5},   {15, 1500, 1.2}, {15, 604, 60.5},    // a negative day, a minute past the day, second 60
+        {15, 590, 1.0},  {14, 1439, 59.9},                    // going back
+        {16, 0, 0.1},    {16, 5, 30.0},   {70, 0, 0.0},       // the next day, 55 days on
+    };
+    // clang-format on
+    std::vector<Time> all(std::begin(times), std::end(times));
+    // A minute of canonical stamps with 1 to 3 decimals, as the reader computes their seconds.
+    for (int whole = 0; whole < 60; ++whole)
+        for (const double scale : {10.0, 100.0, 1000.0})
+            for (int fraction = 0; fraction<scale; fraction += scale> 100 ? 7 : 1)
+                all.push_back({15, 605, whole + fraction / scale});
+    for (const bool reversed : {false, true}) {
+        std::vector<Time> order = all;
+        if (reversed) std::reverse(order.begin(), order.end());
+        WindowRecord parts, whole;
+        for (const Time& t : order) {
+            parts.addSample(t.day, t.minute, t.seconds);
+            whole.addSample(static_cast<double>(t.day) * 86400.0 + static_cast<double>(t.minute) * 60.0 + t.seconds);
+        }
+        ASSERT_EQ(order.size(), parts.size());
+        ASSERT_EQ(order.size(), whole.size());
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            const Time& t = order[i];
+            SCOPED_TRACE("day " + std::to_string(t.day) + ", minute " + std::to_string(t.minute) + ", second " +
+                         std::to_string(t.seconds) + (reversed ? ", reversed" : ""));
+            const double given =
+                static_cast<double>(t.day) * 86400.0 + static_cast<double>(t.minute) * 60.0 + t.seconds;
+            const double a = parts.time(i), b = whole.time(i);
+            EXPECT_EQ(0, std::memcmp(&given, &a, sizeof a)) << a << " for " << given;
+            EXPECT_EQ(0, std::memcmp(&given, &b, sizeof b)) << b << " for " << given;
+        }
+    }
+}
+
 TEST(ItcModel, RangesOfStability) {
     struct Case {
         double zeta;
@@ -213,6 +260,32 @@ TEST(QualityFlag, SchemeAndWhatNoTestMends) {
                              c.height, 50.0, q);
         EXPECT_EQ(c.expected, q.flag) << c.name;
         EXPECT_EQ(c.itc, q.itcStatus) << c.name;
+    }
+}
+
+TEST(ItcTest, NearNeutralWindowAtTheEquatorIsNearEquator) {
+    // The neutral model needs |f| / u* well above 1e-7: within about 0.02 degrees of the
+    // equator it has no positive value; the unstable one needs no f.
+    struct Case {
+        double latitude;
+        float L;  // with the sonic at 2 m: zeta 2 / L
+        ItcStatus expected;
+    };
+    const Case cases[] = {{0.0, 1e6f, ItcStatus::NearEquator},
+                          {-0.01, 1e6f, ItcStatus::NearEquator},
+                          {0.1, 1e6f, ItcStatus::Run},
+                          {0.0, -2.0f, ItcStatus::Run},
+                          {0.0, 2.0f, ItcStatus::OutOfRange}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("latitude " + std::to_string(c.latitude) + ", L " + std::to_string(c.L));
+        TestWindow window(600);
+        WindSummary wind;
+        wind.UStar = 0.3f;
+        wind.L = c.L;
+        WindowQuality q;
+        assessRotatedSamples(window.buffer, window.record, AskedWindow{0, 600}, wind, 2.0, c.latitude, q);
+        EXPECT_EQ(c.expected, q.itcStatus);
+        EXPECT_DOUBLE_EQ(2.0 / static_cast<double>(c.L), q.zeta);
     }
 }
 
