@@ -2,9 +2,10 @@
 // Directory search by wildcard pattern with the start / next / close shape of
 // the Windows C runtime's find-first/find-next/find-close. Entries come in a
 // stable order: "." and ".." first when they match, then the rest sorted by
-// name with ASCII letters folded to upper case, ties by raw bytes. On Windows
-// the C runtime's own search gives the entries, in the file system's order
-// (the same on NTFS); elsewhere a sorted directory listing stands in for it.
+// name with ASCII letters folded to upper case, ties by raw bytes, on every
+// platform: Windows gives its entries in the file system's order, which is
+// sorted on NTFS but the order of creation on the FAT and exFAT cards loggers'
+// data arrive on, so its entries are sorted the same way too.
 // A search takes its entries when it starts: later changes are not seen.
 
 #include <cstddef>
@@ -20,6 +21,9 @@ struct DirectoryEntry {
     std::string name;
     bool isDirectory = false;  // follows symbolic links
 };
+
+/// Sorts entries in the search order above.
+void sortInSearchOrder(std::vector<DirectoryEntry>& entries);
 
 /// Longest pattern text a search accepts (the 260-character buffers of the platform).
 inline constexpr std::size_t kMaxPatternLength = 259;

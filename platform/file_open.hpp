@@ -27,6 +27,9 @@ std::FILE* openForReading(const std::string& localPath);
 /// nullptr when it cannot be created or is held, with the reason in `reason`.
 std::FILE* createForTable(const std::string& localPath, std::string& reason);
 
+/// True when the local path names a folder (links followed).
+bool isExistingDirectory(const std::string& localPath);
+
 /// True while `table` is still the file at `localPath` (not removed, renamed or replaced, nor its
 /// folder); also true where the platform cannot tell or keeps open files from being removed.
 bool isStillAtPath(std::FILE* table, const std::string& localPath);

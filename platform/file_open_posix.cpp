@@ -98,6 +98,11 @@ std::FILE* createForTable(const std::string& localPath, std::string& reason) {
     return f;
 }
 
+bool isExistingDirectory(const std::string& localPath) {
+    struct stat st {};
+    return stat(localPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool isStillAtPath(std::FILE* table, const std::string& localPath) {
     struct stat open {
     }, named{};

@@ -2,24 +2,21 @@
 
 #include <fcntl.h>
 #include <io.h>
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <sys/stat.h>
 #include <sys/types.h>
-#include <windows.h>
 #include <cerrno>
 #include <string>
 #include <utility>
 
 #include "platform/system_reason.hpp"
+#include "platform/utf8_windows.hpp"
 
 namespace field {
 
 std::FILE* openForReading(const std::string& localPath, std::string& reason) {
     // Devices ("NUL", "CON") and pipes are no data files: refused before they are opened.
     struct _stat64 st {};
-    if (_stat64(localPath.c_str(), &st) != 0) {
+    if (_wstat64(widen(localPath).c_str(), &st) != 0) {
         reason = systemReason(errno);
         return nullptr;
     }
@@ -28,7 +25,7 @@ std::FILE* openForReading(const std::string& localPath, std::string& reason) {
         return nullptr;
     }
     // Binary mode keeps the reader's own CR LF handling and block reads fast.
-    std::FILE* f = std::fopen(localPath.c_str(), "rb");
+    std::FILE* f = _wfopen(widen(localPath).c_str(), L"rb");
     if (f == nullptr) {
         reason = systemReason(errno);
         return nullptr;
@@ -50,7 +47,8 @@ std::FILE* openForReading(const std::string& localPath) {
 std::FILE* createForTable(const std::string& localPath, std::string& reason) {
     // Opened without truncation: a table another run is writing must not be
     // emptied before its lock has been asked for.
-    const int fd = _open(localPath.c_str(), _O_WRONLY | _O_CREAT | _O_TEXT | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    const int fd =
+        _wopen(widen(localPath).c_str(), _O_WRONLY | _O_CREAT | _O_TEXT | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
     if (fd < 0) {
         reason = systemReason(errno);
         return nullptr;
@@ -80,6 +78,11 @@ std::FILE* createForTable(const std::string& localPath, std::string& reason) {
     std::setvbuf(f, nullptr, _IONBF, 0);
     reason.clear();
     return f;
+}
+
+bool isExistingDirectory(const std::string& localPath) {
+    struct _stat64 st {};
+    return _wstat64(widen(localPath).c_str(), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFDIR;
 }
 
 // The C runtime opens files without delete sharing: neither the table nor its

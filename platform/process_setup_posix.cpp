@@ -22,4 +22,6 @@ void prepareProcess() {
     signal(SIGPIPE, SIG_IGN);
 }
 
+std::vector<std::string> programArguments(int argc, char** argv) { return {argv, argv + argc}; }
+
 }  // namespace field

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include "platform/utf8_windows.hpp"
+
 namespace field {
 
 // Windows has no SIGPIPE or SIGXFSZ: a failed write returns an error there already.
@@ -15,6 +17,16 @@ void prepareProcess() {
             _close(null);
         }
     }
+}
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return {argv, argv + argc};
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) arguments.push_back(narrow(wide[i]));
+    LocalFree(wide);
+    return arguments;
 }
 
 }  // namespace field

@@ -8,6 +8,7 @@
 
 #include "field_version.hpp"
 #include "input/run_configuration.hpp"
+#include "platform/file_open.hpp"
 
 namespace field {
 namespace {
@@ -56,6 +57,15 @@ std::optional<std::string> preScan(int argc, const char* const* argv, bool& help
     return problem;
 }
 
+// CLI11's own check reads the path in the ANSI code page on Windows; this one reads UTF-8.
+CLI::Validator existingFolder() {
+    return CLI::Validator(
+        [](std::string& path) {
+            return isExistingDirectory(path) ? std::string() : "Directory does not exist: " + path;
+        },
+        "DIR");
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(Program program, int argc, const char* const* argv) {
@@ -84,9 +94,9 @@ CommandLine parseCommandLine(Program program, int argc, const char* const* argv)
     all->excludes(materialOption);
     CLI::Option* root = app.add_option("--data-root", dataRoot,
                                        "Folder that stands for C:\\Vantrel (else DRIVE_MOUNT_ROOT or the drives)")
-                            ->check(CLI::ExistingDirectory);
+                            ->check(existingFolder());
     app.add_option("--output-dir", line.options.outputDirectory, "Folder of the tables (default: the current one)")
-        ->check(CLI::ExistingDirectory);
+        ->check(existingFolder());
     CLI::Option* noQc = app.add_flag("--no-qc", noQuality, "Write no quality table");
     // Read as text and checked below: CLI11 would take "0x10" as 16 and "nan" as a number.
     CLI::Option* fence = app.add_option("--sonic-height-fence", fenceHeight,

@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <exception>
+#include <iostream>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "input/field_layout.hpp"
+#include "platform/process_setup.hpp"
 #include "run/command_line.hpp"
 
 namespace field {
@@ -110,6 +112,15 @@ int programMain(Program program, RunFunction run, int argc, const char* const* a
                            : guardedRun(program, run, RunStreams{in, out, err}, paths, line.options);
     reportLostConsole(program, out, err);
     return status;
+}
+
+int programEntry(Program program, RunFunction run, int argc, char** argv) {
+    prepareProcess();  // before std::cin, std::cout or any file is used
+    const std::vector<std::string> arguments = programArguments(argc, argv);
+    std::vector<const char*> texts;
+    for (const std::string& a : arguments) texts.push_back(a.c_str());
+    return programMain(program, run, static_cast<int>(texts.size()), texts.data(), std::cin, std::cout, std::cerr,
+                       PathMapper::fromEnvironment());
 }
 
 }  // namespace field

@@ -23,4 +23,8 @@ int programMain(Program program, RunFunction run, int argc, const char* const* a
                 std::ostream& out, std::ostream& err, const PathMapper& environmentPaths,
                 ThreadStarter startThread = field::startThread);
 
+/// A program's whole process: its setup (standard descriptors, signals), its arguments in
+/// UTF-8, then programMain on the console streams and the environment's paths.
+int programEntry(Program program, RunFunction run, int argc, char** argv);
+
 }  // namespace field

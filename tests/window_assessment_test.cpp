@@ -72,7 +72,7 @@ Assessed assessWindows(std::size_t room, const std::vector<WindowSpec>& windows)
     }
     assessor.settle();
     table.file.close();
-    return {linesOf(readFile(dir.path() / "qc.txt")), lines.str(), assessor.notAssessed()};
+    return {linesOf(readTable(dir.path() / "qc.txt")), lines.str(), assessor.notAssessed()};
 }
 
 TEST(WindowAssessment, WindowLargerThanTheCopysRoomGivesTheRowOfTheCopy) {

@@ -146,6 +146,26 @@ for program in fieldjoin casetable; do
 done
 [ "$compared" -eq 8 ] || fail "compared $compared tables, not 8"
 
+# A data root and an output folder named outside the ANSI code page (Greek and CJK
+# letters): the programs take their arguments and paths as UTF-8 and hand the system
+# its wide-character calls.
+say "a data root and an output folder with names outside the ANSI code page"
+wide_root="$e2e/Feld δ 野外"
+mkdir -p "$wide_root" "$e2e/windows/Ausgabe ω 出力"
+ln -s "$e2e/data/c/Vantrel" "$wide_root/Vantrel"
+to_wine() { printf 'Z:%s' "${1//\//\\}"; }
+for program in fieldjoin casetable; do
+  (cd "$e2e/windows" && LC_ALL=C.UTF-8 "$wine" "$win/$program.exe" --field fence --material seed \
+    --data-root "$(to_wine "$wide_root/Vantrel")" --output-dir "$(to_wine "$e2e/windows/Ausgabe ω 出力")" \
+    </dev/null >"$program.wide.console" 2>"$program.wide.stderr") ||
+    fail "$program with a wide-character data root failed ($e2e/windows/$program.wide.stderr)"
+  table=$(cd "$e2e/linux/${program}_11" && ls -- *.txt | grep -v -e '^console.txt$' -e ' QC\.txt$')
+  cmp -s <(sed 's/$/\r/' "$e2e/linux/${program}_11/$table") "$e2e/windows/Ausgabe ω 出力/$table" ||
+    fail "$program: '$table' below the wide-character folders differs from Linux's"
+  printf '  %-14s %-45s same bytes but CR LF\n' "$program wide" "$table"
+  compared=$((compared + 1))
+done
+
 "$wineserver_bin" -k 2>/dev/null || true  # leaves no Wine process behind
 "$wineserver_bin" -w
 say "Windows tests and table comparison done"
