@@ -99,7 +99,7 @@ bool CaseWindowReader::openFile(const std::string& loggerPath) {
     return true;
 }
 
-void CaseWindowReader::acceptLine(std::string_view line, const LoggerTime& t, bool canonical) {
+inline void CaseWindowReader::acceptLine(std::string_view line, const LoggerTime& t, bool canonical) {
     lastWindowMinute_ = t.minute;
     std::string_view rest;
     timestampField(line, rest);
@@ -110,11 +110,22 @@ void CaseWindowReader::acceptLine(std::string_view line, const LoggerTime& t, bo
         ++record_.loggerLines;
         if (accepted) {
             // A canonical line's seconds start right behind its minute.
-            const double seconds = canonical ? secondsText(line.substr(18)) : timestampSeconds(line);
-            record_.addSample(t.day, t.minute, seconds);
+            const std::string_view secondsPart = line.substr(18);
+            if (canonical && isTenthsText(secondsPart)) {
+                record_.addTenthsSample(t.day, t.minute, tenthsMilliseconds(secondsPart));
+            } else {
+                record_.addSample(t.day, t.minute, canonical ? secondsText(secondsPart) : timestampSeconds(line));
+            }
         } else
             ++record_.tsRejected;
     }
+}
+
+inline bool CaseWindowReader::timeOf(std::string_view line, LoggerTime& t) {
+    if (timestamps_.convert(line, variant_.yearCheck, t)) return true;
+    std::string_view ignored;
+    t = parseLoggerTimestamp(timestampField(line, ignored), variant_.yearCheck);
+    return false;
 }
 
 WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std::string& loggerPath) {
@@ -133,11 +144,7 @@ WindowRead CaseWindowReader::readCaseWindow(MeasurementCase& walkCase, const std
         ++lineCount_;
         if (line.empty()) continue;  // no timestamp at all: neither closes a window nor enters one
         LoggerTime t;
-        const bool canonical = timestamps_.convert(line, variant_.yearCheck, t);
-        if (!canonical) {
-            std::string_view ignored;
-            t = parseLoggerTimestamp(timestampField(line, ignored), variant_.yearCheck);
-        }
+        const bool canonical = timeOf(line, t);
         lastLine_ = t;
         anyLineRead_ = true;
 

@@ -75,7 +75,10 @@ private:
     WindowRead closeWindow(MeasurementCase& walkCase, AfterClose after);
     void releaseWindow(MeasurementCase& walkCase);
     bool openFile(const std::string& loggerPath);
-    void acceptLine(std::string_view line, const LoggerTime& t, bool canonical);
+    // Every in-window line goes through here: inlined into the reading loop.
+    [[gnu::always_inline]] void acceptLine(std::string_view line, const LoggerTime& t, bool canonical);
+    // The day and minute of a line; true when they were read by fixed positions (canonical).
+    [[gnu::always_inline]] bool timeOf(std::string_view line, LoggerTime& t);
 
     const PathMapper& paths_;
     std::ostream& console_;

@@ -78,11 +78,21 @@ private:
 
 /// Seconds "SS.ffff" at the start of `text`: every decimal, up to the first other character
 /// (3.45 is 3 + 45 / 100, one rounding); 0 when `text` starts with no digit.
-inline double secondsText(std::string_view text) {
+/// True for "SS.f" followed by no further digit, as 10 Hz loggers write the seconds.
+inline bool isTenthsText(std::string_view text) {
     const auto isDigit = [](char c) { return static_cast<unsigned>(c - '0') < 10; };
-    // "SS.f" and no further digit, as 10 Hz loggers write it: the loop's own operations, unrolled.
-    if (text.size() >= 4 && isDigit(text[0]) && isDigit(text[1]) && text[2] == '.' && isDigit(text[3]) &&
-        (text.size() == 4 || !isDigit(text[4]))) {
+    return text.size() >= 4 && isDigit(text[0]) && isDigit(text[1]) && text[2] == '.' && isDigit(text[3]) &&
+           (text.size() == 4 || !isDigit(text[4]));
+}
+
+/// The milliseconds of a text isTenthsText accepts ("03.4" gives 3400).
+inline std::uint32_t tenthsMilliseconds(std::string_view text) {
+    return static_cast<std::uint32_t>(((text[0] - '0') * 10 + (text[1] - '0')) * 1000 + (text[3] - '0') * 100);
+}
+
+inline double secondsText(std::string_view text) {
+    // "SS.f": the loop's own operations, unrolled.
+    if (isTenthsText(text)) {
         const double whole = (text[0] - '0') * 10 + (text[1] - '0');
         return whole + static_cast<double>(text[3] - '0') / 10;
     }

@@ -2,6 +2,7 @@
 // What the logger reader keeps of the open window for its quality: each
 // sample's time and the window's line counts.
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -33,13 +34,28 @@ public:
         const std::int64_t minuteIndex = std::int64_t{day} * 1440 + minute;
         if (codes_.empty()) baseMinute_ = minuteIndex;
         const std::int64_t offset = minuteIndex - baseMinute_;
-        const double ms = std::round(seconds * 1000.0);
-        if (day >= 0 && minute >= 0 && minute < 1440 && offset >= 0 && offset < 65536 && ms >= 0 && ms < 60000 &&
-            ms / 1000.0 == seconds) {
-            codes_.push_back(static_cast<std::uint32_t>(offset) << 16 | static_cast<std::uint32_t>(ms));
-        } else {
-            addExact(static_cast<double>(day) * 86400.0 + static_cast<double>(minute) * 60.0 + seconds);
+        if (day >= 0 && minute >= 0 && minute < 1440 && offset >= 0 && offset < 65536 && seconds >= 0 &&
+            seconds < 60) {
+            const auto ms = static_cast<std::uint32_t>(seconds * 1000.0 + 0.5);
+            if (secondsOf(ms) == seconds) {
+                codes_.push_back(static_cast<std::uint32_t>(offset) << 16 | ms);
+                return;
+            }
         }
+        addExact(static_cast<double>(day) * 86400.0 + static_cast<double>(minute) * 60.0 + seconds);
+    }
+    /// The same for seconds of the form "SS.f" (isTenthsText), as their milliseconds: the
+    /// reader's digit loop gives whole + tenth / 10, the very double secondsOf makes of them.
+    void addTenthsSample(std::int32_t day, std::int32_t minute, std::uint32_t ms) {
+        if (codes_.size() == codes_.capacity() && !makeRoom()) return;
+        const std::int64_t minuteIndex = std::int64_t{day} * 1440 + minute;
+        if (codes_.empty()) baseMinute_ = minuteIndex;
+        const std::int64_t offset = minuteIndex - baseMinute_;
+        if (day >= 0 && minute >= 0 && minute < 1440 && offset >= 0 && offset < 65536 && ms < 60000) {
+            codes_.push_back(static_cast<std::uint32_t>(offset) << 16 | ms);
+            return;
+        }
+        addExact(static_cast<double>(day) * 86400.0 + static_cast<double>(minute) * 60.0 + secondsOf(ms));
     }
     /// Time of an accepted sample in seconds from day index 0.
     void addSample(double seconds);
@@ -47,10 +63,17 @@ public:
     double time(std::size_t i) const {
         const std::uint32_t code = codes_[i];
         if (code == kExact) return exactTime(i);
+        // day * 86400 + minute * 60 is a whole number of seconds, exact in a double: the minute
+        // index times 60 is the same double, and the seconds are added as the reader added them.
         const std::int64_t minuteIndex = baseMinute_ + (code >> 16);
-        const std::int64_t day = minuteIndex / 1440;  // never negative: the minute is within its day
-        return static_cast<double>(day) * 86400.0 + static_cast<double>(minuteIndex - day * 1440) * 60.0 +
-               static_cast<double>(code & 0xFFFFu) / 1000.0;
+        return static_cast<double>(minuteIndex * 60) + secondsOf(code & 0xFFFFu);
+    }
+    /// The minute index (day * 1440 + minute) of sample i; false for a time kept whole.
+    bool minuteIndexOf(std::size_t i, std::int64_t& minuteIndex) const {
+        const std::uint32_t code = codes_[i];
+        if (code == kExact) return false;
+        minuteIndex = baseMinute_ + (code >> 16);
+        return true;
     }
     /// Number of sample times held.
     std::size_t size() const { return codes_.size(); }
@@ -79,6 +102,16 @@ public:
     CaseRef foreignCase;              // the first case that left them (number 0: none)
 
 private:
+    // The seconds of a code as the reader's digit loops make them from up to three decimals:
+    // the whole seconds plus the fraction's correctly rounded value (a table: no division).
+    static double secondsOf(std::uint32_t ms) {
+        static constexpr std::array<double, 1000> kThousandths = [] {
+            std::array<double, 1000> t{};
+            for (std::size_t k = 0; k < t.size(); ++k) t[k] = static_cast<double>(k) / 1000.0;
+            return t;
+        }();
+        return static_cast<double>(ms / 1000) + kThousandths[ms % 1000];
+    }
     static constexpr std::uint32_t kExact = 0xFFFFFFFFu;  // no code reaches it: milliseconds stay below 60000
     void addExact(double seconds);
     double exactTime(std::size_t i) const;

@@ -98,6 +98,27 @@ SubIntervals::SubIntervals(const WindowRecord& record, std::int32_t samples, con
     if (!(whole >= 2) || samples < 4) return;
     intervals = static_cast<std::uint32_t>(std::min(whole, 100000.0));
     count = samples;
+    if (intervals > 65536) return;
+    index_.resize(static_cast<std::size_t>(samples));
+    // A time of a whole minute plus seconds below 60 falls in the sub-interval of its minute:
+    // a sub-interval is five whole minutes from the window's begin (a whole minute too), so
+    // the integers give what the floating-point route gives, as long as the rounding of the
+    // seconds cannot reach the next minute (times below 2^36 s, some 795000 days).
+    constexpr double kExactLimit = 68719476736.0;  // 2^36
+    constexpr std::int64_t kMinuteLimit = std::int64_t{1} << 30;  // 2^36 s / 64, below 2^36 / 60 minutes
+    const bool wholeBegin = std::floor(begin_) == begin_ && std::fabs(begin_) < kExactLimit;
+    const auto beginSeconds = wholeBegin ? static_cast<std::int64_t>(begin_) : 0;
+    const auto last = static_cast<std::int64_t>(intervals) - 1;
+    for (std::size_t i = 0; i < index_.size(); ++i) {
+        std::int64_t minuteIndex = 0;
+        if (wholeBegin && record.minuteIndexOf(i, minuteIndex) && minuteIndex < kMinuteLimit) {
+            const std::int64_t from = minuteIndex * 60 - beginSeconds;
+            const std::int64_t k = from >= 0 ? from / 300 : -((-from + 299) / 300);  // floor
+            index_[i] = static_cast<std::uint16_t>(k <= 0 ? 0 : std::min(k, last));
+        } else {
+            index_[i] = static_cast<std::uint16_t>(find(i));
+        }
+    }
 }
 
 namespace {

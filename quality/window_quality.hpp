@@ -73,22 +73,25 @@ int deviationClass(double percent);
 std::int32_t countSpikes(const float* x, std::int32_t count);
 
 /// The steady-state sub-interval of every sample of a window, found once for all its covariances.
-/// Found from each sample's time when asked, so that they take no memory per sample.
+/// Kept in 2 bytes a sample where a window has at most 65536 of them (every real one),
+/// else found from each sample's time when asked.
 class SubIntervals {
 public:
     SubIntervals(const WindowRecord& record, std::int32_t count, const AskedWindow& window);
     /// The sub-interval of sample i.
-    std::uint32_t of(std::size_t i) const {
-        const double k = std::floor((record_.time(i) - begin_) / kSubIntervalSeconds);
-        // Samples before the window (or not a number) go to the first, after it to the last.
-        return !(k > 0) ? 0u : static_cast<std::uint32_t>(std::min(k, intervals - 1.0));
-    }
+    std::uint32_t of(std::size_t i) const { return index_.empty() ? find(i) : index_[i]; }
     std::uint32_t intervals = 0;  // 0 when the window holds fewer than two or too few samples
     std::int32_t count = 0;       // samples
 
 private:
+    std::uint32_t find(std::size_t i) const {
+        const double k = std::floor((record_.time(i) - begin_) / kSubIntervalSeconds);
+        // Samples before the window (or not a number) go to the first, after it to the last.
+        return !(k > 0) ? 0u : static_cast<std::uint32_t>(std::min(k, intervals - 1.0));
+    }
     const WindowRecord& record_;
     double begin_ = 0;
+    std::vector<std::uint16_t> index_;
 };
 
 /// Steady-state test of cov(a, w) over given sub-intervals (see below).

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "field_version.hpp"
 #include "input/run_configuration.hpp"
@@ -66,6 +67,78 @@ CLI::Validator existingFolder() {
         "DIR");
 }
 
+// What CLI11 fills in, and its options, to read back after the parse.
+struct OptionValues {
+    std::string field, material, dataRoot, fenceHeight, hillHeight, latitude;
+    bool all = false, noQuality = false;
+    CLI::Option* fieldOption = nullptr;
+    CLI::Option* materialOption = nullptr;
+    CLI::Option* allOption = nullptr;
+    CLI::Option* rootOption = nullptr;
+    CLI::Option* noQcOption = nullptr;
+    CLI::Option* fenceOption = nullptr;
+    CLI::Option* hillOption = nullptr;
+    CLI::Option* latitudeOption = nullptr;
+};
+
+void declareOptions(CLI::App& app, OptionValues& v, std::string& outputDirectory) {
+    v.fieldOption = app.add_option("--field", v.field, "fence or hill (with --material: no questions asked)")
+                        ->check(CLI::IsMember({"fence", "hill"}));
+    v.materialOption = app.add_option("--material", v.material, "seed or pollen (with --field)")
+                           ->check(CLI::IsMember({"seed", "pollen"}));
+    v.fieldOption->needs(v.materialOption);
+    v.materialOption->needs(v.fieldOption);
+    // Not declared as excluding --field and --material: CLI11 would list them in its help in
+    // an order that changes from run to run. Checked after the parse instead.
+    v.allOption = app.add_flag("--all", v.all,
+                               "The four field and material runs at once, in parallel, without questions "
+                               "(not with --field or --material)");
+    v.rootOption = app.add_option("--data-root", v.dataRoot,
+                                  "Folder that stands for C:\\Vantrel (else DRIVE_MOUNT_ROOT or the drives)")
+                       ->check(existingFolder());
+    app.add_option("--output-dir", outputDirectory, "Folder of the tables (default: the current one)")
+        ->check(existingFolder());
+    v.noQcOption = app.add_flag("--no-qc", v.noQuality, "Write no quality table");
+    // Read as text and checked below: CLI11 would take "0x10" as 16 and "nan" as a number.
+    v.fenceOption = app.add_option("--sonic-height-fence", v.fenceHeight,
+                                   "Fence field sonic height above the displacement height, m (ITC test)")
+                        ->type_name("M");
+    v.hillOption = app.add_option("--sonic-height-hill", v.hillHeight,
+                                  "Hill field sonic height above the displacement height, m (ITC test)")
+                       ->type_name("M");
+    v.latitudeOption = app.add_option("--latitude", v.latitude, "Site latitude, degrees north, -90 to 90 (ITC test)")
+                           ->type_name("DEG");
+}
+
+// The site facts given, checked; empty when they are fine, else the reason.
+std::string readSiteFacts(const OptionValues& v, SiteFacts& site) {
+    struct SiteOption {
+        const CLI::Option* option;
+        const std::string& text;
+        std::optional<double>& fact;
+        bool positive;
+    };
+    const SiteOption siteOptions[] = {
+        {v.fenceOption, v.fenceHeight, site.sonicHeightFence, true},
+        {v.hillOption, v.hillHeight, site.sonicHeightHill, true},
+        {v.latitudeOption, v.latitude, site.latitude, false},
+    };
+    for (const SiteOption& o : siteOptions) {
+        if (!*o.option) continue;
+        double value = 0;
+        const std::string error = siteNumberError(o.text, value, o.positive, -90.0, 90.0);
+        if (!error.empty()) return o.option->get_name() + ": " + error;
+        o.fact = value;
+    }
+    return {};
+}
+
+CommandLine answered(CommandLine line, CommandLine::Action action, std::string text) {
+    line.action = action;
+    line.text = std::move(text);
+    return line;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(Program program, int argc, const char* const* argv) {
@@ -76,93 +149,34 @@ CommandLine parseCommandLine(Program program, int argc, const char* const* argv)
     app.footer(kDataLayout);
     const std::string versionText = std::string(programName(program)) + " " + std::string(kFieldVersion);
     app.set_version_flag("--version", versionText, "Print the version and exit");
-
     CommandLine line;
-    std::string fieldName, material;
-    std::string fenceHeight, hillHeight, latitude;
-    std::string dataRoot;
-    bool allRuns = false, noQuality = false;
-    CLI::Option* field = app.add_option("--field", fieldName, "fence or hill (with --material: no questions asked)")
-                             ->check(CLI::IsMember({"fence", "hill"}));
-    CLI::Option* materialOption = app.add_option("--material", material, "seed or pollen (with --field)")
-                                      ->check(CLI::IsMember({"seed", "pollen"}));
-    field->needs(materialOption);
-    materialOption->needs(field);
-    CLI::Option* all =
-        app.add_flag("--all", allRuns, "The four field and material runs at once, in parallel, without questions");
-    all->excludes(field);
-    all->excludes(materialOption);
-    CLI::Option* root = app.add_option("--data-root", dataRoot,
-                                       "Folder that stands for C:\\Vantrel (else DRIVE_MOUNT_ROOT or the drives)")
-                            ->check(existingFolder());
-    app.add_option("--output-dir", line.options.outputDirectory, "Folder of the tables (default: the current one)")
-        ->check(existingFolder());
-    CLI::Option* noQc = app.add_flag("--no-qc", noQuality, "Write no quality table");
-    // Read as text and checked below: CLI11 would take "0x10" as 16 and "nan" as a number.
-    CLI::Option* fence = app.add_option("--sonic-height-fence", fenceHeight,
-                                        "Fence field sonic height above the displacement height, m (ITC test)")
-                             ->type_name("M");
-    CLI::Option* hill = app.add_option("--sonic-height-hill", hillHeight,
-                                       "Hill field sonic height above the displacement height, m (ITC test)")
-                            ->type_name("M");
-    CLI::Option* lat =
-        app.add_option("--latitude", latitude, "Site latitude, degrees north, -90 to 90 (ITC test)")->type_name("DEG");
-
+    OptionValues v;
+    declareOptions(app, v, line.options.outputDirectory);
     line.usage = app.help();
+
+    using Action = CommandLine::Action;
     bool help = false, version = false;
     const std::optional<std::string> problem = preScan(argc, argv, help, version);
-    if (help || version) {
-        line.action = help ? CommandLine::Action::Help : CommandLine::Action::Version;
-        line.text = help ? app.help() : versionText + "\n";
-        return line;
-    }
-    if (problem) {
-        line.action = CommandLine::Action::Error;
-        line.text = *problem;
-        return line;
-    }
+    if (help) return answered(line, Action::Help, app.help());
+    if (version) return answered(line, Action::Version, versionText + "\n");
+    if (problem) return answered(line, Action::Error, *problem);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        line.action = CommandLine::Action::Help;
-        line.text = app.help();
-        return line;
-    } catch (const CLI::CallForVersion& e) {
-        line.action = CommandLine::Action::Version;
-        line.text = std::string(e.what()) + "\n";
-        return line;
+        return answered(line, Action::Help, app.help());
+    } catch (const CLI::CallForVersion&) {
+        return answered(line, Action::Version, versionText + "\n");
     } catch (const CLI::ParseError& e) {
-        line.action = CommandLine::Action::Error;
-        line.text = e.what();
-        return line;
+        return answered(line, Action::Error, e.what());
     }
+    if (*v.allOption && *v.fieldOption) return answered(line, Action::Error, "--all excludes --field and --material");
 
-    if (*field) line.options.answers = Answers{fieldName == "fence", material == "seed"};
-    if (*all) line.action = CommandLine::Action::RunAll;
-    if (*root) line.dataRoot = dataRoot;
-    line.options.qualityTable = !*noQc;
-    struct SiteOption {
-        const CLI::Option* option;
-        const std::string& text;
-        std::optional<double>& fact;
-        bool positive;
-    };
-    const SiteOption siteOptions[] = {
-        {fence, fenceHeight, line.options.site.sonicHeightFence, true},
-        {hill, hillHeight, line.options.site.sonicHeightHill, true},
-        {lat, latitude, line.options.site.latitude, false},
-    };
-    for (const SiteOption& o : siteOptions) {
-        if (!*o.option) continue;
-        double value = 0;
-        const std::string error = siteNumberError(o.text, value, o.positive, -90.0, 90.0);
-        if (!error.empty()) {
-            line.action = CommandLine::Action::Error;
-            line.text = o.option->get_name() + ": " + error;
-            return line;
-        }
-        o.fact = value;
-    }
+    if (*v.fieldOption) line.options.answers = Answers{v.field == "fence", v.material == "seed"};
+    if (*v.allOption) line.action = Action::RunAll;
+    if (*v.rootOption) line.dataRoot = v.dataRoot;
+    line.options.qualityTable = !*v.noQcOption;
+    const std::string siteError = readSiteFacts(v, line.options.site);
+    if (!siteError.empty()) return answered(line, Action::Error, siteError);
     return line;
 }
 

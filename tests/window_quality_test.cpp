@@ -350,5 +350,45 @@ TEST(SteadyState, BothCovariancesTogetherGiveEachAlone) {
     }
 }
 
+TEST(WindowRecord, TenthsOfTheReaderGiveTheDigitLoopsTime) {
+    // 10 Hz lines hand their milliseconds over without a double: the time must be the one the
+    // digit loop's seconds give, for every "SS.f" text.
+    WindowRecord record;
+    std::vector<double> expected;
+    for (int tenths = 0; tenths < 600; ++tenths) {
+        const std::string text = std::string(1, static_cast<char>('0' + tenths / 100)) +
+                                 static_cast<char>('0' + tenths / 10 % 10) + "." + static_cast<char>('0' + tenths % 10);
+        ASSERT_TRUE(isTenthsText(text)) << text;
+        record.addTenthsSample(15, 600, tenthsMilliseconds(text));
+        expected.push_back(15.0 * 86400.0 + 600.0 * 60.0 + secondsText(text));
+    }
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(expected[i], record.time(i)) << i;
+}
+
+TEST(SteadyState, SubIntervalsFromWholeMinutesAreThoseOfTheTimes) {
+    // The sub-intervals are found in integers where a time is a code; they must be those of
+    // the floating-point rule on the times themselves, seconds close to the next minute included.
+    struct Case {
+        std::int32_t day, minute;
+        double seconds;
+    };
+    const Case times[] = {{15, 595, 0.0}, {15, 599, 59.999}, {15, 600, 0.0},      {15, 604, 59.9},
+                          {15, 605, 0.1}, {15, 609, 59.95},  {15, 610, 12.5},     {15, 655, 59.999},
+                          {15, 700, 0.0}, {16, 3, 30.0},     {15, 602, 7.123456}, {14, 1439, 59.9}};
+    for (const std::int32_t begin : {600, 601, 0, 1437}) {
+        WindowRecord record;
+        for (const Case& t : times) record.addSample(t.day, t.minute, t.seconds);
+        const AskedWindow window = askedWindow(15, begin, begin + 60);
+        const auto count = static_cast<std::int32_t>(record.size());
+        const SubIntervals parts(record, count, window);
+        ASSERT_EQ(12u, parts.intervals);
+        for (std::size_t i = 0; i < record.size(); ++i) {
+            const double k = std::floor((record.time(i) - window.begin) / kSubIntervalSeconds);
+            const std::uint32_t expected = !(k > 0) ? 0u : static_cast<std::uint32_t>(std::min(k, 11.0));
+            EXPECT_EQ(expected, parts.of(i)) << "begin " << begin << ", sample " << i;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace field
