@@ -1,0 +1,59 @@
+#pragma once
+// The steady-state test of a window's covariances over its 5-minute sub-intervals.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "input/window_record.hpp"
+
+namespace field {
+
+inline constexpr double kSubIntervalSeconds = 300;  // steady-state sub-intervals (5 min)
+
+/// The window a row was asked for, in seconds from day index 0: [begin, end).
+struct AskedWindow {
+    double begin = 0;
+    double end = 0;
+};
+
+/// The asked window of a case or sub-window: `endMinute` is the case's end or the sub-window's end.
+AskedWindow askedWindow(std::int32_t dayIndex, std::int32_t beginMinute, std::int32_t endMinute);
+
+/// The steady-state sub-interval of every sample of a window, found once for all its covariances.
+/// Kept in 2 bytes a sample where a window has at most 65536 of them (every real one),
+/// else found from each sample's time when asked.
+class SubIntervals {
+public:
+    SubIntervals(const WindowRecord& record, std::int32_t count, const AskedWindow& window);
+    /// The sub-interval of sample i.
+    std::uint32_t of(std::size_t i) const { return index_.empty() ? find(i) : index_[i]; }
+    std::uint32_t intervals = 0;  // 0 when the window holds fewer than two or too few samples
+    std::int32_t count = 0;       // samples
+
+private:
+    std::uint32_t find(std::size_t i) const {
+        const double k = std::floor((record_.time(i) - begin_) / kSubIntervalSeconds);
+        // Samples before the window (or not a number) go to the first, after it to the last.
+        return !(k > 0) ? 0u : static_cast<std::uint32_t>(std::min(k, intervals - 1.0));
+    }
+    const WindowRecord& record_;
+    double begin_ = 0;
+    std::vector<std::uint16_t> index_;
+};
+
+/// Steady-state test of cov(a, w) over given sub-intervals (see below).
+std::optional<double> steadyStateDeviation(const float* a, const float* w, const SubIntervals& parts);
+
+/// Steady-state test of cov(a, w): 100 |(mean of the sub-interval covariances - whole covariance) /
+/// whole covariance|. Empty when fewer than two sub-intervals hold two samples.
+std::optional<double> steadyStateDeviation(const float* a, const float* w, const WindowRecord& record,
+                                           std::int32_t count, const AskedWindow& window);
+
+/// The steady-state test of cov(a[0], w) and cov(a[1], w) in one pass, each the single test's.
+void steadyStateDeviationsOfTwo(const float* const* a, const float* w, const SubIntervals& parts,
+                                std::optional<double>* deviation);
+
+}  // namespace field
