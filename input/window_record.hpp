@@ -34,8 +34,7 @@ public:
         const std::int64_t minuteIndex = std::int64_t{day} * 1440 + minute;
         if (codes_.empty()) baseMinute_ = minuteIndex;
         const std::int64_t offset = minuteIndex - baseMinute_;
-        if (day >= 0 && minute >= 0 && minute < 1440 && offset >= 0 && offset < 65536 && seconds >= 0 &&
-            seconds < 60) {
+        if (day >= 0 && minute >= 0 && minute < 1440 && offset >= 0 && offset < 65536 && seconds >= 0 && seconds < 60) {
             const auto ms = static_cast<std::uint32_t>(seconds * 1000.0 + 0.5);
             if (secondsOf(ms) == seconds) {
                 codes_.push_back(static_cast<std::uint32_t>(offset) << 16 | ms);
