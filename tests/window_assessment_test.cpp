@@ -44,15 +44,15 @@ Assessed assessWindows(std::size_t room, const std::vector<WindowSpec>& windows)
     RunDiagnostics diagnostics(lines, "fieldjoin");
     WindowAssessor assessor(variant, site, table, diagnostics);
     std::int32_t number = 0;
-    for (const WindowSpec& spec : windows) {
+    for (const WindowSpec& plan : windows) {
         MeasurementCase c;
         c.DayIndex = 15;
         c.BeginMinute = 600;
-        c.EndMinute = 600 + spec.minutes;
+        c.EndMinute = 600 + plan.minutes;
         SampleBuffer buffer(16);
         WindowRecord record;
-        for (int k = 0; k < spec.minutes * 600; ++k, ++record.loggerLines) {
-            if (k >= spec.holeFrom * 600 && k < spec.holeTo * 600) continue;
+        for (int k = 0; k < plan.minutes * 600; ++k, ++record.loggerLines) {
+            if (k >= plan.holeFrom * 600 && k < plan.holeTo * 600) continue;
             // Noise of four periods, w in u and Ts, and a drift of Ts over the window.
             const auto noise = [k](int p) { return static_cast<float>(k * 7919 % p) / static_cast<float>(p) - 0.5f; };
             const float w = 0.4f * noise(997);
@@ -60,14 +60,14 @@ Assessed assessWindows(std::size_t room, const std::vector<WindowSpec>& windows)
                           20.0f + 0.2f * noise(977) + 0.5f * w + 0.0001f * static_cast<float>(k));
             record.addSample(15, 600 + k / 600, k % 600 / 10 + (k % 10) / 10.0);
         }
-        if (spec.timesGivenUp) record.release();
+        if (plan.timesGivenUp) record.release();
         const ClosedWindow closed{c, ++number, c.EndMinute - 1, c.EndMinute, buffer, record};
         assessor.settle();
         assessor.take(closed);
         WindSummary wind;
         summariseWindow(buffer, wind, c, variant);
         assessor.start(wind);
-        const QualityRowKeys keys{number, 15, 600, c.EndMinute - 1, spec.minutes, 3};
+        const QualityRowKeys keys{number, 15, 600, c.EndMinute - 1, plan.minutes, 3};
         assessor.end(caseRef(c, number), keys);
     }
     assessor.settle();
