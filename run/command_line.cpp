@@ -1,11 +1,13 @@
 #include "run/command_line.hpp"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "field_version.hpp"
 #include "input/run_configuration.hpp"
@@ -22,7 +24,9 @@ constexpr const char* kDataLayout =
     "Without options the two questions are asked on the console, as always. --help and --version\n"
     "print and exit 0 wherever they stand; flags take no value; nothing may follow the options.\n"
     "Exit status: 0 done; 1 a table could not be created or written, or an input could not be\n"
-    "opened or read; 2 a bad command line.\n";
+    "opened or read; 2 a bad command line; 3 (with --strict) a run wrote no row at all or reported\n"
+    "a problem of the data on standard error. Options are taken by their whole names only: an\n"
+    "unknown one, a prefix included, is refused with the closest known one.\n";
 
 // A site fact as a plain decimal number: blanks around it allowed, no hexadecimal, no
 // "nan" or "inf"; `positive` or within [low, high]. Empty when it is fine, else the reason.
@@ -44,13 +48,62 @@ std::string siteNumberError(const std::string& text, double& value, bool positiv
 // What is settled before CLI11 sees the line, the same wherever it stands on it: --help and
 // --version win over anything else; a flag given a value ("--all=0") and a lone "--" (the
 // programs take no arguments) are refused.
+// clang-format off
+constexpr std::string_view kValueOptions[] = {"--field", "--material", "--data-root", "--output-dir",
+                                              "--sonic-height-fence", "--sonic-height-hill", "--latitude"};
+constexpr std::string_view kFlags[] = {"--all", "--no-qc", "--strict", "--help", "--version"};
+// clang-format on
+
+// Edits (insert, delete, replace a letter, swap two neighbours) from a to b.
+std::size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i)
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[a.size()][b.size()];
+}
+
+// "unknown option --feild; did you mean --field?": the closest known option within two edits
+// (or the one a prefix starts: prefixes are not taken as options).
+std::string unknownOption(std::string_view name) {
+    std::string_view best;
+    std::size_t bestDistance = 3;
+    const auto consider = [&](std::string_view known) {
+        const std::size_t distance = known.starts_with(name) ? 1 : editDistance(name, known);
+        if (distance < bestDistance) {
+            best = known;
+            bestDistance = distance;
+        }
+    };
+    for (const std::string_view known : kValueOptions) consider(known);
+    for (const std::string_view known : kFlags) consider(known);
+    std::string text = "unknown option " + std::string(name);
+    if (!best.empty()) text += "; did you mean " + std::string(best) + "?";
+    return text;
+}
+
 std::optional<std::string> preScan(int argc, const char* const* argv, bool& help, bool& version) {
     std::optional<std::string> problem;
+    bool valueNext = false;  // the argument after an option that takes a value is that value
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
         if (a == "--help" || a == "-h") help = true;
         if (a == "--version") version = true;
-        for (const std::string_view flag : {"--all", "--no-qc", "--help", "--version"})
+        if (std::exchange(valueNext, false)) continue;
+        if (a.starts_with("--") && a.size() > 2) {
+            const std::string_view name = a.substr(0, a.find('='));
+            const bool isValueOption =
+                std::find(std::begin(kValueOptions), std::end(kValueOptions), name) != std::end(kValueOptions);
+            const bool isFlag = std::find(std::begin(kFlags), std::end(kFlags), name) != std::end(kFlags);
+            if (!isValueOption && !isFlag && !problem) problem = unknownOption(name);
+            valueNext = isValueOption && name.size() == a.size();
+        }
+        for (const std::string_view flag : kFlags)
             if (!problem && a.size() > flag.size() && a.substr(0, flag.size()) == flag && a[flag.size()] == '=')
                 problem = std::string(flag) + " takes no value: " + std::string(a);
         if (!problem && a == "--") problem = "The following argument was not expected: --";
@@ -70,12 +123,13 @@ CLI::Validator existingFolder() {
 // What CLI11 fills in, and its options, to read back after the parse.
 struct OptionValues {
     std::string field, material, dataRoot, fenceHeight, hillHeight, latitude;
-    bool all = false, noQuality = false;
+    bool all = false, noQuality = false, strict = false;
     CLI::Option* fieldOption = nullptr;
     CLI::Option* materialOption = nullptr;
     CLI::Option* allOption = nullptr;
     CLI::Option* rootOption = nullptr;
     CLI::Option* noQcOption = nullptr;
+    CLI::Option* strictOption = nullptr;
     CLI::Option* fenceOption = nullptr;
     CLI::Option* hillOption = nullptr;
     CLI::Option* latitudeOption = nullptr;
@@ -99,6 +153,8 @@ void declareOptions(CLI::App& app, OptionValues& v, std::string& outputDirectory
     app.add_option("--output-dir", outputDirectory, "Folder of the tables (default: the current one)")
         ->check(existingFolder());
     v.noQcOption = app.add_flag("--no-qc", v.noQuality, "Write no quality table");
+    v.strictOption = app.add_flag("--strict", v.strict,
+                                  "Exit status 3 when a run wrote no row at all or reported a problem of the data");
     // Read as text and checked below: CLI11 would take "0x10" as 16 and "nan" as a number.
     v.fenceOption = app.add_option("--sonic-height-fence", v.fenceHeight,
                                    "Fence field sonic height above the displacement height, m (ITC test)")
@@ -175,6 +231,7 @@ CommandLine parseCommandLine(Program program, int argc, const char* const* argv)
     if (*v.allOption) line.action = Action::RunAll;
     if (*v.rootOption) line.dataRoot = v.dataRoot;
     line.options.qualityTable = !*v.noQcOption;
+    line.options.strict = static_cast<bool>(*v.strictOption);
     const std::string siteError = readSiteFacts(v, line.options.site);
     if (!siteError.empty()) return answered(line, Action::Error, siteError);
     return line;

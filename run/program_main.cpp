@@ -79,6 +79,8 @@ int runAll(Program program, RunFunction run, const PathMapper& paths, const RunO
     }
     worker();
     for (std::thread& t : workers) t.join();
+    // A failed run (1) outweighs a strict one (3).
+    if (std::find(statuses.begin(), statuses.end(), 1) != statuses.end()) return 1;
     return *std::max_element(statuses.begin(), statuses.end());
 }
 

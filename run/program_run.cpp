@@ -130,6 +130,8 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
     if (reportFailedTable(quality.file, diagnostics)) status = 1;
     if (diagnostics.readErrors() > 0 || assessor.notAssessed() > 0) status = 1;
     diagnostics.summary(keepQuality);
+    if (options.strict && status == 0 && (diagnostics.rowsWritten() == 0 || diagnostics.problems() > 0))
+        status = kExitStrict;
     return status;
 }
 

@@ -20,6 +20,9 @@
 
 namespace field {
 
+/// The exit status of a run with --strict that wrote no row or reported a problem of the data.
+inline constexpr int kExitStrict = 3;
+
 /// Runs one program and gives its exit status: 1 when a table cannot be created or
 /// written, or the measurement-result file cannot be opened; 0 otherwise.
 int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, const RunStreams& streams,

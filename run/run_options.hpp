@@ -32,6 +32,7 @@ struct RunOptions {
     std::optional<Answers> answers;  // none: the two questions are asked on the console
     std::string outputDirectory = ".";
     bool qualityTable = true;
+    bool strict = false;  // exit status 3 for a run without rows or with data problems
     SiteFacts site;
 };
 

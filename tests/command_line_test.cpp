@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <sstream>
@@ -61,7 +62,11 @@ TEST(CommandLine, BadCommandLinesGiveAReasonTheUsageAndStatusTwo) {
         {{"--field", "fence"}, "--material"},
         {{"--material", "seed"}, "--field"},
         {{"--all", "--field", "fence", "--material", "seed"}, "excludes"},
-        {{"--bogus"}, "--bogus"},
+        {{"--bogus"}, "unknown option --bogus"},
+        // An unknown option is named with the closest known one; prefixes are no options.
+        {{"--feild", "fence", "--material", "seed"}, "unknown option --feild; did you mean --field?"},
+        {{"--lat", "3"}, "unknown option --lat; did you mean --latitude?"},
+        {{"--no-q"}, "did you mean --no-qc?"},
         {{"extra"}, "extra"},
         {{"--latitude", "100"}, "100"},
         {{"--sonic-height-hill", "-2"}, "-2"},
@@ -185,6 +190,28 @@ TEST(CommandLine, HeadlessRunsWriteWhatTheDialogueWrites) {
         EXPECT_EQ(lineCount(7800), r.out) << "no prompts";
         const RunConfiguration config = makeRunConfiguration(false, false, program);
         EXPECT_EQ(dialogueTables(program, tree, false, false).first, readTable(work.path() / config.OutputFileName));
+    }
+}
+
+TEST(CommandLine, StrictRunWithoutRowsOrWithDataProblemsExitsThree) {
+    const TwoFieldTree tree;
+    TempDir empty;
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        TempDir work;
+        const std::vector<std::string> run{"--field", "fence", "--material", "seed", "--output-dir", work.str()};
+        const auto with = [&run](std::vector<std::string> more) {
+            more.insert(more.begin(), run.begin(), run.end());
+            return more;
+        };
+        const MainOutput plain = runMain(program, with({"--data-root", tree.dataRoot()}));
+        const MainOutput strict = runMain(program, with({"--data-root", tree.dataRoot(), "--strict"}));
+        ASSERT_EQ(0, plain.status) << plain.err;
+        // Without problems standard error holds the closing summary alone.
+        const bool problems = std::count(plain.err.begin(), plain.err.end(), '\n') > 1;
+        EXPECT_EQ(problems ? 3 : 0, strict.status) << strict.err;
+        EXPECT_EQ(plain.out, strict.out);
+        // A run that failed stays a failure: 1, not 3.
+        EXPECT_EQ(1, runMain(program, with({"--data-root", empty.str(), "--strict"})).status);
     }
 }
 

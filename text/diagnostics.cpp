@@ -3,6 +3,7 @@
 namespace field {
 
 void RunDiagnostics::aboutCase(const CaseRef& c, std::string_view text) {
+    ++problems_;
     out_ << program_ << ": case " << c.number << " (DayIndex " << c.dayIndex << ", BeginMinute " << c.beginMinute
          << ", EndMinute " << c.endMinute << "): " << text << '\n'
          << std::flush;

@@ -41,6 +41,10 @@ public:
 
     /// Input files that failed in the middle: the run fails.
     std::int32_t readErrors() const { return readErrors_; }
+    /// Rows counted by countRowWritten.
+    std::int32_t rowsWritten() const { return rowsWritten_; }
+    /// Lines written about a case or the run.
+    std::int32_t problems() const { return problems_; }
 
     /// The closing summary line; the flags only when a quality table was written.
     void summary(bool withFlags);
@@ -53,6 +57,7 @@ private:
     std::int32_t rowsByFlag_[3] = {0, 0, 0};
     std::int32_t windowsWithoutSamples_ = 0;
     std::int32_t readErrors_ = 0;
+    std::int32_t problems_ = 0;
 };
 
 /// A Diagnostics that writes nothing: for a part used where no one reads its problems.
