@@ -11,6 +11,16 @@
 #include "platform/system_reason.hpp"
 
 namespace field {
+namespace {
+
+// Closes a descriptor that will not become a file and gives the reason back: nullptr.
+std::FILE* closeRefusing(int fd, std::string& reason, std::string text) {
+    ::close(fd);
+    reason = std::move(text);
+    return nullptr;
+}
+
+}  // namespace
 
 std::FILE* openForReading(const std::string& localPath, std::string& reason) {
     // Opening a named pipe blocks until a writer comes and reading a device may
@@ -30,11 +40,7 @@ std::FILE* openForReading(const std::string& localPath, std::string& reason) {
         reason = systemReason(errno);
         return nullptr;
     }
-    const auto refuse = [&](std::string text) -> std::FILE* {
-        ::close(fd);
-        reason = std::move(text);
-        return nullptr;
-    };
+    const auto refuse = [&](std::string text) { return closeRefusing(fd, reason, std::move(text)); };
     if (fstat(fd, &st) != 0) return refuse(systemReason(errno));
     if (!S_ISREG(st.st_mode)) return refuse(std::string(kNotARegularFile));
     // A regular file never blocks; the flag is cleared so reads behave as usual.
@@ -59,11 +65,7 @@ std::FILE* createForTable(const std::string& localPath, std::string& reason) {
         reason = systemReason(errno);
         return nullptr;
     }
-    const auto refuse = [&](std::string text) -> std::FILE* {
-        ::close(fd);
-        reason = std::move(text);
-        return nullptr;
-    };
+    const auto refuse = [&](std::string text) { return closeRefusing(fd, reason, std::move(text)); };
     struct stat st {};
     if (fstat(fd, &st) != 0) return refuse(systemReason(errno));
     if (S_ISREG(st.st_mode)) {
