@@ -21,6 +21,7 @@
 #include "input/run_configuration.hpp"
 #include "platform/wildcard.hpp"
 #include "platform/windows_path.hpp"
+#include "tests/campaign_2014.hpp"
 
 namespace {
 
@@ -35,7 +36,7 @@ struct Timing {
 
 std::vector<std::string> loggerFiles(const std::string& root, bool fence) {
     const field::PathMapper paths(root);
-    const auto config = field::makeRunConfiguration(fence, true, field::Program::Fieldjoin);
+    const auto config = field::configFor(fence, true, field::Program::Fieldjoin);
     const fs::path dir = paths.toLocal(config.WindDirectory);
     std::vector<std::string> files;
     std::error_code ec;

@@ -10,6 +10,7 @@
 #include "input/logger_record.hpp"
 #include "platform/c_numbers.hpp"
 #include "platform/line_reader.hpp"
+#include "tests/campaign_2014.hpp"
 #include "tests/logger_text.hpp"
 #include "wind/wind_statistics.hpp"
 
@@ -133,7 +134,7 @@ void BM_WindSummary(benchmark::State& state) {
                       -0.3f + static_cast<float>(s % 333) / 555.0f, 20.0f + static_cast<float>(s % 97) / 10.0f);
     }
     SampleBuffer buffer(static_cast<std::size_t>(n));
-    MeasurementCase c;
+    MeasurementCase c = field::sizedCase2014();
     WindSummary summary;
     for (auto _ : state) {
         state.PauseTiming();
@@ -141,7 +142,7 @@ void BM_WindSummary(benchmark::State& state) {
         for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i)
             buffer.append(source.u[i], source.v[i], source.w[i], source.Ts[i]);
         state.ResumeTiming();
-        summariseWindow(buffer, summary, c, kFieldjoinVariant);
+        summariseWindow(buffer, summary, c, kFieldjoinVariant, field::site2014());
         benchmark::DoNotOptimize(summary);
     }
     state.SetItemsProcessed(state.iterations() * n);

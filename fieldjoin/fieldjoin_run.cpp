@@ -11,7 +11,8 @@ class WholeDataRows final : public ProgramTable {
 public:
     WholeDataRows(const RunConfiguration& config, const PathMapper& paths, std::ostream& console,
                   Diagnostics& diagnostics)
-        : config_(config), station_(paths, console, diagnostics) {}
+        : config_(config),
+          station_(paths, console, diagnostics, config.campaign->stationDirectory, config.campaign->calendar) {}
 
     bool create(const std::string& localPath) override {
         if (!table_.file.create(localPath)) return false;

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "input/day_index.hpp"
-#include "input/run_configuration.hpp"
 #include "platform/c_numbers.hpp"
 #include "platform/fields.hpp"
 #include "text/messages.hpp"
@@ -34,7 +33,7 @@ void toMeans(WeatherSummary& summary, std::int32_t count) {
 
 }  // namespace
 
-std::int32_t parseStationDate(std::string_view text) {
+std::int32_t parseStationDate(std::string_view text, const DayCalendar& calendar) {
     FieldSplitter pieces(text, '/');
     std::string_view p;
     const std::int32_t a = pieces.next(p) ? cAtoi(p) : 0;
@@ -43,7 +42,8 @@ std::int32_t parseStationDate(std::string_view text) {
     const bool yearFirst = a > 12;
     const std::int32_t month = yearFirst ? b : a;
     const std::int32_t day = yearFirst ? c : b;
-    return wrap(dayIndexOf(month, day));
+    const std::int32_t year = yearFirst ? a : c;
+    return wrap(calendar.dayIndex(year, month, day));
 }
 
 std::int32_t parseStationTime(std::string_view text) {
@@ -62,7 +62,7 @@ std::int32_t parseStationTime(std::string_view text) {
 }
 
 void StationCursor::openCurrentFile(const CaseRef& forCase) {
-    const std::string path = paths_.toLocal(std::string(kStationDirectory) + search_.entry().name);
+    const std::string path = paths_.toLocal(directory_ + search_.entry().name);
     if (file_.open(path)) {
         std::string_view ignored;
         file_.next(ignored);
@@ -78,10 +78,9 @@ std::int32_t StationCursor::summariseWeather(const MeasurementCase& windowCase, 
     // A later-day record closes the window whatever the sample count, so the
     // count of wind samples no longer decides anything here.
     (void)windowSampleCount;
-    if (!search_.isOpen() && !search_.start(std::string(kStationDirectory) + "*.txt")) {
+    if (!search_.isOpen() && !search_.start(directory_ + "*.txt")) {
         say(console_, kNoFileFound);
-        diagnostics_.aboutCase(
-            forCase, fileProblem("no station file found", paths_.toLocal(std::string(kStationDirectory) + "*.txt")));
+        diagnostics_.aboutCase(forCase, fileProblem("no station file found", paths_.toLocal(directory_ + "*.txt")));
         return 0;
     }
     const std::int32_t day = windowCase.DayIndex;
@@ -96,7 +95,7 @@ std::int32_t StationCursor::summariseWeather(const MeasurementCase& windowCase, 
             std::string_view dateText, timeText;
             fields.next(dateText);
             fields.next(timeText);  // stays empty when missing
-            const std::int32_t d = parseStationDate(dateText);
+            const std::int32_t d = parseStationDate(dateText, calendar_);
             const std::int32_t t = parseStationTime(timeText);
             if (d < day || (d == day && t + std::int64_t{10} <= begin)) continue;  // too early
             if (d > day || t >= end) {
@@ -115,8 +114,7 @@ std::int32_t StationCursor::summariseWeather(const MeasurementCase& windowCase, 
         }
         // End of a station file: the window's sums carry over into the next file.
         if (file_.failed())
-            diagnostics_.readError(forCase, "station file",
-                                   paths_.toLocal(std::string(kStationDirectory) + search_.entry().name),
+            diagnostics_.readError(forCase, "station file", paths_.toLocal(directory_ + search_.entry().name),
                                    file_.error());
         file_.close();
         reopen_ = true;

@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <ostream>
+#include <string>
 #include <string_view>
+#include <utility>
 
+#include "input/day_index.hpp"
 #include "input/measurement_case.hpp"
 #include "platform/directory_search.hpp"
 #include "platform/line_reader.hpp"
@@ -21,16 +24,21 @@ struct WeatherSummary {
     float Humi = 0.0f;
 };
 
-/// Day index of a station date: month/day/year, or year/month/day when the first number exceeds 12.
-std::int32_t parseStationDate(std::string_view text);
+/// Day index of a station date in `calendar`: month/day/year, or year/month/day when the first
+/// number exceeds 12.
+std::int32_t parseStationDate(std::string_view text, const DayCalendar& calendar);
 
 /// Minute of day of a station time "H:MM a" / "H:MM p" (12-hour clock); without a letter the hour stands.
 std::int32_t parseStationTime(std::string_view text);
 
 class StationCursor {
 public:
-    StationCursor(const PathMapper& paths, std::ostream& console, Diagnostics& diagnostics)
-        : paths_(paths), console_(console), diagnostics_(diagnostics), search_(paths) {}
+    /// Reads the station files of `directory` (Windows path text, ends with a backslash), their
+    /// dates numbered by `calendar`.
+    StationCursor(const PathMapper& paths, std::ostream& console, Diagnostics& diagnostics, std::string directory,
+                  const DayCalendar& calendar)
+        : paths_(paths), console_(console), diagnostics_(diagnostics), directory_(std::move(directory)),
+          calendar_(calendar), search_(paths) {}
 
     /// Adds the records of the case window to `summary` (which starts at 0) and makes them
     /// means; gives the number of records. The sums carry over from one station file to the
@@ -48,6 +56,8 @@ private:
     const PathMapper& paths_;
     std::ostream& console_;
     Diagnostics& diagnostics_;
+    const std::string directory_;
+    const DayCalendar calendar_;
     DirectorySearch search_;
     LineReader file_;
     bool reopen_ = true;

@@ -1,8 +1,8 @@
 #include "fieldjoin/whole_data_table.hpp"
 
 #include <array>
+#include <vector>
 
-#include "input/field_layout.hpp"
 #include "text/clock_time.hpp"
 #include "text/number_format.hpp"
 
@@ -25,7 +25,6 @@ constexpr Column kFixedColumns[] = {
     {"TsStd", "CelsiusDegree"},    {"SolarRad", "w/m2"},          {"RainFall", "inch"},    {"Humi", "%"},
 };
 // clang-format on
-constexpr std::array<const char*, 5> kProfileNames{"UZ_5", "UZ_3.15", "UZ_2.225", "UZ_1.3", "UZ_0.5"};
 
 void field(std::string& row, std::string_view text) {
     row += text;
@@ -41,7 +40,7 @@ void integerField(std::string& row, std::int32_t value) {
     appendInteger(row, value);
     row += ',';
 }
-void samplerNames(std::string& row, std::span<const SamplerSite> samplers, const char* readingSuffix) {
+void samplerNames(std::string& row, const std::vector<SamplerSite>& samplers, const char* readingSuffix) {
     for (const SamplerSite& s : samplers) {
         for (const char* suffix : {"_x", "_y", "_z", readingSuffix}) {
             row += s.id;
@@ -52,16 +51,18 @@ void samplerNames(std::string& row, std::span<const SamplerSite> samplers, const
 
 }  // namespace
 
-std::span<const SamplerSite> depositionSamplers(bool fenceField) { return fieldLayout(fenceField).deposition; }
-std::span<const SamplerSite> concentrationSamplers(bool fenceField) { return fieldLayout(fenceField).concentration; }
-
 void writeWholeDataHeader(TableRows& table, const RunConfiguration& config) {
     std::string& row = table.row;
     row.clear();
     for (const Column& c : kFixedColumns) field(row, c.name);
-    samplerNames(row, depositionSamplers(config.FenceField), "_dep");
-    samplerNames(row, concentrationSamplers(config.FenceField), "_con");
-    for (const char* name : kProfileNames) field(row, name);
+    const FieldLayout& layout = config.layout();
+    samplerNames(row, layout.deposition, "_dep");
+    samplerNames(row, layout.concentration, "_con");
+    // "UZ_5", "UZ_3.15": the modelled wind speed at each mast height.
+    for (const MastLevel& level : layout.mast) {
+        row += "UZ_";
+        field(row, static_cast<float>(level.height));
+    }
     row += '\n';
     table.file.writeRow(row);
 
@@ -72,7 +73,7 @@ void writeWholeDataHeader(TableRows& table, const RunConfiguration& config) {
         for (const char* unit : {"m", "m", "m", "grains/m2/s"}) field(row, unit);
     for (std::int32_t i = 0; i < config.ConcentrationCount; ++i)
         for (const char* unit : {"m", "m", "m", "grains/m3"}) field(row, unit);
-    for (int i = 0; i < 5; ++i) field(row, "m/s");
+    for (std::size_t i = 0; i < layout.mast.size(); ++i) field(row, "m/s");
     row += '\n';
     table.file.writeRow(row);
 }
@@ -92,8 +93,8 @@ void writeWholeDataRow(TableRows& table, const MeasurementCase& windowCase, std:
                             wind.UStd, wind.AvgV, wind.VStd, wind.AvgW, wind.WStd, wind.AvgTs, wind.TsStd,
                             weather.SolarRad, weather.RainFall, weather.Humi})
             field(row, value);
-        const auto deposition = depositionSamplers(config.FenceField);
-        const auto concentration = concentrationSamplers(config.FenceField);
+        const auto& deposition = config.layout().deposition;
+        const auto& concentration = config.layout().concentration;
         for (std::size_t i = 0; i < deposition.size() && i < windowCase.Deposition.size(); ++i) {
             for (float value :
                  {metres(deposition[i].x), metres(deposition[i].y), metres(deposition[i].z), windowCase.Deposition[i]})
@@ -104,7 +105,8 @@ void writeWholeDataRow(TableRows& table, const MeasurementCase& windowCase, std:
                                 windowCase.Concentration[i]})
                 field(row, value);
         }
-        for (float value : wind.UZ) field(row, value);
+        for (std::size_t i = 0; i < config.layout().mast.size(); ++i)
+            field(row, i < wind.UZ.size() ? wind.UZ[i] : 0.0f);
         row += '\n';
         table.file.writeRow(row);
     }

@@ -8,18 +8,13 @@
 #include <string>
 
 #include "fieldjoin/weather_station.hpp"
-#include "input/field_layout.hpp"
+#include "input/campaign.hpp"
 #include "input/measurement_case.hpp"
 #include "input/run_configuration.hpp"
 #include "platform/table_file.hpp"
 #include "wind/wind_statistics.hpp"
 
 namespace field {
-
-/// Deposition samplers of the field, in the order of the case's readings.
-std::span<const SamplerSite> depositionSamplers(bool fenceField);
-/// Concentration samplers of the field, in the order of the case's readings.
-std::span<const SamplerSite> concentrationSamplers(bool fenceField);
 
 /// Writes the column-name row and the unit row.
 void writeWholeDataHeader(TableRows& table, const RunConfiguration& config);

@@ -26,6 +26,7 @@
 #include "platform/line_reader.hpp"
 #include "quality/quality_table.hpp"
 #include "quality/window_quality.hpp"
+#include "tests/campaign_2014.hpp"
 #include "wind/wind_statistics.hpp"
 
 namespace {
@@ -44,9 +45,9 @@ void checkLine(std::string_view line, TimestampCache (&caches)[2]) {
     std::string_view rest;
     const std::string_view stamp = timestampField(line, rest);
     for (const bool yearCheck : {false, true}) {
-        const LoggerTime general = parseLoggerTimestamp(stamp, yearCheck);
+        const LoggerTime general = parseLoggerTimestamp(stamp, rule2014(yearCheck));
         LoggerTime fast;
-        if (caches[yearCheck ? 1 : 0].convert(line, yearCheck, fast)) {
+        if (caches[yearCheck ? 1 : 0].convert(line, rule2014(yearCheck), fast)) {
             FUZZ_CHECK(fast.day == general.day);
             FUZZ_CHECK(fast.minute == general.minute);
         }
@@ -67,7 +68,7 @@ void checkLine(std::string_view line, TimestampCache (&caches)[2]) {
 class RowSink {
 public:
     RowSink(const ProgramVariant& variant, SampleBuffer& buffer) : variant_(variant), buffer_(buffer) {
-        config_ = makeRunConfiguration(true, true, variant.program);
+        config_ = configFor(true, true, variant.program);
         FUZZ_CHECK(wholeData_.file.create("/dev/null"));
         FUZZ_CHECK(testCases_.file.create("/dev/null"));
         FUZZ_CHECK(quality_.file.create("/dev/null"));
@@ -80,7 +81,7 @@ public:
         WindowQuality quality;
         assessRawSamples(buffer_, quality);
         WindSummary wind;
-        summariseWindow(buffer_, wind, windowCase, variant_);
+        summariseWindow(buffer_, wind, windowCase, variant_, field::site2014());
         // The quality of any window, with and without the site facts of the ITC test.
         const AskedWindow asked = askedWindow(windowCase.DayIndex, windowCase.BeginMinute, w.askedEndMinute);
         rotateSamples(buffer_);  // as the quality thread does with its copy
@@ -110,7 +111,7 @@ private:
 };
 
 MeasurementCase chooseCase(fuzzing::Choices& choose, bool extreme) {
-    MeasurementCase c;
+    MeasurementCase c = sizedCase2014();
     c.Date = "8/15/2014";
     c.DayIndex = choose.byte() % 40 - 1;
     if (extreme) {

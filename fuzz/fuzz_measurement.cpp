@@ -14,6 +14,7 @@
 #include "input/measurement_file.hpp"
 #include "input/run_configuration.hpp"
 #include "platform/line_reader.hpp"
+#include "tests/campaign_2014.hpp"
 #include "wind/wind_statistics.hpp"
 
 namespace {
@@ -56,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
         const ProgramVariant& variant = program == Program::Fieldjoin ? kFieldjoinVariant : kCasetableVariant;
         for (const bool fence : {true, false}) {
-            const RunConfiguration config = makeRunConfiguration(fence, true, program);
+            const RunConfiguration config = configFor(fence, true, program);
             FUZZ_CHECK(reader.open(file.path()));
             skipMeasurementHeader(reader);
             MeasurementCase record;
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 ++cases;
                 fillBuffer(buffer);
                 WindSummary wind;
-                summariseWindow(buffer, wind, record, variant);
+                summariseWindow(buffer, wind, record, variant, field::site2014());
                 if (program == Program::Fieldjoin) {
                     const WeatherSummary weather{1.0f, 2.0f, 3.0f};
                     writeWholeDataRow(wholeData, record, minuteBefore(record.EndMinute), wind, weather, config);

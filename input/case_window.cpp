@@ -122,9 +122,9 @@ inline void CaseWindowReader::acceptLine(std::string_view line, const LoggerTime
 }
 
 inline bool CaseWindowReader::timeOf(std::string_view line, LoggerTime& t) {
-    if (timestamps_.convert(line, variant_.yearCheck, t)) return true;
+    if (timestamps_.convert(line, rule_, t)) return true;
     std::string_view ignored;
-    t = parseLoggerTimestamp(timestampField(line, ignored), variant_.yearCheck);
+    t = parseLoggerTimestamp(timestampField(line, ignored), rule_);
     return false;
 }
 

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "input/campaign.hpp"
 #include "input/logger_record.hpp"
 #include "input/measurement_case.hpp"
 #include "input/program_variant.hpp"
@@ -40,12 +41,17 @@ enum class WindowRead {
 /// The logger reader: one open file carried from case to case, its header
 /// state and line count, and the last window minute (never reset). It hands
 /// each closed window out and goes on only when called again.
+/// The timestamp rule of `variant` (its year check) in `campaign` (its year and calendar).
+inline TimestampRule timestampRule(const ProgramVariant& variant, const Campaign& campaign) {
+    return {variant.yearCheck, campaign.year, campaign.calendar};
+}
+
 class CaseWindowReader {
 public:
     /// `record` keeps times and counts only when it is kept (WindowRecord::kept()).
     CaseWindowReader(const PathMapper& paths, std::ostream& console, const ProgramVariant& variant,
-                     SampleBuffer& buffer, WindowRecord& record, Diagnostics& diagnostics)
-        : paths_(paths), console_(console), variant_(variant), buffer_(buffer), record_(record),
+                     const TimestampRule& rule, SampleBuffer& buffer, WindowRecord& record, Diagnostics& diagnostics)
+        : paths_(paths), console_(console), variant_(variant), rule_(rule), buffer_(buffer), record_(record),
           diagnostics_(diagnostics) {
         file_.setPrefetch(true);  // logger files are big: read the next block while this one is parsed
         // A long window that finds no memory for more samples keeps them and gives up its times.
@@ -83,6 +89,7 @@ private:
     const PathMapper& paths_;
     std::ostream& console_;
     const ProgramVariant& variant_;
+    const TimestampRule rule_;
     SampleBuffer& buffer_;
     WindowRecord& record_;
     Diagnostics& diagnostics_;

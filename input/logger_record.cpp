@@ -43,7 +43,7 @@ std::int32_t wrap(std::int64_t value) {
 
 }  // namespace
 
-LoggerTime parseLoggerTimestamp(std::string_view timestamp, bool yearCheck) {
+LoggerTime parseLoggerTimestamp(std::string_view timestamp, const TimestampRule& rule) {
     bool present = false;
     // Tokens are separated by single spaces: token 1 the date, token 2 the time.
     const std::string_view date = piece(timestamp, ' ', 0, present);
@@ -51,18 +51,19 @@ LoggerTime parseLoggerTimestamp(std::string_view timestamp, bool yearCheck) {
     const std::string_view time = piece(timestamp, ' ', 1, present);
     const bool hasTime = present;
 
-    std::int32_t month = 0, dayOfMonth = 0;
+    std::int32_t year = 0, month = 0, dayOfMonth = 0;
     bool yearOk = true;
     if (hasDate) {
         FieldSplitter parts(date, '-');
-        std::string_view year, m, d;
-        parts.next(year);
+        std::string_view y, m, d;
+        parts.next(y);
         if (parts.next(m)) {
             month = smallAtoi(m);
             if (parts.next(d)) dayOfMonth = smallAtoi(d);
         }
-        if (yearCheck) yearOk = !year.empty() && smallAtoi(year.substr(1)) == 2014;
-    } else if (yearCheck) {
+        if (!y.empty()) year = smallAtoi(y.substr(1));
+        if (rule.yearCheck) yearOk = !y.empty() && year == rule.year;
+    } else if (rule.yearCheck) {
         yearOk = false;  // an empty text has no year piece: year 0
     }
 
@@ -70,7 +71,7 @@ LoggerTime parseLoggerTimestamp(std::string_view timestamp, bool yearCheck) {
     if (!yearOk) {
         t.day = -1;
     } else {
-        t.day = wrap(dayIndexOf(month, dayOfMonth));
+        t.day = wrap(rule.calendar.dayIndex(year, month, dayOfMonth));
     }
     if (hasTime) {
         FieldSplitter parts(time, ':');

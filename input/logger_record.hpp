@@ -13,19 +13,27 @@
 namespace field {
 
 struct LoggerTime {
-    std::int32_t day = 0;     // day index: 1 August is 1, 1 September 32, other months day + 61
+    std::int32_t day = 0;     // day index of the campaign's calendar
     std::int32_t minute = 0;  // 60 * hour + minute; seconds play no part
+};
+
+/// How a run reads the date of a timestamp: the one year it accepts, if any, and the
+/// campaign's day numbering.
+struct TimestampRule {
+    bool yearCheck = false;
+    std::int32_t year = 2014;  // with yearCheck, the year a timestamp must have
+    DayCalendar calendar;
 };
 
 /// Day index and minute of day of a Timestamp text such as "2014-08-15 10:00:03.4"
 /// (with its quotes). Missing parts count as 0. With the year check on, a year
-/// other than 2014 (read after dropping the first character) gives day -1.
-LoggerTime parseLoggerTimestamp(std::string_view timestamp, bool yearCheck);
+/// other than the rule's (read after dropping the first character) gives day -1.
+LoggerTime parseLoggerTimestamp(std::string_view timestamp, const TimestampRule& rule);
 
 /// Fast path for the timestamp as loggers write it, "YYYY-MM-DD HH:MM..., at the
 /// start of a data line. Gives the same day and minute as parseLoggerTimestamp
 /// and true when the line has that shape; false (nothing set) otherwise.
-inline bool parseCanonicalTimestamp(std::string_view line, bool yearCheck, LoggerTime& t) {
+inline bool parseCanonicalTimestamp(std::string_view line, const TimestampRule& rule, LoggerTime& t) {
     if (line.size() < 18) return false;
     const char* c = line.data();
     const auto digit = [c](int i) { return static_cast<unsigned>(c[i] - '0'); };
@@ -35,12 +43,14 @@ inline bool parseCanonicalTimestamp(std::string_view line, bool yearCheck, Logge
     for (int i : {1, 2, 3, 4, 6, 7, 9, 10, 12, 13, 15, 16})
         if (digit(i) > 9) return false;
     if (c[0] != '"' || c[5] != '-' || c[8] != '-' || c[11] != ' ' || c[14] != ':' || c[17] != ':') return false;
-    if (yearCheck && (digit(1) * 1000 + digit(2) * 100 + digit(3) * 10 + digit(4)) != 2014) {
+    const auto year = static_cast<std::int32_t>(digit(1) * 1000 + digit(2) * 100 + digit(3) * 10 + digit(4));
+    if (rule.yearCheck && year != rule.year) {
         t.day = -1;
     } else {
         const int month = static_cast<int>(digit(6) * 10 + digit(7));
         const int dayOfMonth = static_cast<int>(digit(9) * 10 + digit(10));
-        t.day = static_cast<std::int32_t>(dayIndexOf(month, dayOfMonth));
+        // Within 0..9999, 0..99 and 0..99 the day index fits 32 bits.
+        t.day = static_cast<std::int32_t>(rule.calendar.dayIndex(year, month, dayOfMonth));
     }
     t.minute = static_cast<int>((digit(12) * 10 + digit(13)) * 60 + digit(15) * 10 + digit(16));
     return true;
@@ -52,14 +62,14 @@ class TimestampCache {
 public:
     /// Day and minute of the line's timestamp, by the canonical fast path;
     /// false when the line does not have the canonical shape.
-    bool convert(std::string_view line, bool yearCheck, LoggerTime& t) {
+    bool convert(std::string_view line, const TimestampRule& rule, LoggerTime& t) {
         // The same first 17 bytes as a line already read canonically, and the minute
         // ends at position 17: the same day and minute.
         if (valid_ && line.size() >= sizeof stamp_ && std::memcmp(line.data(), stamp_, sizeof stamp_) == 0) {
             t = time_;
             return true;
         }
-        if (!parseCanonicalTimestamp(line, yearCheck, t)) return false;
+        if (!parseCanonicalTimestamp(line, rule, t)) return false;
         std::memcpy(stamp_, line.data(), sizeof stamp_);  // position 17 is the colon
         time_ = t;
         valid_ = true;

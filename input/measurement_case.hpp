@@ -2,18 +2,13 @@
 // One sampling period of the measurement-result file, copied by value into
 // every consumer (walk, window, statistics, rows).
 
-#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
-#include "input/field_layout.hpp"
 #include "text/case_ref.hpp"
 
 namespace field {
-
-inline constexpr int kMaxDeposition = maxDepositionCount();
-inline constexpr int kMaxConcentration = maxConcentrationCount();
-inline constexpr int kSourceProfileLevels = kSourceMastLevels;
 
 struct MeasurementCase {
     std::int32_t DayIndex = 0;
@@ -23,10 +18,12 @@ struct MeasurementCase {
     std::string BeginTime;  // fieldjoin only; never printed
     std::string EndTime;    // fieldjoin only; never printed
     // Readings; a negative value marks a missing measurement.
-    std::array<float, kMaxDeposition> Deposition{};        // casetable fills entries 0..7 only
-    std::array<float, kMaxConcentration> Concentration{};  // fieldjoin only
+    // Sized by the reader for the field: a reading per deposition sampler (casetable keeps them
+    // at their block places), per concentration sampler (fieldjoin only), per mast level.
+    std::vector<float> Deposition;
+    std::vector<float> Concentration;
     float SourceDeposition = 0.0f;
-    std::array<float, kSourceProfileLevels> SourceProfile{};  // 5, 3.15, 2.225, 1.3, 0.5 m
+    std::vector<float> SourceProfile;  // the mast's levels, top first
 };
 
 /// The case as messages name it.

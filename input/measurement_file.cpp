@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "input/field_layout.hpp"
 #include "platform/c_numbers.hpp"
 #include "platform/fields.hpp"
 
@@ -11,20 +10,8 @@ namespace {
 
 float readingOf(std::string_view fieldText) { return static_cast<float>(cAtof(fieldText)); }
 
-// Line roles that do not follow from the counts: the five source-mast lines,
-// as sampler-line numbers j (block index j + 1, the block's first line read apart).
-struct MastLines {
-    int first;
-    int last;
-};
-MastLines mastLines(const RunConfiguration& config) {
-    const int top = fieldLayout(config.FenceField).sourceMastTop - 1;
-    return {top, top + kSourceMastLevels - 1};
-}
-int sourcePointLine(const RunConfiguration& config) { return fieldLayout(config.FenceField).sourcePointSampler - 1; }
-
-// Appends to a fixed array; the counts keep the position inside it, the test
-// only guards against a count table that would not.
+// Appends to a reading array sized for the field; a line without its field stores nothing
+// and keeps the position, so the array may not fill up.
 template <typename Array>
 void append(Array& array, int& position, float value) {
     if (position < static_cast<int>(array.size())) array[static_cast<std::size_t>(position)] = value;
@@ -50,7 +37,7 @@ void readCaseLineFields(std::string_view line, const ProgramVariant& variant, Me
             case 8:
                 if (variant.appendReadings)
                     append(record.Deposition, depositionPosition, readingOf(f));
-                else
+                else if (!record.Deposition.empty())
                     record.Deposition[0] = readingOf(f);
                 return;
             default: break;
@@ -70,14 +57,19 @@ bool readMeasurementCase(LineReader& file, const RunConfiguration& config, const
                          MeasurementCase& record) {
     std::string_view line;
     if (!file.next(line)) return false;
+    const FieldLayout& layout = config.layout();
+    record.Deposition.resize(layout.deposition.size());
+    record.Concentration.resize(layout.concentration.size());
+    record.SourceProfile.resize(layout.mast.size());
     int depositionPosition = 0, concentrationPosition = 0, profilePosition = 0;
     readCaseLineFields(line, variant, record, depositionPosition);
 
-    const MastLines mast = mastLines(config);
-    const int sourcePoint = sourcePointLine(config);
+    // Sampler-line numbers j: block index j + 1 (the block's first line is read apart).
+    const int sourcePoint = layout.sourcePointSampler - 1;
     for (int j = 0; j <= config.SamplerCount - 2; ++j) {
         if (!file.next(line)) line = {};  // the file ended inside the block
-        const bool onMast = j >= mast.first && j <= mast.last;
+        const int block = j + 1;
+        const bool onMast = layout.mastLevelOf(block) >= 0;
         if (variant.appendReadings) {
             if (j < config.DepositionCount - 1) {
                 std::string_view f;
@@ -92,12 +84,13 @@ bool readMeasurementCase(LineReader& file, const RunConfiguration& config, const
                 append(record.Concentration, concentrationPosition, value);
                 if (onMast) append(record.SourceProfile, profilePosition, value);
             }
-        } else if (j <= 6) {
-            std::string_view f;
-            if (fieldAt(line, ',', 8, f)) record.Deposition[static_cast<std::size_t>(j + 1)] = readingOf(f);
         } else if (j == sourcePoint) {
             std::string_view f;
             if (fieldAt(line, ',', 8, f)) record.SourceDeposition = readingOf(f);
+        } else if (layout.isRingSampler(block)) {
+            // casetable keeps what its source strength reads: the ring samplers, at their block places.
+            std::string_view f;
+            if (fieldAt(line, ',', 8, f)) record.Deposition[static_cast<std::size_t>(block)] = readingOf(f);
         } else if (onMast) {
             std::string_view f;
             if (fieldAt(line, ',', 9, f)) append(record.SourceProfile, profilePosition, readingOf(f));

@@ -10,7 +10,7 @@ enum class Program { Fieldjoin, Casetable };
 
 struct ProgramVariant {
     Program program;
-    bool yearCheck;              // logger timestamps must be of 2014
+    bool yearCheck;              // logger timestamps must be of the campaign's year
     bool subWindows;             // cut each case window into 30-minute slices
     std::size_t sampleCapacity;  // initial sample buffer capacity (grows if needed)
     bool standardDeviations;     // UStd, VStd, WStd, TsStd

@@ -1,12 +1,16 @@
 #include "input/run_configuration.hpp"
 
+#include <utility>
+
 namespace field {
 
-RunConfiguration makeRunConfiguration(bool fenceField, bool seedData, Program program) {
+RunConfiguration makeRunConfiguration(CampaignPtr campaign, int fieldIndex, int materialIndex, Program program) {
     RunConfiguration c;
-    c.FenceField = fenceField;
-    c.SeedData = seedData;
-    const FieldLayout& layout = fieldLayout(fenceField);
+    c.campaign = std::move(campaign);
+    c.Field = fieldIndex;
+    c.Material = materialIndex;
+    const FieldLayout& layout = c.layout();
+    const auto material = static_cast<std::size_t>(materialIndex);
     c.WindDirectory = layout.windDirectory;
     c.SamplerCount = layout.samplerCount();
     c.DepositionCount = static_cast<std::int32_t>(layout.deposition.size());
@@ -16,10 +20,9 @@ RunConfiguration makeRunConfiguration(bool fenceField, bool seedData, Program pr
         c.DepositionCount = 0;
         c.ConcentrationCount = 0;
     }
-    const std::string material = seedData ? "Seed" : "Pollen";
-    c.MeasurementResultPath = layout.measurementResultPath(seedData ? Material::Seed : Material::Pollen);
-    c.OutputFileName = "2014 TN " + material + (program == Program::Fieldjoin ? " Whole Data_" : " Test Cases_") +
-                       std::string(layout.name) + ".txt";
+    c.MeasurementResultPath = layout.measurementResultPaths[material];
+    c.OutputFileName =
+        program == Program::Fieldjoin ? layout.wholeDataTables[material] : layout.testCaseTables[material];
     return c;
 }
 

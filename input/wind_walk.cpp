@@ -7,7 +7,7 @@ namespace field {
 std::string WindDataWalk::findLoggerFile(const std::string& windDirectory, const std::string& entryName,
                                          const CaseRef& forCase) {
     const std::string subdirectory = windDirectory + entryName;
-    const std::string pattern = subdirectory + "\\*" + std::string(fieldLayout(fenceField_).loggerFileSuffix);
+    const std::string pattern = subdirectory + "\\" + loggerFilePattern_;
     if (!loggerMarker_.start(pattern)) {
         say(console_, kNoFileFound);
         diagnostics_.aboutCase(forCase, fileProblem("no logger file found", paths_.toLocal(pattern)));

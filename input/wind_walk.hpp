@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "input/case_window.hpp"
 #include "input/measurement_case.hpp"
@@ -16,9 +17,11 @@ namespace field {
 
 class WindDataWalk {
 public:
-    WindDataWalk(const PathMapper& paths, std::ostream& console, bool fenceField, Diagnostics& diagnostics)
-        : paths_(paths), console_(console), fenceField_(fenceField), diagnostics_(diagnostics), topLevel_(paths),
-          loggerMarker_(paths) {}
+    /// Walks a field whose day folders hold logger files matching `loggerFilePattern` ("*_data.DAT").
+    WindDataWalk(const PathMapper& paths, std::ostream& console, std::string loggerFilePattern,
+                 Diagnostics& diagnostics)
+        : paths_(paths), console_(console), loggerFilePattern_(std::move(loggerFilePattern)), diagnostics_(diagnostics),
+          topLevel_(paths), loggerMarker_(paths) {}
 
     /// Starts the walk for a case: the walk keeps its own copy, whose BeginMinute moves on
     /// with the sub-windows.
@@ -41,7 +44,7 @@ private:
 
     const PathMapper& paths_;
     std::ostream& console_;
-    bool fenceField_;
+    std::string loggerFilePattern_;
     Diagnostics& diagnostics_;
     DirectorySearch topLevel_;
     DirectorySearch loggerMarker_;

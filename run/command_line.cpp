@@ -10,23 +10,44 @@
 #include <vector>
 
 #include "field_version.hpp"
+#include "input/campaign_file.hpp"
 #include "input/run_configuration.hpp"
 #include "platform/file_open.hpp"
+#include "run/console_answers.hpp"
 
 namespace field {
 namespace {
 
+// The data layout of the built-in campaign; another campaign's is printed by --print-campaign.
 constexpr const char* kDataLayout =
     "Data layout (below the data root, which stands for C:\\Vantrel):\n"
     "  2014 TN <Seed|Pollen> Data/Measurement Result/   the measurement-result files of both fields\n"
     "  2014 TN Seed Data/Raw Data/<Fence|Hill> .../     the fields' wind data and the weather station\n"
-    "  letter case of the folders is found as on Windows; tables go to the output folder\n"
+    "  letter case of the folders is found as on Windows; tables go to the output folder\n";
+constexpr const char* kCommonFooter =
     "Without options the two questions are asked on the console, as always. --help and --version\n"
     "print and exit 0 wherever they stand; flags take no value; nothing may follow the options.\n"
     "Exit status: 0 done; 1 a table could not be created or written, or an input could not be\n"
     "opened or read; 2 a bad command line; 3 (with --strict) a run wrote no row at all or reported\n"
     "a problem of the data on standard error. Options are taken by their whole names only: an\n"
     "unknown one, a prefix included, is refused with the closest known one.\n";
+
+// The footer of the help: the data layout, then what holds for every campaign.
+std::string helpFooter(const Campaign& campaign) {
+    if (campaign.sourceName == "built in") return std::string(kDataLayout) + kCommonFooter;
+    return "Data layout (below the data root, which stands for " + campaign.paths.dataRoot + "): as the campaign " +
+           campaign.sourceName + " says (--print-campaign shows it, --check-campaign finds it)\n" + kCommonFooter;
+}
+
+// "fence or hill", "a, b or c".
+std::string namesText(const std::vector<std::string>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += i + 1 == names.size() ? " or " : ", ";
+        text += names[i];
+    }
+    return text;
+}
 
 // A site fact as a plain decimal number: blanks around it allowed, no hexadecimal, no
 // "nan" or "inf"; `positive` or within [low, high]. Empty when it is fine, else the reason.
@@ -50,8 +71,10 @@ std::string siteNumberError(const std::string& text, double& value, bool positiv
 // programs take no arguments) are refused.
 // clang-format off
 constexpr std::string_view kValueOptions[] = {"--field", "--material", "--data-root", "--output-dir",
-                                              "--sonic-height-fence", "--sonic-height-hill", "--latitude"};
-constexpr std::string_view kFlags[] = {"--all", "--no-qc", "--strict", "--help", "--version"};
+                                              "--sonic-height-fence", "--sonic-height-hill", "--latitude",
+                                              "--campaign"};
+constexpr std::string_view kFlags[] = {"--all", "--no-qc", "--strict", "--help", "--version",
+                                       "--print-campaign", "--check-campaign"};
 // clang-format on
 
 // Edits (insert, delete, replace a letter, swap two neighbours) from a to b.
@@ -87,7 +110,10 @@ std::string unknownOption(std::string_view name) {
     return text;
 }
 
-std::optional<std::string> preScan(int argc, const char* const* argv, bool& help, bool& version) {
+// The campaign is read before the options are declared (their choices come from it): its
+// file is taken from "--campaign FILE" or "--campaign=FILE" here, the last one given.
+std::optional<std::string> preScan(int argc, const char* const* argv, bool& help, bool& version,
+                                   std::optional<std::string>& campaignFile) {
     std::optional<std::string> problem;
     bool valueNext = false;  // the argument after an option that takes a value is that value
     for (int i = 1; i < argc; ++i) {
@@ -95,6 +121,8 @@ std::optional<std::string> preScan(int argc, const char* const* argv, bool& help
         if (a == "--help" || a == "-h") help = true;
         if (a == "--version") version = true;
         if (std::exchange(valueNext, false)) continue;
+        if (a == "--campaign" && i + 1 < argc) campaignFile = argv[i + 1];
+        if (a.starts_with("--campaign=")) campaignFile = std::string(a.substr(11));
         if (a.starts_with("--") && a.size() > 2) {
             const std::string_view name = a.substr(0, a.find('='));
             const bool isValueOption =
@@ -122,8 +150,10 @@ CLI::Validator existingFolder() {
 
 // What CLI11 fills in, and its options, to read back after the parse.
 struct OptionValues {
-    std::string field, material, dataRoot, fenceHeight, hillHeight, latitude;
-    bool all = false, noQuality = false, strict = false;
+    std::string field, material, dataRoot, fenceHeight, hillHeight, latitude, campaign;
+    bool all = false, noQuality = false, strict = false, printCampaign = false, checkCampaign = false;
+    CLI::Option* printOption = nullptr;
+    CLI::Option* checkOption = nullptr;
     CLI::Option* fieldOption = nullptr;
     CLI::Option* materialOption = nullptr;
     CLI::Option* allOption = nullptr;
@@ -135,11 +165,13 @@ struct OptionValues {
     CLI::Option* latitudeOption = nullptr;
 };
 
-void declareOptions(CLI::App& app, OptionValues& v, std::string& outputDirectory) {
-    v.fieldOption = app.add_option("--field", v.field, "fence or hill (with --material: no questions asked)")
-                        ->check(CLI::IsMember({"fence", "hill"}));
-    v.materialOption = app.add_option("--material", v.material, "seed or pollen (with --field)")
-                           ->check(CLI::IsMember({"seed", "pollen"}));
+void declareOptions(CLI::App& app, OptionValues& v, std::string& outputDirectory, const Campaign& campaign) {
+    std::vector<std::string> fieldNames;
+    for (const FieldLayout& f : campaign.fields) fieldNames.push_back(f.name);
+    v.fieldOption = app.add_option("--field", v.field, namesText(fieldNames) + " (with --material: no questions asked)")
+                        ->check(CLI::IsMember(fieldNames));
+    v.materialOption = app.add_option("--material", v.material, namesText(campaign.materials) + " (with --field)")
+                           ->check(CLI::IsMember(campaign.materials));
     v.fieldOption->needs(v.materialOption);
     v.materialOption->needs(v.fieldOption);
     // Not declared as excluding --field and --material: CLI11 would list them in its help in
@@ -164,27 +196,41 @@ void declareOptions(CLI::App& app, OptionValues& v, std::string& outputDirectory
                        ->type_name("M");
     v.latitudeOption = app.add_option("--latitude", v.latitude, "Site latitude, degrees north, -90 to 90 (ITC test)")
                            ->type_name("DEG");
+    // Read before the parse (preScan); declared so that help lists it and the parse takes it.
+    app.add_option("--campaign", v.campaign, "Campaign file (TOML) to run instead of the built-in 2014 campaign")
+        ->type_name("FILE");
+    v.printOption = app.add_flag("--print-campaign", v.printCampaign,
+                                 "Write the campaign in force as TOML to standard output and exit");
+    v.checkOption = app.add_flag("--check-campaign", v.checkCampaign,
+                                 "Check the campaign and find its input files under the data root; no table "
+                                 "is written (exit 0 when all are there, 1 when something is missing)");
 }
 
 // The site facts given, checked; empty when they are fine, else the reason.
-std::string readSiteFacts(const OptionValues& v, SiteFacts& site) {
+std::string readSiteFacts(const OptionValues& v, const Campaign& campaign, SiteFacts& site) {
     struct SiteOption {
         const CLI::Option* option;
         const std::string& text;
-        std::optional<double>& fact;
+        std::string_view fieldName;  // empty: the latitude
         bool positive;
     };
     const SiteOption siteOptions[] = {
-        {v.fenceOption, v.fenceHeight, site.sonicHeightFence, true},
-        {v.hillOption, v.hillHeight, site.sonicHeightHill, true},
-        {v.latitudeOption, v.latitude, site.latitude, false},
+        {v.fenceOption, v.fenceHeight, "fence", true},
+        {v.hillOption, v.hillHeight, "hill", true},
+        {v.latitudeOption, v.latitude, "", false},
     };
     for (const SiteOption& o : siteOptions) {
         if (!*o.option) continue;
         double value = 0;
         const std::string error = siteNumberError(o.text, value, o.positive, -90.0, 90.0);
         if (!error.empty()) return o.option->get_name() + ": " + error;
-        o.fact = value;
+        if (o.fieldName.empty()) {
+            site.latitude = value;
+        } else {
+            if (campaign.fieldIndex(o.fieldName) < 0)
+                return o.option->get_name() + ": the campaign has no field " + std::string(o.fieldName);
+            site.sonicHeights[std::string(o.fieldName)] = value;
+        }
     }
     return {};
 }
@@ -198,24 +244,39 @@ CommandLine answered(CommandLine line, CommandLine::Action action, std::string t
 }  // namespace
 
 CommandLine parseCommandLine(Program program, int argc, const char* const* argv) {
+    using Action = CommandLine::Action;
+    CommandLine line;
+    bool help = false, version = false;
+    std::optional<std::string> campaignFile;
+    const std::optional<std::string> problem = preScan(argc, argv, help, version, campaignFile);
+    std::optional<std::string> campaignError;
+    if (campaignFile) {
+        try {
+            line.options.campaign = loadCampaignFile(*campaignFile);
+        } catch (const CampaignError& e) {
+            campaignError = e.what();  // help and version still win
+        }
+    }
+    const Campaign& campaign = *line.options.campaign;
+
     const bool fieldjoin = program == Program::Fieldjoin;
     CLI::App app(fieldjoin ? "Writes the whole-data table of a field and material: one row per case."
                            : "Writes the test-case table of a field and material: one row per 30-minute sub-window.",
                  programName(program));
-    app.footer(kDataLayout);
+    app.footer(helpFooter(campaign));
     const std::string versionText = std::string(programName(program)) + " " + std::string(kFieldVersion);
     app.set_version_flag("--version", versionText, "Print the version and exit");
-    CommandLine line;
     OptionValues v;
-    declareOptions(app, v, line.options.outputDirectory);
+    declareOptions(app, v, line.options.outputDirectory, campaign);
     line.usage = app.help();
 
-    using Action = CommandLine::Action;
-    bool help = false, version = false;
-    const std::optional<std::string> problem = preScan(argc, argv, help, version);
     if (help) return answered(line, Action::Help, app.help());
     if (version) return answered(line, Action::Version, versionText + "\n");
     if (problem) return answered(line, Action::Error, *problem);
+    if (campaignError) {
+        line.usage.clear();  // the campaign's error says what to mend; the options were fine
+        return answered(line, Action::Error, *campaignError);
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -227,13 +288,29 @@ CommandLine parseCommandLine(Program program, int argc, const char* const* argv)
     }
     if (*v.allOption && *v.fieldOption) return answered(line, Action::Error, "--all excludes --field and --material");
 
-    if (*v.fieldOption) line.options.answers = Answers{v.field == "fence", v.material == "seed"};
+    if (*v.fieldOption)
+        line.options.answers = Answers{campaign.fieldIndex(v.field), campaign.materialIndex(v.material)};
     if (*v.allOption) line.action = Action::RunAll;
     if (*v.rootOption) line.dataRoot = v.dataRoot;
     line.options.qualityTable = !*v.noQcOption;
     line.options.strict = static_cast<bool>(*v.strictOption);
-    const std::string siteError = readSiteFacts(v, line.options.site);
+    const std::string siteError = readSiteFacts(v, campaign, line.options.site);
     if (!siteError.empty()) return answered(line, Action::Error, siteError);
+    if (*v.printOption) {
+        line.action = Action::PrintCampaign;
+        line.text = campaign.sourceText;
+        return line;
+    }
+    if (*v.checkOption) {
+        line.action = Action::CheckCampaign;
+        return line;
+    }
+    if (line.action == Action::Run && !line.options.answers && !dialogueFits(campaign))
+        return answered(line, Action::Error,
+                        "the campaign has " + std::to_string(campaign.fields.size()) + " fields and " +
+                            std::to_string(campaign.materials.size()) +
+                            " materials: the console questions choose between two of each; name the run "
+                            "with --field and --material, or give --all");
     return line;
 }
 

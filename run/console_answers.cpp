@@ -46,15 +46,16 @@ bool AnswerReader::read(bool& answer) {
     return true;
 }
 
-RunConfiguration chooseRunConfiguration(std::istream& in, std::ostream& console, Program program) {
+RunConfiguration chooseRunConfiguration(std::istream& in, std::ostream& console, const CampaignPtr& campaign,
+                                        Program program) {
     AnswerReader answers(in);
-    bool fenceField = false;
-    bool seedData = false;
-    console << kFenceFieldPrompt << std::flush;
-    answers.read(fenceField);
-    console << kSeedDataPrompt << std::flush;
-    answers.read(seedData);
-    return makeRunConfiguration(fenceField, seedData, program);
+    bool firstField = false;
+    bool firstMaterial = false;
+    console << fieldPrompt(campaign->fields[0].name) << std::flush;
+    answers.read(firstField);
+    console << materialPrompt(campaign->materials[0]) << std::flush;
+    answers.read(firstMaterial);
+    return makeRunConfiguration(campaign, firstField ? 0 : 1, firstMaterial ? 0 : 1, program);
 }
 
 }  // namespace field

@@ -23,7 +23,14 @@ private:
     bool failed_ = false;
 };
 
-/// Asks the two questions on `console`, reads the answers from `in`, returns the configuration.
-RunConfiguration chooseRunConfiguration(std::istream& in, std::ostream& console, Program program);
+/// Asks the two questions on `console`, reads the answers from `in`, returns the configuration
+/// (a campaign of two fields and two materials: 1 picks the first of each, 0 the second).
+RunConfiguration chooseRunConfiguration(std::istream& in, std::ostream& console, const CampaignPtr& campaign,
+                                        Program program);
+
+/// True when the dialogue can choose among the campaign's fields and materials.
+inline bool dialogueFits(const Campaign& campaign) {
+    return campaign.fields.size() == 2 && campaign.materials.size() == 2;
+}
 
 }  // namespace field

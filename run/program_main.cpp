@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "input/field_layout.hpp"
 #include "platform/process_setup.hpp"
+#include "run/campaign_check.hpp"
 #include "run/command_line.hpp"
 
 namespace field {
@@ -50,19 +50,24 @@ int guardedRun(Program program, RunFunction run, const RunStreams& streams, cons
 // streams; each run's messages leave together, prefixed with its field and material.
 int runAll(Program program, RunFunction run, const PathMapper& paths, const RunOptions& common, std::ostream& out,
            std::ostream& err, ThreadStarter startThread) {
-    constexpr std::array<Answers, 4> kRuns{{{true, true}, {true, false}, {false, true}, {false, false}}};
-    std::array<int, 4> statuses{};
+    // Every field with every material, field by field.
+    const Campaign& campaign = *common.campaign;
+    std::vector<Answers> runs;
+    for (std::size_t f = 0; f < campaign.fields.size(); ++f)
+        for (std::size_t m = 0; m < campaign.materials.size(); ++m)
+            runs.push_back({static_cast<int>(f), static_cast<int>(m)});
+    std::vector<int> statuses(runs.size());
     std::atomic<std::size_t> nextRun{0};
     std::mutex outputLock;
     const auto worker = [&] {
-        for (std::size_t i = nextRun++; i < kRuns.size(); i = nextRun++) {
+        for (std::size_t i = nextRun++; i < runs.size(); i = nextRun++) {
             RunOptions options = common;
-            options.answers = kRuns[i];
+            options.answers = runs[i];
             std::istringstream noInput;
             std::ostringstream console, diagnostics;
             statuses[i] = guardedRun(program, run, RunStreams{noInput, console, diagnostics}, paths, options);
-            const std::string prefix = std::string("[") + (kRuns[i].fenceField ? "fence" : "hill") + " " +
-                                       (kRuns[i].seedData ? "seed" : "pollen") + "] ";
+            const std::string prefix = "[" + campaign.fields[static_cast<std::size_t>(runs[i].field)].name + " " +
+                                       campaign.materials[static_cast<std::size_t>(runs[i].material)] + "] ";
             const std::lock_guard<std::mutex> hold(outputLock);
             writePrefixed(out, prefix, console.str());
             writePrefixed(err, prefix, diagnostics.str());
@@ -70,7 +75,7 @@ int runAll(Program program, RunFunction run, const PathMapper& paths, const RunO
     };
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     std::vector<std::thread> workers;
-    for (unsigned k = 1; k < std::min<unsigned>(cores, kRuns.size()); ++k) {
+    for (unsigned k = 1; k < std::min<std::size_t>(cores, runs.size()); ++k) {
         try {
             workers.push_back(startThread(worker));
         } catch (const std::system_error&) {
@@ -100,15 +105,20 @@ int programMain(Program program, RunFunction run, int argc, const char* const* a
     const CommandLine line = parseCommandLine(program, argc, argv);
     switch (line.action) {
         case CommandLine::Action::Help:
-        case CommandLine::Action::Version: out << line.text << std::flush; return 0;
+        case CommandLine::Action::Version:
+        case CommandLine::Action::PrintCampaign: out << line.text << std::flush; return 0;
         case CommandLine::Action::Error:
-            err << programName(program) << ": " << line.text << "\n\n" << line.usage << std::flush;
+            err << programName(program) << ": " << line.text << "\n";
+            if (!line.usage.empty()) err << "\n" << line.usage;
+            err << std::flush;
             return kExitBadCommandLine;
         case CommandLine::Action::Run:
-        case CommandLine::Action::RunAll: break;
+        case CommandLine::Action::RunAll:
+        case CommandLine::Action::CheckCampaign: break;
     }
     PathMapper paths = environmentPaths;
-    if (line.dataRoot) paths.setDataRoot(*line.dataRoot, std::string(kDataRootFolder));
+    if (line.dataRoot) paths.setDataRoot(*line.dataRoot, line.options.campaign->paths.dataRoot);
+    if (line.action == CommandLine::Action::CheckCampaign) return checkCampaign(*line.options.campaign, paths, out);
     const int status = line.action == CommandLine::Action::RunAll
                            ? runAll(program, run, paths, line.options, out, err, startThread)
                            : guardedRun(program, run, RunStreams{in, out, err}, paths, line.options);

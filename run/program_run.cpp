@@ -1,6 +1,7 @@
 #include "run/program_run.hpp"
 
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "input/measurement_file.hpp"
@@ -100,14 +101,20 @@ bool readCases(const RunConfiguration& config, const ProgramVariant& variant, co
 
 int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, const RunStreams& streams,
                const PathMapper& paths, const RunOptions& options) {
+    const CampaignPtr& campaign = options.campaign;
+    if (!options.answers && !dialogueFits(*campaign))
+        throw std::invalid_argument(
+            "the campaign's fields and materials are not two each: name them on the command line");
     const RunConfiguration config =
-        options.answers ? makeRunConfiguration(options.answers->fenceField, options.answers->seedData, variant.program)
-                        : chooseRunConfiguration(streams.in, streams.console, variant.program);
+        options.answers
+            ? makeRunConfiguration(campaign, options.answers->field, options.answers->material, variant.program)
+            : chooseRunConfiguration(streams.in, streams.console, campaign, variant.program);
     RunDiagnostics diagnostics(streams.diagnostics, programName(variant.program));
     TableRows quality;
-    WindowAssessor assessor(variant, options.site.forField(config.FenceField), quality, diagnostics);
+    WindowAssessor assessor(variant, options.site.forField(config.layout(), *campaign), quality, diagnostics);
+    const SourceSite site = sourceSiteOf(*campaign, config.layout());
     // Every stage reports through the sequencer, which lets the quality of the window before out first.
-    WindowSequencer sequencer(variant, assessor, diagnostics);
+    WindowSequencer sequencer(variant, site, assessor, diagnostics);
 
     const std::unique_ptr<ProgramTable> table = makeTable(config, paths, streams.console, sequencer);
     int status = createTables(*table, quality, config, variant.program, options, streams.console, diagnostics) ? 0 : 1;
@@ -116,8 +123,9 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
 
     SampleBuffer buffer(variant.sampleCapacity);
     WindowRecord record(variant.sampleCapacity, keepQuality);
-    CaseWindowReader reader(paths, streams.console, variant, buffer, record, sequencer);
-    WindDataWalk walk(paths, streams.console, config.FenceField, sequencer);
+    CaseWindowReader reader(paths, streams.console, variant, timestampRule(variant, *campaign), buffer, record,
+                            sequencer);
+    WindDataWalk walk(paths, streams.console, config.layout().loggerFilePattern, sequencer);
     if (!readCases(config, variant, paths, reader, walk, sequencer, *table, quality, diagnostics, streams.console))
         status = 1;
 

@@ -3,33 +3,41 @@
 // folder, the quality table and the site facts, and the run's streams.
 
 #include <istream>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
 
+#include "input/campaign_file.hpp"
 #include "quality/window_quality.hpp"
 
 namespace field {
 
-/// Facts of the site that the data do not hold; the ITC test runs only with both of a field.
+/// Facts of the site given on the command line; they win over the campaign's. The ITC test
+/// runs only with both for a field.
 struct SiteFacts {
-    std::optional<double> sonicHeightFence;  // m above the displacement height
-    std::optional<double> sonicHeightHill;   // m above the displacement height
-    std::optional<double> latitude;          // degrees north (south negative)
+    std::map<std::string, double> sonicHeights;  // by field name: m above the displacement height
+    std::optional<double> latitude;              // degrees north (south negative)
 
-    /// What the ITC test gets for the field.
-    ItcSite forField(bool fenceField) const { return {fenceField ? sonicHeightFence : sonicHeightHill, latitude}; }
+    /// What the ITC test gets for `field` of `campaign`.
+    ItcSite forField(const FieldLayout& field, const Campaign& campaign) const {
+        const auto given = sonicHeights.find(field.name);
+        return {given != sonicHeights.end() ? std::optional<double>(given->second) : field.sonicHeight,
+                latitude ? latitude : campaign.latitude};
+    }
 };
 
-/// The two answers of the console dialogue.
+/// The two answers of the console dialogue, or the --field and --material of the command
+/// line: indexes of the campaign's fields and materials.
 struct Answers {
-    bool fenceField = false;
-    bool seedData = false;
+    int field = 0;
+    int material = 0;
 };
 
 /// What a run is asked to do beyond the defaults of the console dialogue.
 struct RunOptions {
-    std::optional<Answers> answers;  // none: the two questions are asked on the console
+    CampaignPtr campaign = builtInCampaign();  // never null
+    std::optional<Answers> answers;            // none: the two questions are asked on the console
     std::string outputDirectory = ".";
     bool qualityTable = true;
     bool strict = false;  // exit status 3 for a run without rows or with data problems

@@ -7,7 +7,7 @@ namespace field {
 void WindowSequencer::closeWindow(const ClosedWindow& w, ProgramTable& table) {
     settle();  // the window before comes out first
     if (keepQuality_) assessor_.take(w);
-    summariseWindow(w.buffer, wind_, w.windowCase, variant_);
+    summariseWindow(w.buffer, wind_, w.windowCase, variant_, site_);
     if (keepQuality_) assessor_.start(wind_);
     const std::int64_t rowsBefore = table.file().rows();
     const std::int32_t stationRecords = table.writeRow(w, wind_);

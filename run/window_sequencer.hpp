@@ -12,6 +12,7 @@
 #include "quality/window_assessment.hpp"
 #include "run/program_table.hpp"
 #include "text/diagnostics.hpp"
+#include "wind/source_site.hpp"
 #include "wind/wind_statistics.hpp"
 
 namespace field {
@@ -19,8 +20,9 @@ namespace field {
 class WindowSequencer final : public Diagnostics {
 public:
     /// Writes lines to `out`; the windows are assessed by `assessor` once keepQuality() is called.
-    WindowSequencer(const ProgramVariant& variant, WindowAssessor& assessor, RunDiagnostics& out)
-        : variant_(variant), assessor_(assessor), out_(out) {}
+    WindowSequencer(const ProgramVariant& variant, const SourceSite& site, WindowAssessor& assessor,
+                    RunDiagnostics& out)
+        : variant_(variant), site_(site), assessor_(assessor), out_(out) {}
 
     /// From now on each window's quality is assessed (its quality table has been created).
     void keepQuality() { keepQuality_ = true; }
@@ -46,6 +48,7 @@ public:
 
 private:
     const ProgramVariant& variant_;
+    const SourceSite& site_;
     WindowAssessor& assessor_;
     bool keepQuality_ = false;
     RunDiagnostics& out_;

@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "campaign_2014.hpp"
 #include "casetable/casetable_run.hpp"
 #include "child_process.hpp"
 #include "console_lines.hpp"
@@ -54,7 +55,7 @@ struct RunResult {
 };
 
 std::string tableName(Program program, bool fence = true, bool seed = true) {
-    return makeRunConfiguration(fence, seed, program).OutputFileName;
+    return configFor(fence, seed, program).OutputFileName;
 }
 
 RunResult runProgram(Program program, const fs::path& root, const fs::path& work, bool fence = true) {
@@ -108,13 +109,13 @@ void expectOnlyKnownMessages(const std::string& console) {
 // ---------------------------------------------------------------- the standard tree and changes to it
 
 fs::path windDirectory(const fs::path& root, bool fence = true) {
-    return underRoot(root, makeRunConfiguration(fence, true, Program::Fieldjoin).WindDirectory);
+    return underRoot(root, configFor(fence, true, Program::Fieldjoin).WindDirectory);
 }
 fs::path measurementPath(const fs::path& root, bool fence = true) {
-    return underRoot(root, makeRunConfiguration(fence, true, Program::Fieldjoin).MeasurementResultPath);
+    return underRoot(root, configFor(fence, true, Program::Fieldjoin).MeasurementResultPath);
 }
-fs::path stationDirectory(const fs::path& root) { return underRoot(root, kStationDirectory); }
-std::string loggerName(bool fence = true) { return "logger" + std::string(fieldLayout(fence).loggerFileSuffix); }
+fs::path stationDirectory(const fs::path& root) { return underRoot(root, stationDirectory2014()); }
+std::string loggerName(bool fence = true) { return "logger" + loggerSuffix(fence); }
 fs::path loggerPath(const fs::path& root, const std::string& subdirectory) {
     return windDirectory(root) / subdirectory / loggerName();
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "campaign_2014.hpp"
 #include "input/logger_record.hpp"
 
 namespace field {
@@ -36,9 +37,9 @@ TEST(CanonicalTimestamp, AgreesWithTheGeneralRulesOrDeclines) {
         for (const bool yearCheck : {false, true}) {
             SCOPED_TRACE(line + (yearCheck ? " (year check)" : ""));
             std::string_view rest;
-            const LoggerTime general = parseLoggerTimestamp(timestampField(line, rest), yearCheck);
+            const LoggerTime general = parseLoggerTimestamp(timestampField(line, rest), rule2014(yearCheck));
             LoggerTime fast{-7, -7};
-            if (parseCanonicalTimestamp(line, yearCheck, fast)) {
+            if (parseCanonicalTimestamp(line, rule2014(yearCheck), fast)) {
                 EXPECT_EQ(general.day, fast.day);
                 EXPECT_EQ(general.minute, fast.minute);
             } else {
@@ -47,8 +48,8 @@ TEST(CanonicalTimestamp, AgreesWithTheGeneralRulesOrDeclines) {
         }
     }
     LoggerTime t;
-    EXPECT_TRUE(parseCanonicalTimestamp("\"2014-08-15 13:07:59.9\",1", true, t));
-    EXPECT_FALSE(parseCanonicalTimestamp("2014-08-15 10:00:00.0,1", false, t));
+    EXPECT_TRUE(parseCanonicalTimestamp("\"2014-08-15 13:07:59.9\",1", rule2014(true), t));
+    EXPECT_FALSE(parseCanonicalTimestamp("2014-08-15 10:00:00.0,1", rule2014(false), t));
 }
 
 // The cache may only answer for a line whose first 17 bytes and minute end
@@ -68,9 +69,9 @@ TEST(CanonicalTimestamp, CacheNeverAnswersForADifferentMinute) {
             for (const std::string& line : sequence) {
                 SCOPED_TRACE(line + (yearCheck ? " (year check)" : ""));
                 std::string_view rest;
-                const LoggerTime general = parseLoggerTimestamp(timestampField(line, rest), yearCheck);
+                const LoggerTime general = parseLoggerTimestamp(timestampField(line, rest), rule2014(yearCheck));
                 LoggerTime t;
-                if (!cache.convert(line, yearCheck, t)) t = general;
+                if (!cache.convert(line, rule2014(yearCheck), t)) t = general;
                 EXPECT_EQ(general.day, t.day);
                 EXPECT_EQ(general.minute, t.minute);
             }

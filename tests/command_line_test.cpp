@@ -13,6 +13,7 @@
 #include <system_error>
 #include <thread>
 
+#include "campaign_2014.hpp"
 #include "casetable/casetable_run.hpp"
 #include "console_lines.hpp"
 #include "field_tree.hpp"
@@ -171,7 +172,7 @@ std::pair<std::string, std::string> dialogueTables(Program program, const TwoFie
     const std::string answers = std::string(fence ? "1" : "0") + "\n" + (seed ? "1" : "0") + "\n";
     std::istringstream in(answers);
     std::ostringstream console;
-    const RunConfiguration config = makeRunConfiguration(fence, seed, program);
+    const RunConfiguration config = configFor(fence, seed, program);
     if (program == Program::Fieldjoin)
         runFieldjoin(in, console, PathMapper(tree.root.str()), work.str());
     else
@@ -188,7 +189,7 @@ TEST(CommandLine, HeadlessRunsWriteWhatTheDialogueWrites) {
                                                tree.dataRoot(), "--output-dir", work.str()});
         EXPECT_EQ(0, r.status) << r.err;
         EXPECT_EQ(lineCount(7800), r.out) << "no prompts";
-        const RunConfiguration config = makeRunConfiguration(false, false, program);
+        const RunConfiguration config = configFor(false, false, program);
         EXPECT_EQ(dialogueTables(program, tree, false, false).first, readTable(work.path() / config.OutputFileName));
     }
 }
@@ -223,7 +224,7 @@ TEST(CommandLine, AllWritesTheFourTablesOfTheSingleRunsWithMessagesKeptTogether)
         EXPECT_EQ(0, r.status) << r.err;
         for (const bool fence : {true, false}) {
             for (const bool seed : {true, false}) {
-                const RunConfiguration config = makeRunConfiguration(fence, seed, program);
+                const RunConfiguration config = configFor(fence, seed, program);
                 const auto [table, quality] = dialogueTables(program, tree, fence, seed);
                 EXPECT_EQ(table, readTable(work.path() / config.OutputFileName)) << config.OutputFileName;
                 EXPECT_EQ(quality,
@@ -256,8 +257,8 @@ std::atomic<int> gRunsInCaller{0}, gFinished{0};
 int runThatMayThrow(const RunStreams&, const PathMapper&, const RunOptions& options) {
     if (std::this_thread::get_id() == gCaller) ++gRunsInCaller;
     const Answers answers = options.answers.value_or(Answers{});
-    if (!answers.fenceField && answers.seedData) throw std::runtime_error("no more file handles");
-    if (answers.fenceField && !answers.seedData) throw 42;
+    if (answers.field == 1 && answers.material == 0) throw std::runtime_error("no more file handles");
+    if (answers.field == 0 && answers.material == 1) throw 42;
     ++gFinished;
     return 0;
 }
@@ -304,7 +305,7 @@ TEST(CommandLine, RunThatThrowsFailsWithItsReasonAndTheOtherRunsFinish) {
 #ifndef _WIN32
 TEST(CommandLine, TableThatCannotBeWrittenStopsTheRunWithTheReason) {
     const TwoFieldTree tree;
-    const RunConfiguration config = makeRunConfiguration(true, true, Program::Fieldjoin);
+    const RunConfiguration config = configFor(true, true, Program::Fieldjoin);
     {
         // A full disk: the table's name leads to /dev/full.
         TempDir work;
@@ -352,7 +353,7 @@ TEST(CommandLine, InputThatFailsToReadInTheMiddleFailsTheRunWithTheReason) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const TwoFieldTree tree;
-        const RunConfiguration config = makeRunConfiguration(true, true, Program::Fieldjoin);
+        const RunConfiguration config = configFor(true, true, Program::Fieldjoin);
         std::filesystem::path victim =
             c.logger ? underRoot(tree.root.path(), config.WindDirectory) / "2014_08_15" / "logger_data.DAT"
                      : underRoot(tree.root.path(), config.MeasurementResultPath);

@@ -10,7 +10,7 @@
 namespace field::testing {
 
 /// The two prompts of the console dialogue as printed (neither ends its line).
-inline std::string prompts() { return std::string(kFenceFieldPrompt) + std::string(kSeedDataPrompt); }
+inline std::string prompts() { return fieldPrompt("fence") + materialPrompt("seed"); }
 
 /// A message as printed: its text and a line feed.
 inline std::string printed(std::string_view message) { return std::string(message) + "\n"; }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "campaign_2014.hpp"
 #include "input/program_variant.hpp"
 #include "input/run_configuration.hpp"
 #include "logger_text.hpp"
@@ -48,22 +49,20 @@ inline std::string stationText(int dayOfAugust) {
 
 /// Writes a configuration's measurement-result file.
 inline void writeMeasurements(const std::filesystem::path& root, bool fence, bool seed, const std::string& text) {
-    const RunConfiguration config = makeRunConfiguration(fence, seed, Program::Fieldjoin);
+    const RunConfiguration config = configFor(fence, seed, Program::Fieldjoin);
     writeFile(underRoot(root, config.MeasurementResultPath), text);
 }
 
 /// Writes a logger file into subdirectory `subdirectory` of a field's wind-data directory.
 inline void writeLogger(const std::filesystem::path& root, bool fence, const std::string& subdirectory,
                         const std::string& text) {
-    const RunConfiguration config = makeRunConfiguration(fence, true, Program::Fieldjoin);
-    writeFile(underRoot(root, config.WindDirectory) / subdirectory /
-                  ("logger" + std::string(fieldLayout(fence).loggerFileSuffix)),
-              text);
+    const RunConfiguration config = configFor(fence, true, Program::Fieldjoin);
+    writeFile(underRoot(root, config.WindDirectory) / subdirectory / ("logger" + loggerSuffix(fence)), text);
 }
 
 /// Writes one station file.
 inline void writeStation(const std::filesystem::path& root, const std::string& name, const std::string& text) {
-    writeFile(underRoot(root, kStationDirectory) / name, text);
+    writeFile(underRoot(root, stationDirectory2014()) / name, text);
 }
 
 /// The readings of a case of measurementText, placed as a program of `variant` places them.
@@ -95,7 +94,7 @@ inline void appendTreeSamples(SampleBuffer& buffer, int from, int to, int steps 
 inline std::vector<std::string> printedStatistics(SampleBuffer& buffer, const MeasurementCase& c,
                                                   const ProgramVariant& variant) {
     WindSummary w;
-    summariseWindow(buffer, w, c, variant);
+    summariseWindow(buffer, w, c, variant, field::site2014());
     std::vector<float> values{w.SourceStrength, w.UStar, w.L, w.WindSpeed, w.WindDirection};
     if (variant.standardDeviations)
         values.insert(values.end(), {w.AvgU, w.UStd, w.AvgV, w.VStd, w.AvgW, w.WStd, w.AvgTs, w.TsStd});

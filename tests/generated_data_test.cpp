@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "campaign_2014.hpp"
 #include "casetable/casetable_run.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
 #include "input/run_configuration.hpp"
@@ -29,7 +30,7 @@ struct GeneratedSet {
     }
     // The case lines of a measurement-result file: every block's first line.
     std::vector<std::vector<std::string>> caseLines(bool fence, bool seed) const {
-        const auto config = makeRunConfiguration(fence, seed, Program::Fieldjoin);
+        const auto config = configFor(fence, seed, Program::Fieldjoin);
         const auto lines = linesOf(readFile(underRoot(root.path(), config.MeasurementResultPath)));
         std::vector<std::vector<std::string>> cases;
         for (std::size_t i = 2; i < lines.size(); i += static_cast<std::size_t>(config.SamplerCount))
@@ -45,7 +46,7 @@ TEST(GeneratedData, FieldjoinRowsFollowTheCasesAndArePlausible) {
         std::istringstream in(fence ? "1 1" : "0 1");
         std::ostringstream console;
         ASSERT_EQ(0, runFieldjoin(in, console, PathMapper(set.root.str()), set.work.str()));
-        const auto config = makeRunConfiguration(fence, true, Program::Fieldjoin);
+        const auto config = configFor(fence, true, Program::Fieldjoin);
         const auto rows = linesOf(readFile(set.work.path() / config.OutputFileName));
         const auto cases = set.caseLines(fence, true);
         ASSERT_EQ(cases.size() + 2, rows.size()) << console.str();

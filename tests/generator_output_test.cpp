@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "input/field_layout.hpp"
+#include "campaign_2014.hpp"
 #include "test_support.hpp"
 
 namespace field {
@@ -34,8 +34,8 @@ std::map<std::string, std::string> treeOf(const TempDir& root) {
 }
 
 bool isLoggerFile(const std::string& path) {
-    for (const FieldLayout* f : kFieldLayouts)
-        if (path.ends_with(f->loggerFileSuffix)) return true;
+    for (const FieldLayout& f : campaign2014().fields)
+        if (path.ends_with(f.loggerFilePattern.substr(1))) return true;
     return false;
 }
 

@@ -1,4 +1,5 @@
 #include "input/logger_record.hpp"
+#include "campaign_2014.hpp"
 
 #include <gtest/gtest.h>
 
@@ -64,11 +65,11 @@ TEST(ParseLoggerTimestamp, GivesDayIndexAndMinuteOfDayWithAndWithoutYearCheck) {
         SCOPED_TRACE(std::string(c.what) + ": [" + c.text + "]");
         {
             SCOPED_TRACE("year check off");
-            expectTime(c.withoutYearCheck, parseLoggerTimestamp(c.text, false));
+            expectTime(c.withoutYearCheck, parseLoggerTimestamp(c.text, rule2014(false)));
         }
         {
             SCOPED_TRACE("year check on");
-            expectTime(c.withYearCheck, parseLoggerTimestamp(c.text, true));
+            expectTime(c.withYearCheck, parseLoggerTimestamp(c.text, rule2014(true)));
         }
     }
 }
@@ -77,11 +78,11 @@ TEST(ParseLoggerTimestamp, ReadsOnlyItsOwnTextNotPastTheView) {
     // The Timestamp is a view into a longer line: a parser that reads on to a
     // terminator instead of the view's end takes digits that are not its own.
     const std::string text = "\"2014-09-15 10:05:00\"";
-    const LoggerTime cutInMinute = parseLoggerTimestamp(std::string_view(text).substr(0, 16), false);
+    const LoggerTime cutInMinute = parseLoggerTimestamp(std::string_view(text).substr(0, 16), rule2014(false));
     EXPECT_EQ(46, cutInMinute.day);
     EXPECT_EQ(600, cutInMinute.minute);  // "10:0", not "10:05"
 
-    const LoggerTime cutInMonth = parseLoggerTimestamp(std::string_view(text).substr(0, 7), false);
+    const LoggerTime cutInMonth = parseLoggerTimestamp(std::string_view(text).substr(0, 7), rule2014(false));
     EXPECT_EQ(61, cutInMonth.day);  // month "0", not "09"
     EXPECT_EQ(0, cutInMonth.minute);
 }

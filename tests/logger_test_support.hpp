@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "campaign_2014.hpp"
 #include "input/case_window.hpp"
 #include "input/measurement_case.hpp"
 #include "input/program_variant.hpp"
@@ -23,7 +24,7 @@ namespace field::testing {
 
 inline MeasurementCase windowCase(std::int32_t day, std::int32_t begin, std::int32_t end,
                                   const std::string& date = "8/15/2014") {
-    MeasurementCase c;
+    MeasurementCase c = sizedCase2014();
     c.DayIndex = day;
     c.BeginMinute = begin;
     c.EndMinute = end;
@@ -57,7 +58,8 @@ private:
 struct ReaderRig {
     explicit ReaderRig(const ProgramVariant& variant, Diagnostics* report = nullptr)
         : paths(root.str()), buffer(variant.sampleCapacity), diagnostics(report != nullptr ? *report : silent),
-          sink(buffer), reader(paths, console, variant, buffer, record, diagnostics) {}
+          sink(buffer),
+          reader(paths, console, variant, timestampRule(variant, campaign2014()), buffer, record, diagnostics) {}
 
     /// Writes a logger file at a Windows path below the root; gives the path back.
     std::string put(const std::string& windowsPath, const LoggerText& data) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "campaign_2014.hpp"
 #include "input/measurement_file.hpp"
 #include "test_support.hpp"
 
@@ -33,7 +34,7 @@ struct Reader {
 
 std::vector<MeasurementCase> readAll(const std::string& content, bool fence, const ProgramVariant& variant) {
     Reader r(content);
-    const RunConfiguration config = makeRunConfiguration(fence, true, variant.program);
+    const RunConfiguration config = configFor(fence, true, variant.program);
     skipMeasurementHeader(r.file);
     std::vector<MeasurementCase> cases;
     MeasurementCase record;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "campaign_2014.hpp"
 #include "child_process.hpp"
 #include "field_tree.hpp"
 #include "quality/quality_table.hpp"
@@ -29,7 +30,7 @@ struct ChildRun {
 
 // A run without questions: nothing is printed before the tables are open.
 ChildRun runHeadless(const TempDir& root, ChildOptions options = {}) {
-    const std::string table = makeRunConfiguration(true, true, Program::Fieldjoin).OutputFileName;
+    const std::string table = configFor(true, true, Program::Fieldjoin).OutputFileName;
     TempDir work;
     options.arguments = {"--field", "fence", "--material", "seed"};
     ChildRun r;

@@ -38,7 +38,7 @@ RunOutput runOne(const ProgramCase& program, const TempDir& root, const TempDir&
     std::istringstream in;
     std::ostringstream console, diagnostics;
     RunOptions options;
-    options.answers = Answers{false, false};
+    options.answers = Answers{1, 1};  // hill, pollen
     options.outputDirectory = work.str();
     options.qualityTable = quality;
     RunOutput r;
@@ -114,7 +114,7 @@ TEST(QualityRun, RowHoldingAnotherCasesSamplesIsFlaggedAndBothCasesNamed) {
     std::istringstream in;
     std::ostringstream console, diagnostics;
     RunOptions options;
-    options.answers = Answers{true, false};
+    options.answers = Answers{0, 1};  // fence, pollen
     options.outputDirectory = work.str();
     ASSERT_EQ(0, fieldjoin.run(RunStreams{in, console, diagnostics}, PathMapper(root.str()), options));
     const std::string quality = readTable(work.path() / qualityTableName(fieldjoin.table));

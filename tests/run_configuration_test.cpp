@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "campaign_2014.hpp"
 #include "input/run_configuration.hpp"
 #include "run/console_answers.hpp"
 #include "text/messages.hpp"
@@ -39,11 +40,11 @@ TEST(ChooseRunConfiguration, ReadsAnswersLikeAFormattedBooleanRead) {
         SCOPED_TRACE(std::string("input: \"") + c.input + "\"");
         std::istringstream in(c.input);
         std::ostringstream console;
-        const RunConfiguration config = chooseRunConfiguration(in, console, Program::Fieldjoin);
-        EXPECT_EQ(c.fence, config.FenceField);
-        EXPECT_EQ(c.seed, config.SeedData);
+        const RunConfiguration config = chooseRunConfiguration(in, console, builtInCampaign(), Program::Fieldjoin);
+        EXPECT_EQ(c.fence ? 0 : 1, config.Field);
+        EXPECT_EQ(c.seed ? 0 : 1, config.Material);
         // Both prompts are always written, without line ends.
-        EXPECT_EQ(std::string(kFenceFieldPrompt) + std::string(kSeedDataPrompt), console.str());
+        EXPECT_EQ(fieldPrompt("fence") + materialPrompt("seed"), console.str());
     }
 }
 
@@ -80,7 +81,7 @@ TEST(MakeRunConfiguration, SelectsPathsNamesAndCounts) {
     // clang-format on
     for (const TableCase& c : cases) {
         SCOPED_TRACE(c.output);
-        const RunConfiguration config = makeRunConfiguration(c.fence, c.seed, c.program);
+        const RunConfiguration config = configFor(c.fence, c.seed, c.program);
         EXPECT_EQ(c.measurement, config.MeasurementResultPath);
         EXPECT_EQ(c.output, config.OutputFileName);
         EXPECT_EQ(c.samplers, config.SamplerCount);

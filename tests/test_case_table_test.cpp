@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "campaign_2014.hpp"
 #include "casetable/casetable_run.hpp"
 #include "console_lines.hpp"
-#include "input/field_layout.hpp"
 #include "logger_test_support.hpp"
 #include "table_columns.hpp"
 #include "test_support.hpp"
@@ -82,7 +82,7 @@ WindSummary summary(float sourceStrength, float uStar, float l, float speed, flo
     w.WindSpeed = speed;
     w.WindDirection = direction;
     w.AvgU = 111.0f;  // columns that the test-case table does not have
-    w.UZ[0] = 222.0f;
+    w.UZ = {222.0f};
     return w;
 }
 
@@ -146,10 +146,10 @@ TEST(TableRows, WritersDoNothingWhenTheTableIsNotOpen) {
 
 // --- whole casetable runs ----------------------------------------------------
 
-const std::string kFenceWindDirectory(kFenceLayout.windDirectory);
+const std::string kFenceWindDirectory(fieldLayout(true).windDirectory);
 
 std::string measurementResultPath(bool seed, bool fence) {
-    return std::string(fieldLayout(fence).measurementResultPath(seed ? Material::Seed : Material::Pollen));
+    return fieldLayout(fence).measurementResultPaths[seed ? 0 : 1];
 }
 
 // A fence-field measurement-result file: two header lines, then 14-line blocks.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "campaign_2014.hpp"
 #include "console_lines.hpp"
 #include "fieldjoin/weather_station.hpp"
 #include "input/measurement_case.hpp"
@@ -52,7 +53,7 @@ TEST(ParseStationDate, DayIndexOfEachDateForm) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("\"") + c.text + "\"");
-        EXPECT_EQ(c.day, parseStationDate(c.text));
+        EXPECT_EQ(c.day, parseStationDate(c.text, campaign2014().calendar));
     }
 }
 
@@ -196,7 +197,7 @@ MeasurementCase caseOf(std::int32_t day, std::int32_t begin, std::int32_t end) {
 
 // A station directory below a temporary mount root, and the cursor over it.
 struct StationDirectory {
-    std::filesystem::path path() const { return underRoot(root.path(), kStationDirectory); }
+    std::filesystem::path path() const { return underRoot(root.path(), stationDirectory2014()); }
 
     // A station file: two header lines, then the given lines, each ended by a line feed.
     void addFile(const std::string& name, const std::vector<std::string>& lines,
@@ -217,7 +218,7 @@ struct StationDirectory {
     PathMapper paths{root.str()};
     std::ostringstream console;
     NoDiagnostics diagnostics;
-    StationCursor cursor{paths, console, diagnostics};
+    StationCursor cursor{paths, console, diagnostics, stationDirectory2014(), campaign2014().calendar};
 };
 
 class StationTest : public ::testing::Test {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "campaign_2014.hpp"
 #include "console_lines.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
 #include "fieldjoin/weather_station.hpp"
@@ -140,7 +141,7 @@ std::vector<std::string> columnsOf(const std::string& row) {
     return f;
 }
 
-RunConfiguration fieldjoinConfig(bool fence) { return makeRunConfiguration(fence, true, Program::Fieldjoin); }
+RunConfiguration fieldjoinConfig(bool fence) { return configFor(fence, true, Program::Fieldjoin); }
 
 // A table file in a temporary directory.
 struct TableInDir {
@@ -210,7 +211,7 @@ TEST(WholeDataHeader, RowsAreOnDiskBeforeTheTableIsClosed) {
 // ---------------------------------------------------------------- data rows
 
 MeasurementCase exampleCase() {
-    MeasurementCase c;
+    MeasurementCase c = sizedCase2014();
     c.DayIndex = 15;
     c.BeginMinute = 600;
     c.EndMinute = 630;
@@ -232,6 +233,7 @@ WindSummary distinctWind() {
         *f = v;
         v += 1.0f;
     }
+    w.UZ.assign(5, 0.0f);
     for (float& uz : w.UZ) {
         uz = v;
         v += 1.0f;
@@ -467,7 +469,7 @@ protected:
             logger.line(
                 testing::loggerStamp(15, minute), 1,
                 {1.0f + 0.1f * static_cast<float>(minute % 3), 0.5f, 0.1f, static_cast<float>(20.0 + 0.01 * minute)});
-        const std::string name = "run" + std::string(fieldLayout(config.FenceField).loggerFileSuffix);
+        const std::string name = "run" + config.layout().loggerFilePattern.substr(1);
         writeFile(underRoot(root_.path(), config.WindDirectory) / "d1" / name, logger.text());
     }
     void makeMeasurements(const RunConfiguration& config, int cases) {
@@ -484,11 +486,11 @@ protected:
                 std::to_string(t / 60) + ":" + (t % 60 < 10 ? "0" : "") + std::to_string(t % 60) + " a";
             text += stationRecord("8/15/2014", clock, std::to_string(t / 10), "0.5", std::to_string(t)) + "\n";
         }
-        writeFile(underRoot(root_.path(), kStationDirectory) / "2014 station.txt", text);
+        writeFile(underRoot(root_.path(), stationDirectory2014()) / "2014 station.txt", text);
     }
 
     std::filesystem::path tableIn(const std::filesystem::path& dir, bool fence, bool seed) {
-        return dir / makeRunConfiguration(fence, seed, Program::Fieldjoin).OutputFileName;
+        return dir / configFor(fence, seed, Program::Fieldjoin).OutputFileName;
     }
 
     TempDir root_;
@@ -524,7 +526,7 @@ TEST_F(FieldjoinWholeRun, MissingMeasurementFileLeavesTheTwoHeaderRows) {
 }
 
 TEST_F(FieldjoinWholeRun, RowsCarryTheWeatherMeansOfEachCaseWindow) {
-    const RunConfiguration config = makeRunConfiguration(true, true, Program::Fieldjoin);
+    const RunConfiguration config = configFor(true, true, Program::Fieldjoin);
     makeWindData(config);
     makeMeasurements(config, 2);
     makeStationData();
@@ -557,7 +559,7 @@ TEST_F(FieldjoinWholeRun, RowsCarryTheWeatherMeansOfEachCaseWindow) {
 }
 
 TEST_F(FieldjoinWholeRun, TableThatCannotBeCreatedIsReportedAndTheCasesStillRun) {
-    const RunConfiguration config = makeRunConfiguration(false, true, Program::Fieldjoin);
+    const RunConfiguration config = configFor(false, true, Program::Fieldjoin);
     makeWindData(config);
     makeMeasurements(config, 2);
     // No station directory: every closed window says so, which shows the cases ran.
@@ -580,7 +582,7 @@ TEST_F(FieldjoinWholeRun, NeitherTableNorMeasurementsGivesTwoMessages) {
 }
 
 TEST_F(FieldjoinWholeRun, SecondRunReplacesTheFirstTable) {
-    const RunConfiguration config = makeRunConfiguration(true, false, Program::Fieldjoin);
+    const RunConfiguration config = configFor(true, false, Program::Fieldjoin);
     makeWindData(config);
     makeMeasurements(config, 2);
     makeStationData();

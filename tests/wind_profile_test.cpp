@@ -11,6 +11,7 @@
 #include <limits>
 #include <string>
 
+#include "campaign_2014.hpp"
 #include "input/program_variant.hpp"
 #include "wind/source_strength.hpp"
 #include "wind/wind_profile.hpp"
@@ -47,7 +48,7 @@ WindSummary workedWind(Wind kind) {
     field::SampleBuffer buffer(4);
     for (int i = 0; i < 4; ++i) buffer.append(u[i], v[i], w[k][i], ts[k][i]);
     WindSummary s;
-    field::summariseWindow(buffer, s, MeasurementCase{}, field::kCasetableVariant);
+    field::summariseWindow(buffer, s, field::sizedCase2014(), field::kCasetableVariant, field::site2014());
     return s;
 }
 
@@ -62,7 +63,7 @@ WindSummary windOf(Wind kind, float uStar, float l, float direction) {
 }
 
 MeasurementCase workedCase() {
-    MeasurementCase c;
+    MeasurementCase c = field::sizedCase2014();
     c.SourceDeposition = 10;
     const float d[] = {2, 4, 3, 1, 2, 5, 4, 1};
     for (int i = 0; i < 8; ++i) c.Deposition[i] = d[i];
@@ -118,10 +119,11 @@ const ProfileRow kProfileRows[] = {
 TEST(WindProfile, WorkedProfiles) {
     for (const ProfileRow& row : kProfileRows) {
         WindSummary s = workedWind(row.wind);
-        field::computeWindProfile(s);
+        field::computeWindProfile(s, field::site2014());
         for (int k = 0; k < 5; ++k) {
             EXPECT_EQ(printed(s.UZ[k]), row.uz[k]) << row.name << ": UZ[" << k << "]";
-            EXPECT_EQ(s.UZ[k], field::profileWindSpeed(field::kMastHeights[k], s)) << row.name << ": UZ[" << k << "]";
+            EXPECT_EQ(s.UZ[k], field::profileWindSpeed(field::site2014().mastHeights[k], s, field::site2014()))
+                << row.name << ": UZ[" << k << "]";
         }
     }
 }
@@ -129,14 +131,14 @@ TEST(WindProfile, WorkedProfiles) {
 TEST(WindProfile, BranchesMeetAtCanopyTop) {
     for (const Wind kind : {Wind::Unstable, Wind::Stable}) {
         const WindSummary s = workedWind(kind);
-        const float atTop = field::profileWindSpeed(1.3f, s);
+        const float atTop = field::profileWindSpeed(1.3f, s, field::site2014());
         // Inside the canopy the profile decays as exp(2 (z/h - 1)) from the canopy-top speed.
         for (const float z : {0.0f, 0.5f, 0.65f, 1.0f}) {
             const double expected = std::exp(2.0 * (z / 1.3 - 1.0)) * atTop;
-            EXPECT_NEAR(field::profileWindSpeed(z, s), expected, 1e-6 * expected) << "z " << z;
+            EXPECT_NEAR(field::profileWindSpeed(z, s, field::site2014()), expected, 1e-6 * expected) << "z " << z;
         }
         // Just above the canopy the logarithmic branch continues from the same speed.
-        const float above = field::profileWindSpeed(std::nextafter(1.3f, 2.0f), s);
+        const float above = field::profileWindSpeed(std::nextafter(1.3f, 2.0f), s, field::site2014());
         EXPECT_NEAR(above, atTop, 1e-5f * atTop);
     }
 }
@@ -149,10 +151,11 @@ TEST(WindProfile, NeutralProfileIsLogarithmic) {
         const double scale = 0.3 / 0.4;
         for (const float z : {5.0f, 3.15f, 2.225f}) {
             const double expected = scale * std::log(z / 0.13);
-            EXPECT_NEAR(field::profileWindSpeed(z, s), expected, 2e-6 * expected) << "L " << l << ", z " << z;
+            EXPECT_NEAR(field::profileWindSpeed(z, s, field::site2014()), expected, 2e-6 * expected)
+                << "L " << l << ", z " << z;
         }
         const double below = std::exp(2.0 * (0.5 / 1.3 - 1.0)) * scale * std::log(10.0);
-        EXPECT_NEAR(field::profileWindSpeed(0.5f, s), below, 2e-6 * below) << "L " << l;
+        EXPECT_NEAR(field::profileWindSpeed(0.5f, s, field::site2014()), below, 2e-6 * below) << "L " << l;
     }
 }
 
@@ -162,7 +165,7 @@ TEST(WindProfile, NoTurbulenceGivesNaN) {
     s.UStar = 0;
     s.L = kNaN;
     s.WindDirection = kNaN;
-    field::computeWindProfile(s);
+    field::computeWindProfile(s, field::site2014());
     for (int k = 0; k < 5; ++k) EXPECT_TRUE(std::isnan(s.UZ[k])) << "UZ[" << k << "]";
 }
 
@@ -210,7 +213,7 @@ TEST(WindProfile, ProfileToTheBit) {
             EXPECT_EQ(static_cast<double>(field::stabilityCorrection(row.z, s)), row.psi) << row.name;
         }
         if (!std::isnan(row.speed)) {
-            EXPECT_EQ(static_cast<double>(field::profileWindSpeed(row.z, s)), row.speed) << row.name;
+            EXPECT_EQ(static_cast<double>(field::profileWindSpeed(row.z, s, field::site2014())), row.speed) << row.name;
         }
     }
 }
@@ -236,7 +239,8 @@ const ThicknessRow kThicknessRows[] = {
 
 TEST(WindProfile, LayerHandOver) {
     for (const ThicknessRow& row : kThicknessRows) {
-        const auto thickness = field::mastLayerThicknesses(row.profile);
+        const auto thickness = field::mastLayerThicknesses(std::vector<float>(row.profile.begin(), row.profile.end()),
+                                                           field::site2014().mastLayers);
         for (int k = 0; k < 5; ++k)
             EXPECT_EQ(static_cast<double>(thickness[k]), row.expected[k]) << row.name << ": level " << k + 1;
     }
@@ -323,7 +327,7 @@ TEST(WindProfile, SourceStrength) {
         if (row.wind == Wind::Custom) s.WindDirection = row.direction;
         MeasurementCase c = workedCase();
         row.edit(c);
-        field::computeSourceStrength(c, s, *row.variant);
+        field::computeSourceStrength(c, s, *row.variant, field::site2014());
         EXPECT_EQ(printed(s.SourceStrength), row.expected) << row.name;
     }
 }
@@ -367,7 +371,7 @@ TEST(WindProfile, SourceStrengthToTheBit) {
         WindSummary s = windOf(Wind::Custom, row.uStar, -50, row.direction);
         MeasurementCase c = workedCase();
         row.edit(c);
-        field::computeSourceStrength(c, s, field::kCasetableVariant);
+        field::computeSourceStrength(c, s, field::kCasetableVariant, field::site2014());
         EXPECT_EQ(static_cast<double>(s.SourceStrength), row.expected) << row.name;
     }
 }
@@ -379,10 +383,10 @@ TEST(WindProfile, SourceStrengthWithoutTurbulence) {
     s.WindDirection = kNaN;
     for (const ProgramVariant* variant : {&field::kFieldjoinVariant, &field::kCasetableVariant}) {
         MeasurementCase c = workedCase();
-        field::computeSourceStrength(c, s, *variant);
+        field::computeSourceStrength(c, s, *variant, field::site2014());
         EXPECT_TRUE(std::isnan(s.SourceStrength));
         c.SourceDeposition = -1;
-        field::computeSourceStrength(c, s, *variant);
+        field::computeSourceStrength(c, s, *variant, field::site2014());
         EXPECT_EQ(s.SourceStrength, -999.0f);
     }
 }
@@ -395,7 +399,7 @@ TEST(WindProfile, FieldjoinMarkerHoldsWhileFluxTermsAreSmall) {
         MeasurementCase c = workedCase();
         negativeRings(c);
         for (int k = lastLevel + 1; k < 4; ++k) c.SourceProfile[k] = -1;  // levels after lastLevel hand down
-        field::computeSourceStrength(c, s, field::kFieldjoinVariant);
+        field::computeSourceStrength(c, s, field::kFieldjoinVariant, field::site2014());
         EXPECT_EQ(s.SourceStrength, -999.0f) << "levels down to " << lastLevel + 1;
     }
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "campaign_2014.hpp"
 #include "input/program_variant.hpp"
 #include "wind/wind_profile.hpp"
 #include "wind/wind_statistics.hpp"
@@ -55,7 +56,7 @@ void fill(SampleBuffer& buffer, const Window& window) {
 }
 
 MeasurementCase workedCase() {
-    MeasurementCase c;
+    MeasurementCase c = field::sizedCase2014();
     c.SourceDeposition = 10;
     const float d[] = {2, 4, 3, 1, 2, 5, 4, 1};
     for (int i = 0; i < 8; ++i) c.Deposition[i] = d[i];
@@ -69,7 +70,7 @@ constexpr float kUnset = 12345.0f;
 WindSummary presetSummary() {
     WindSummary s;
     s.UStd = s.VStd = s.WStd = s.TsStd = kUnset;
-    s.UZ.fill(kUnset);
+    s.UZ.assign(5, kUnset);
     return s;
 }
 
@@ -122,7 +123,7 @@ TEST(WindStatistics, WorkedWindows) {
         SampleBuffer buffer(row.variant->sampleCapacity);
         fill(buffer, *row.window);
         WindSummary s = presetSummary();
-        summariseWindow(buffer, s, workedCase(), *row.variant);
+        summariseWindow(buffer, s, workedCase(), *row.variant, field::site2014());
 
         expectPrinted(row.name, "WindSpeed", s.WindSpeed, row.windSpeed);
         expectPrinted(row.name, "WindDirection", s.WindDirection, row.windDirection);
@@ -152,7 +153,7 @@ TEST(WindStatistics, NegativeMeanUKeepsMagnitudeOfThreeDimensionalMean) {
     const float n = 4.0f;
     const double u = buffer.sumU / n, v = buffer.sumV / n, w = buffer.sumW / n;
     WindSummary s;
-    summariseWindow(buffer, s, workedCase(), field::kCasetableVariant);
+    summariseWindow(buffer, s, workedCase(), field::kCasetableVariant, field::site2014());
     EXPECT_LT(s.AvgU, 0.0f);
     EXPECT_NEAR(-s.AvgU, std::sqrt(u * u + v * v + w * w), 1e-6);
 }
@@ -181,7 +182,7 @@ TEST(WindStatistics, DirectionFromRawMeans) {
         buffer.append(row.meanU + 0.5f, row.meanV - 0.25f, 0.0f, 20.0f);
         buffer.append(row.meanU - 0.5f, row.meanV + 0.25f, 0.0f, 20.0f);
         WindSummary s;
-        summariseWindow(buffer, s, workedCase(), field::kCasetableVariant);
+        summariseWindow(buffer, s, workedCase(), field::kCasetableVariant, field::site2014());
         EXPECT_EQ(printed(s.WindDirection), row.expected) << "(u, v) = (" << row.meanU << ", " << row.meanV << ")";
         EXPECT_EQ(static_cast<double>(s.WindDirection), row.exact)
             << "(u, v) = (" << row.meanU << ", " << row.meanV << ")";
@@ -229,7 +230,7 @@ TEST(WindStatistics, DegenerateWindowsFollowIeeeResults) {
         SampleBuffer buffer(4);
         fill(buffer, *row.window);
         WindSummary s;
-        summariseWindow(buffer, s, workedCase(), field::kFieldjoinVariant);
+        summariseWindow(buffer, s, workedCase(), field::kFieldjoinVariant, field::site2014());
         expectIfGiven(row.name, "WindSpeed", s.WindSpeed, row.windSpeed);
         expectIfGiven(row.name, "WindDirection", s.WindDirection, row.windDirection);
         expectIfGiven(row.name, "AvgU", s.AvgU, row.avgU);
@@ -250,7 +251,7 @@ TEST(WindStatistics, ZeroMeanWindLeavesSamplesInPlace) {
     SampleBuffer buffer(2);
     fill(buffer, kCalm);
     WindSummary s;
-    summariseWindow(buffer, s, workedCase(), field::kCasetableVariant);
+    summariseWindow(buffer, s, workedCase(), field::kCasetableVariant, field::site2014());
     for (std::size_t i = 0; i < kCalm.u.size(); ++i) {
         EXPECT_EQ(buffer.u[i], kCalm.u[i]) << "sample " << i;
         EXPECT_EQ(buffer.v[i], kCalm.v[i]) << "sample " << i;
@@ -278,7 +279,7 @@ TEST(WindStatistics, ObukhovLengthToTheBit) {
         SampleBuffer buffer(2);
         fill(buffer, row.window);
         WindSummary s;
-        summariseWindow(buffer, s, workedCase(), field::kCasetableVariant);
+        summariseWindow(buffer, s, workedCase(), field::kCasetableVariant, field::site2014());
         EXPECT_EQ(static_cast<double>(s.UStar), row.uStar) << row.name;
         EXPECT_EQ(static_cast<double>(s.L), row.l) << row.name;
     }
@@ -291,7 +292,7 @@ TEST(WindStatistics, ObukhovLengthDividesByTheProductNotTheLiteral392) {
     buffer.append(2.0f, 0.0f, 0.5f, 35.6152344f);
     buffer.append(8.09f, 0.0f, -0.5f, 20.0f);  // v and w means are 0: no rotation
     WindSummary s;
-    summariseWindow(buffer, s, workedCase(), field::kCasetableVariant);
+    summariseWindow(buffer, s, workedCase(), field::kCasetableVariant, field::site2014());
     EXPECT_EQ(-52.2494469f, s.L);
     EXPECT_EQ("-52.2494", printed(s.L));
 }
@@ -308,7 +309,7 @@ TEST(WindStatistics, RotatedWindowToTheBit) {
     SampleBuffer buffer(4);
     fill(buffer, window);
     WindSummary s;
-    summariseWindow(buffer, s, workedCase(), field::kFieldjoinVariant);
+    summariseWindow(buffer, s, workedCase(), field::kFieldjoinVariant, field::site2014());
     const struct {
         const char* field;
         float actual;
@@ -369,7 +370,7 @@ TEST(WindStatistics, VariantsFillTheirOwnFields) {
         SampleBuffer buffer(row.variant->sampleCapacity);
         fill(buffer, kUnstable);
         WindSummary s = presetSummary();
-        summariseWindow(buffer, s, workedCase(), *row.variant);
+        summariseWindow(buffer, s, workedCase(), *row.variant, field::site2014());
         // Both programs derive the source strength from the same summary.
         EXPECT_EQ(printed(s.SourceStrength), "151.885") << name;
         EXPECT_EQ(s.UStd != kUnset, row.spreads) << name;
@@ -390,7 +391,7 @@ TEST(WindStatistics, MissingSourceDepositionStillFillsProfile) {
     MeasurementCase c = workedCase();
     c.SourceDeposition = -1;
     WindSummary s = presetSummary();
-    summariseWindow(buffer, s, c, field::kFieldjoinVariant);
+    summariseWindow(buffer, s, c, field::kFieldjoinVariant, field::site2014());
     EXPECT_EQ(s.SourceStrength, -999.0f);
     EXPECT_EQ(printed(s.UZ[0]), "2.22379");
     EXPECT_EQ(printed(s.UZ[4]), "0.436549");
@@ -458,8 +459,8 @@ TEST(SampleBuffer, GrownWindowGivesTheSameSummary) {
     fill(tight, kUnstable);
     WindSummary a;
     WindSummary b;
-    summariseWindow(roomy, a, workedCase(), field::kFieldjoinVariant);
-    summariseWindow(tight, b, workedCase(), field::kFieldjoinVariant);
+    summariseWindow(roomy, a, workedCase(), field::kFieldjoinVariant, field::site2014());
+    summariseWindow(tight, b, workedCase(), field::kFieldjoinVariant, field::site2014());
     EXPECT_EQ(a.UStar, b.UStar);
     EXPECT_EQ(a.L, b.L);
     EXPECT_EQ(a.AvgU, b.AvgU);
@@ -472,7 +473,7 @@ TEST(SampleBuffer, WindowsReuseTheStorage) {
     fill(buffer, kUnstable);  // grows to 4
     const float* storage = buffer.u.data();
     WindSummary s;
-    summariseWindow(buffer, s, workedCase(), field::kFieldjoinVariant);
+    summariseWindow(buffer, s, workedCase(), field::kFieldjoinVariant, field::site2014());
     buffer.clear();
     EXPECT_EQ(buffer.count, 0);
     EXPECT_EQ(buffer.sumU, 0.0f);
@@ -480,7 +481,7 @@ TEST(SampleBuffer, WindowsReuseTheStorage) {
     EXPECT_EQ(buffer.sumW, 0.0f);
     EXPECT_EQ(buffer.sumTs, 0.0f);
     fill(buffer, kStable);
-    summariseWindow(buffer, s, workedCase(), field::kFieldjoinVariant);
+    summariseWindow(buffer, s, workedCase(), field::kFieldjoinVariant, field::site2014());
     EXPECT_EQ(buffer.u.data(), storage);
     EXPECT_EQ(buffer.capacity(), 4u);
     EXPECT_EQ(printed(s.UStar), "0.265915");

@@ -29,7 +29,8 @@ Sample withU(float u) { return Sample{u, 2.0f, 3.0f, 20.0f}; }
 struct WalkRig {
     explicit WalkRig(const ProgramVariant& variant = kFieldjoinVariant, bool fenceField = true,
                      Diagnostics* diagnostics = nullptr)
-        : rig(variant, diagnostics), walk(rig.paths, rig.console, fenceField, rig.diagnostics) {}
+        : rig(variant, diagnostics),
+          walk(rig.paths, rig.console, fieldLayout(fenceField).loggerFilePattern, rig.diagnostics) {}
 
     std::filesystem::path local(const std::string& relative) const {
         return testing::underRoot(rig.root.path(), kWindDirectory + relative);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "campaign_2014.hpp"
 #include "quality/quality_table.hpp"
 #include "quality/window_assessment.hpp"
 #include "test_support.hpp"
@@ -65,7 +66,7 @@ Assessed assessWindows(std::size_t room, const std::vector<WindowSpec>& windows)
         assessor.settle();
         assessor.take(closed);
         WindSummary wind;
-        summariseWindow(buffer, wind, c, variant);
+        summariseWindow(buffer, wind, c, variant, field::site2014());
         assessor.start(wind);
         const QualityRowKeys keys{number, 15, 600, c.EndMinute - 1, plan.minutes, 3};
         assessor.end(caseRef(c, number), keys);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 namespace field {
@@ -11,10 +12,15 @@ namespace field {
 inline constexpr std::string_view kFailToOpenFile = "fail to open file";
 inline constexpr std::string_view kNoFileFound = "No file is found!";
 inline constexpr std::string_view kLineNumberIs = "The line number is ";
-inline constexpr std::string_view kFenceFieldPrompt =
-    "If you are working on fence field, please input '1', otherwise input '0':";
-inline constexpr std::string_view kSeedDataPrompt =
-    "If you are processing seed data, please input '1', otherwise input '0':";
+
+/// The first question: 1 for the field named `field` (the campaign's first), 0 for the other.
+inline std::string fieldPrompt(std::string_view field) {
+    return "If you are working on " + std::string(field) + " field, please input '1', otherwise input '0':";
+}
+/// The second question: 1 for the material named `material` (the campaign's first), 0 for the other.
+inline std::string materialPrompt(std::string_view material) {
+    return "If you are processing " + std::string(material) + " data, please input '1', otherwise input '0':";
+}
 
 /// Writes a message and a flushed line end.
 inline void say(std::ostream& console, std::string_view message) { console << message << std::endl; }

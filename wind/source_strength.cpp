@@ -6,18 +6,23 @@ namespace field {
 namespace {
 
 constexpr float kMissingSource = -999.0f;
-constexpr float kBalanceLength = 6.0f;  // m from the source point to the second ring
 
 /// R = (a - b)/90.0 * span + b: the difference and span in float, the rest in double.
 float interpolateRing(float a, float b, float span) {
     return static_cast<float>(static_cast<double>(a - b) / 90.0 * static_cast<double>(span) + static_cast<double>(b));
 }
 
+// A reading of the case; one the block did not hold counts as 0.
+float readingAt(const std::vector<float>& readings, int index) {
+    const auto i = static_cast<std::size_t>(index);
+    return i < readings.size() ? readings[i] : 0.0f;
+}
+
 }  // namespace
 
-std::array<float, kSourceProfileLevels> mastLayerThicknesses(const std::array<float, kSourceProfileLevels>& profile) {
-    std::array<float, kSourceProfileLevels> thickness = kMastLayerThicknesses;
-    for (std::size_t i = 0; i + 1 < thickness.size(); ++i) {
+std::vector<float> mastLayerThicknesses(const std::vector<float>& profile, const std::vector<float>& layers) {
+    std::vector<float> thickness = layers;
+    for (std::size_t i = 0; i + 1 < thickness.size() && i < profile.size(); ++i) {
         // Only a value below 0 is missing; a NaN reading keeps its layer.
         if (profile[i] < 0.0f) {
             thickness[i + 1] += thickness[i];
@@ -27,13 +32,21 @@ std::array<float, kSourceProfileLevels> mastLayerThicknesses(const std::array<fl
     return thickness;
 }
 
-void computeSourceStrength(MeasurementCase sourceCase, WindSummary& summary, const ProgramVariant& variant) {
+void computeSourceStrength(MeasurementCase sourceCase, WindSummary& summary, const ProgramVariant& variant,
+                           const SourceSite& site) {
     const float dc = sourceCase.SourceDeposition;
     if (dc < 0.0f) {
         summary.SourceStrength = kMissingSource;
         return;
     }
-    const auto& d = sourceCase.Deposition;  // d[0..7] = D1..D8
+    // The ring samplers at 0, 90, 180 and 270 degrees, inner (a) and outer (b) ring.
+    const auto& d = sourceCase.Deposition;
+    const auto& inner = site.rings[0];
+    const auto& outer = site.rings[1];
+    const float a0 = readingAt(d, inner[0]), a90 = readingAt(d, inner[1]), a180 = readingAt(d, inner[2]),
+                a270 = readingAt(d, inner[3]);
+    const float b0 = readingAt(d, outer[0]), b90 = readingAt(d, outer[1]), b180 = readingAt(d, outer[2]),
+                b270 = readingAt(d, outer[3]);
     const float direction = summary.WindDirection;
     float r1 = 0.0f;
     float r2 = 0.0f;
@@ -41,34 +54,37 @@ void computeSourceStrength(MeasurementCase sourceCase, WindSummary& summary, con
     // a negative or NaN direction falls into the last quadrant.
     if (direction >= 0.0f && direction < 90.0f) {
         const float span = 90.0f - direction;
-        r1 = interpolateRing(d[1], d[5], span);
-        r2 = interpolateRing(d[0], d[4], span);
+        r1 = interpolateRing(a0, a90, span);
+        r2 = interpolateRing(b0, b90, span);
     } else if (direction >= 90.0f && direction < 180.0f) {
         const float span = 180.0f - direction;
-        r1 = interpolateRing(d[5], d[2], span);
-        r2 = interpolateRing(d[4], d[3], span);
+        r1 = interpolateRing(a90, a180, span);
+        r2 = interpolateRing(b90, b180, span);
     } else if (direction >= 180.0f && direction < 270.0f) {
         const float span = 270.0f - direction;
-        r1 = interpolateRing(d[2], d[6], span);
-        r2 = interpolateRing(d[3], d[7], span);
+        r1 = interpolateRing(a180, a270, span);
+        r2 = interpolateRing(b180, b270, span);
     } else {
         const float span = 360.0f - direction;
-        r1 = interpolateRing(d[6], d[1], span);
-        r2 = interpolateRing(d[7], d[0], span);
+        r1 = interpolateRing(a270, a0, span);
+        r2 = interpolateRing(b270, b0, span);
     }
 
-    // Trapezoidal rule over the source point and the two rings, 3 m apart, per metre of balance length.
-    float q =
-        static_cast<float>((static_cast<double>(dc + r1) * 0.5 * 3.0 + static_cast<double>(r2 + r1) * 0.5 * 3.0) / 6.0);
+    // Trapezoidal rule over the source point and the two rings, per metre of balance length.
+    float q = static_cast<float>((static_cast<double>(dc + r1) * 0.5 * site.innerRadius +
+                                  static_cast<double>(r2 + r1) * 0.5 * site.ringSpacing) /
+                                 site.balanceLength);
 
     auto& c = sourceCase.SourceProfile;
-    const std::array<float, kSourceProfileLevels> thickness = mastLayerThicknesses(c);
-    constexpr std::size_t lowest = kSourceProfileLevels - 1;
-    // The 0.5 m level is always processed: a missing reading there borrows c4's, even a missing c4.
-    if (c[lowest] < 0.0f) c[lowest] = c[lowest - 1];
+    c.resize(site.mastLayers.size());  // a case read for this field has them all
+    const std::vector<float> thickness = mastLayerThicknesses(c, site.mastLayers);
+    const float balanceLength = static_cast<float>(site.balanceLength);
+    const std::size_t lowest = c.size() - 1;
+    // The lowest level is always processed: a missing reading there borrows the one above's, even a missing one.
+    if (c.size() >= 2 && c[lowest] < 0.0f) c[lowest] = c[lowest - 1];
     for (std::size_t i = 0; i < thickness.size(); ++i) {
         if (thickness[i] == 0.0f) continue;  // layer handed down
-        q = profileWindSpeed(kMastHeights[i], summary) * c[i] * thickness[i] / kBalanceLength + q;
+        q = profileWindSpeed(site.mastHeights[i], summary, site) * c[i] * thickness[i] / balanceLength + q;
         // fieldjoin marks the running sum; later flux terms are added to the marker itself.
         if (variant.testRunningSourceSum && q < 0.0f) q = kMissingSource;
     }

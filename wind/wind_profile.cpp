@@ -6,8 +6,6 @@ namespace field {
 
 namespace {
 
-constexpr float kCanopyHeight = 1.3f;      // h, m
-constexpr float kRoughnessLength = 0.13f;  // z0, m
 constexpr double kVonKarman = 0.4;
 
 }  // namespace
@@ -29,24 +27,26 @@ float stabilityCorrection(float height, const WindSummary& summary) {
     return static_cast<float>(-5.0 * z / l);
 }
 
-float profileWindSpeed(float z, const WindSummary& summary) {
+float profileWindSpeed(float z, const WindSummary& summary, const SourceSite& site) {
     const double k = static_cast<double>(summary.UStar) / kVonKarman;
-    const float psiZ0 = stabilityCorrection(kRoughnessLength, summary);
-    if (z <= kCanopyHeight) {
-        // ln(h/z0) is ln(10) rounded to float, not the log of the float quotient.
-        const float logHOverZ0 = static_cast<float>(std::log(10.0));
-        const float bracket = logHOverZ0 - stabilityCorrection(kCanopyHeight, summary) + psiZ0;
+    const float h = site.canopyHeight;
+    const float psiZ0 = stabilityCorrection(site.roughnessLength, summary);
+    if (z <= h) {
+        // ln(h/z0) is of the decimal values rounded to float, not the log of the float quotient.
+        const float bracket = site.logCanopyOverRoughness - stabilityCorrection(h, summary) + psiZ0;
         const float uh = static_cast<float>(static_cast<double>(bracket) * k);
-        const float ratio = z / kCanopyHeight;
+        const float ratio = z / h;
         return static_cast<float>(std::exp(2.0 * (static_cast<double>(ratio) - 1.0)) * static_cast<double>(uh));
     }
-    const float logZOverZ0 = static_cast<float>(std::log(static_cast<double>(z / kRoughnessLength)));
+    const float logZOverZ0 = static_cast<float>(std::log(static_cast<double>(z / site.roughnessLength)));
     const float bracket = logZOverZ0 - stabilityCorrection(z, summary) + psiZ0;
     return static_cast<float>(static_cast<double>(bracket) * k);
 }
 
-void computeWindProfile(WindSummary& summary) {
-    for (std::size_t k = 0; k < summary.UZ.size(); ++k) summary.UZ[k] = profileWindSpeed(kMastHeights[k], summary);
+void computeWindProfile(WindSummary& summary, const SourceSite& site) {
+    summary.UZ.resize(site.mastHeights.size());
+    for (std::size_t k = 0; k < summary.UZ.size(); ++k)
+        summary.UZ[k] = profileWindSpeed(site.mastHeights[k], summary, site);
 }
 
 }  // namespace field

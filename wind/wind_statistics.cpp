@@ -98,7 +98,7 @@ RotatedMoments rotatedMoments(const SampleBuffer& buffer, float avgTs) {
 }
 
 void summariseWindow(const SampleBuffer& buffer, WindSummary& summary, const MeasurementCase& windowCase,
-                     const ProgramVariant& variant) {
+                     const ProgramVariant& variant, const SourceSite& site) {
     const float n = static_cast<float>(buffer.count);
     const float meanU = buffer.sumU / n;
     const float meanV = buffer.sumV / n;
@@ -126,8 +126,8 @@ void summariseWindow(const SampleBuffer& buffer, WindSummary& summary, const Mea
         summary.TsStd = m.tsStd;
     }
 
-    computeSourceStrength(windowCase, summary, variant);
-    if (variant.windProfile) computeWindProfile(summary);
+    computeSourceStrength(windowCase, summary, variant, site);
+    if (variant.windProfile) computeWindProfile(summary, site);
 }
 
 }  // namespace field

@@ -6,10 +6,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "input/measurement_case.hpp"
 #include "input/program_variant.hpp"
 #include "input/sample_buffer.hpp"
+#include "wind/source_site.hpp"
 
 namespace field {
 
@@ -28,7 +30,7 @@ struct WindSummary {
     float WStd = 0.0f;
     float AvgTs = 0.0f;
     float TsStd = 0.0f;
-    std::array<float, 5> UZ{};  // 5, 3.15, 2.225, 1.3, 0.5 m
+    std::vector<float> UZ;  // at the mast heights, top first (fieldjoin)
 };
 
 /// The double rotation of a window: u along the mean wind, mean v and mean w zero, the
@@ -74,6 +76,6 @@ void rotateSamples(SampleBuffer& buffer);
 /// and L, then the source strength and, where the variant says so, the wind profile. Reads the
 /// buffer, never writes it.
 void summariseWindow(const SampleBuffer& buffer, WindSummary& summary, const MeasurementCase& windowCase,
-                     const ProgramVariant& variant);
+                     const ProgramVariant& variant, const SourceSite& site);
 
 }  // namespace field

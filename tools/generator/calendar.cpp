@@ -24,7 +24,9 @@ CivilDate nextDate(CivilDate date) {
     return date;
 }
 
-int experimentDayIndex(CivilDate date) { return static_cast<int>(field::dayIndexOf(date.month, date.day)); }
+int experimentDayIndex(CivilDate date) {
+    return static_cast<int>(field::DayCalendar{}.dayIndex(date.year, date.month, date.day));
+}
 
 bool insideDayIndexRange(CivilDate date) { return date.month >= 8 && date.month <= 10; }
 

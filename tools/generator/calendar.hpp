@@ -17,10 +17,11 @@ int daysInMonth(int year, int month);
 /// The calendar day after `date`.
 CivilDate nextDate(CivilDate date);
 
-/// The experiment's day number: 1 August is 1, a September date day + 31, other months day + 61.
+/// The 2014 day number: 1 August is 1, a September date day + 31, other months day + 61 (the
+/// weather model's season counts from it; the files take the campaign's, Options::dayIndex).
 int experimentDayIndex(CivilDate date);
 
-/// Day numbers rise with the date only from 1 August to 31 October.
+/// The 2014 day numbers rise with the date only from 1 August to 31 October.
 bool insideDayIndexRange(CivilDate date);
 
 }  // namespace fieldgen

@@ -136,7 +136,7 @@ std::vector<LoggerProblem> planLoggerProblems(const Options& options, const Fiel
     std::vector<LoggerProblem> problems;
     if (!options.dataProblems) return problems;
     RandomStream random(options.seed, kDataProblemStream + static_cast<std::uint64_t>(field.number));
-    for (const MaterialModel& material : kMaterials) {
+    for (const MaterialModel& material : options.materials) {
         const std::vector<SamplingCase> cases = fileCases(options, field, material);
         for (std::size_t i = 1; i < cases.size() && i <= 4; ++i) {
             const SamplingCase& c = cases[i];
@@ -161,14 +161,13 @@ std::vector<LoggerProblem> planLoggerProblems(const Options& options, const Fiel
     return problems;
 }
 
-std::string describeProblem(const FieldModel& field, const std::vector<CivilDate>& dates,
+std::string describeProblem(const Options& options, const FieldModel& field, const std::vector<CivilDate>& dates,
                             const LoggerProblem& problem) {
     const SamplingCase& c = problem.window;
     const CivilDate date = dates[static_cast<std::size_t>(c.day)];
-    std::string text = std::string(field.layout->name) +
-                       (problem.material->material == field::Material::Seed ? " seed" : " pollen") + " case " +
+    std::string text = field.layout->name + " " + problem.material->name + " case " +
                        std::to_string(problem.caseNumber) + " (" + slashDateText(date) + ", day index " +
-                       std::to_string(experimentDayIndex(date)) + ", minutes " + std::to_string(c.beginMinute) + "-" +
+                       std::to_string(options.dayIndex(date)) + ", minutes " + std::to_string(c.beginMinute) + "-" +
                        std::to_string(c.endMinute) + "): ";
     switch (problem.kind) {
         case ProblemKind::Step:

@@ -49,7 +49,8 @@ std::vector<LoggerProblem> planLoggerProblems(const Options& options, const Fiel
 
 /// One line per fault, e.g. "fence seed case 3 (8/15/2014, day index 15, minutes 1281-1394): no logger lines
 /// 21:56-22:16".
-std::string describeProblem(const FieldModel& field, const std::vector<CivilDate>& dates, const LoggerProblem& problem);
+std::string describeProblem(const Options& options, const FieldModel& field, const std::vector<CivilDate>& dates,
+                            const LoggerProblem& problem);
 
 /// A sample as the logger file will print it.
 struct SonicSample {

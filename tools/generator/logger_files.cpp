@@ -32,8 +32,7 @@ void writeLoggerFiles(const Options& options, const std::vector<CivilDate>& date
         const std::string dayName = sortableDateText(date);
         const fs::path dayDirectory = windDirectory / dayName;
         makeDirectories(dayDirectory);
-        BlockWriter out(dayDirectory /
-                        (field.loggerFilePrefix + dayName + std::string(field.layout->loggerFileSuffix)));
+        BlockWriter out(dayDirectory / (field.loggerFilePrefix + dayName + field.layout->loggerFilePattern.substr(1)));
         out.write("Synthetic sonic anemometer record," + std::string(field.layout->name) + " field,seed " +
                   std::to_string(options.seed) + "," + std::to_string(rate) + " Hz\n");
         out.write("Timestamp,Record,u,v,w,Ts,Flag\n");

@@ -22,7 +22,8 @@
 // One concept per file: random_stream, calendar, text_format, output_files, options; the models
 // (experiment: the fields and materials, weather_model, field_wind, sampling_cases); the writers
 // (logger_files, station_files, measurement_files) and data_problems. The fields' paths and
-// samplers come from common/field_layout.hpp, which the programs read too.
+// samplers come from the campaign (the built-in 2014 one or --campaign FILE), which the
+// programs read too.
 
 #include <chrono>
 #include <cstdio>
@@ -53,13 +54,14 @@ OutputTally generateFieldData(const Options& options, std::vector<std::string>& 
     const std::vector<WeatherMinute> weather = buildWeather(dates, options.seed);
     OutputTally tally;
     writeStationFiles(options, dates, weather, tally);
-    for (const FieldModel& field : kFields) {
+    for (const FieldModel& field : options.fields) {
         const std::vector<FieldMinute> wind = buildFieldWind(weather, field, options.seed);
-        for (const MaterialModel& material : kMaterials) {
+        for (const MaterialModel& material : options.materials) {
             tally.cases += writeMeasurementFile(options, dates, field, material, wind, tally);
         }
         std::vector<LoggerProblem> problems = planLoggerProblems(options, field, wind);
-        for (const LoggerProblem& problem : problems) problemLines.push_back(describeProblem(field, dates, problem));
+        for (const LoggerProblem& problem : problems)
+            problemLines.push_back(describeProblem(options, field, dates, problem));
         writeLoggerFiles(options, dates, field, wind, LoggerFaults(std::move(problems), options.rateHz), tally);
     }
     return tally;
@@ -99,7 +101,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(options.seed), options.root.string().c_str());
     std::printf("  %d files, %.1f MB, %llu sonic lines, %d cases (%d per measurement-result file), %.2f s, %.0f MB/s\n",
                 tally.files, megabytes, static_cast<unsigned long long>(tally.sonicLines), tally.cases,
-                tally.cases / static_cast<int>(kFields.size() * kMaterials.size()), seconds,
+                tally.cases / static_cast<int>(options.fields.size() * options.materials.size()), seconds,
                 seconds > 0 ? megabytes / seconds : 0.0);
     if (options.listProblems) {
         std::printf("  data problems%s\n", problemLines.empty() ? ": none" : ":");

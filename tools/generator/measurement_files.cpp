@@ -72,7 +72,8 @@ int writeMeasurementFile(const Options& options, const std::vector<CivilDate>& d
                          const MaterialModel& material, const std::vector<FieldMinute>& wind, OutputTally& tally) {
     RandomStream random = measurementStream(options, field, material);
     const field::FieldLayout& layout = *field.layout;
-    const fs::path path = localPathOf(options.root, layout.measurementResultPath(material.material));
+    const fs::path path =
+        localPathOf(options.root, layout.measurementResultPaths[static_cast<std::size_t>(material.number)]);
     makeDirectories(path.parent_path());
     BlockWriter out(path);
     out.write("Day,BeginMinute,EndMinute,Date,BeginTime,EndTime,Sampler,Deposition,Concentration\n");
@@ -86,7 +87,7 @@ int writeMeasurementFile(const Options& options, const std::vector<CivilDate>& d
             const field::SamplerSite& sampler = layout.sampler(i);
             // The case fields stand on the block's first line only; the others leave them empty.
             if (i == 0) {
-                block += std::to_string(experimentDayIndex(date)) + "," + std::to_string(sampling.beginMinute) + "," +
+                block += std::to_string(options.dayIndex(date)) + "," + std::to_string(sampling.beginMinute) + "," +
                          std::to_string(sampling.endMinute) + "," + slashDateText(date) + "," +
                          clockText(sampling.beginMinute) + "," + clockText(sampling.endMinute) + ",";
             } else {

@@ -33,13 +33,16 @@ bool parseDate(std::string_view text, CivilDate& date) {
 const std::string_view kUsage =
     "usage: generate_field_data --root DIR [--days N] [--rate HZ] [--seed S]\n"
     "                           [--first-day YYYY-MM-DD] [--cases-per-day K]\n"
-    "                           [--no-data-problems] [--list-problems]\n"
+    "                           [--no-data-problems] [--list-problems] [--campaign FILE]\n"
     "  --root DIR           drive mount root; C:\\a\\b is written to DIR/c/a/b\n"
-    "  --days N             days of data, 1 to 92 (default 3); all between 1 August and 31 October\n"
+    "  --campaign FILE      the campaign whose tree is written (default: the built-in 2014 one)\n"
+    "  --days N             days of data, 1 to 92 (default 3); with the 2014 day numbering all\n"
+    "                       between 1 August and 31 October, else from the campaign's first day on\n"
     "  --rate HZ            sonic samples per second, 1 to 100 (default 10; above 10 Hz a 30-minute\n"
     "                       window holds more than casetable's 18000 samples)\n"
     "  --seed S             random seed, 0 to 2^64-1 (default 1)\n"
-    "  --first-day DATE     first day (default 2014-08-15; casetable reads only 2014 timestamps)\n"
+    "  --first-day DATE     first day (default 15 August of the campaign's year; casetable reads\n"
+    "                       only timestamps of that year)\n"
     "  --cases-per-day K    sampling periods per day and file, 1 to 35 (default 3)\n"
     "  --no-data-problems   leave out the data problems below: every window clean\n"
     "  --list-problems      print where the data problems were put\n"
@@ -80,7 +83,7 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             name = name.substr(0, eq);
         }
         const bool known = name == "--root" || name == "--days" || name == "--rate" || name == "--seed" ||
-                           name == "--first-day" || name == "--cases-per-day";
+                           name == "--first-day" || name == "--cases-per-day" || name == "--campaign";
         if (!known) {
             error = "unknown option '" + std::string(name) + "'";
             return false;
@@ -105,6 +108,14 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             ok = parseNumber(value, std::uint64_t{0}, UINT64_MAX, options.seed);
         } else if (name == "--first-day") {
             ok = parseDate(value, options.firstDay);
+            options.firstDayGiven = ok;
+        } else if (name == "--campaign") {
+            try {
+                options.campaign = field::loadCampaignFile(std::string(value));
+            } catch (const field::CampaignError& e) {
+                error = e.what();
+                return false;
+            }
         } else {
             ok = parseNumber(value, 1, 35, options.casesPerDay);
         }
@@ -117,13 +128,32 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
         error = "--root is required";
         return false;
     }
-    CivilDate date = options.firstDay;
-    for (int d = 0; d < options.days; ++d, date = nextDate(date)) {
-        if (!insideDayIndexRange(date)) {
-            error = "the days must lie between 1 August and 31 October (day numbers rise only there)";
+    const field::Campaign& campaign = *options.campaign;
+    if (campaign.fields.size() > kMaxFields || campaign.materials.size() > kMaxMaterials) {
+        error = "the generator writes at most 10 fields and 8 materials";
+        return false;
+    }
+    for (const field::FieldLayout& f : campaign.fields) {
+        if (f.loggerFilePattern.size() < 2 || f.loggerFilePattern[0] != '*' ||
+            f.loggerFilePattern.find_first_of("*?", 1) != std::string::npos) {
+            error = "field " + f.name + ": the generator names logger files by a pattern '*SUFFIX', not " +
+                    f.loggerFilePattern;
             return false;
         }
     }
+    if (!options.firstDayGiven) options.firstDay = {campaign.year, 8, 15};
+    CivilDate date = options.firstDay;
+    for (int d = 0; d < options.days; ++d, date = nextDate(date)) {
+        const bool inside = campaign.calendar.fromFirstDay ? options.dayIndex(date) >= 1 : insideDayIndexRange(date);
+        if (!inside) {
+            error = campaign.calendar.fromFirstDay
+                        ? "the days must lie on or after the campaign's first day"
+                        : "the days must lie between 1 August and 31 October (day numbers rise only there)";
+            return false;
+        }
+    }
+    options.fields = fieldModels(campaign);
+    options.materials = materialModels(campaign);
     return true;
 }
 

@@ -7,7 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "input/campaign_file.hpp"
 #include "tools/generator/calendar.hpp"
+#include "tools/generator/experiment.hpp"
 
 namespace fieldgen {
 
@@ -18,8 +20,18 @@ struct Options {
     std::uint64_t seed = 1;
     CivilDate firstDay{};
     int casesPerDay = 3;
-    bool dataProblems = true;   // the deliberate faults of the logger data
-    bool listProblems = false;  // print where they were put
+    bool dataProblems = true;                                // the deliberate faults of the logger data
+    bool listProblems = false;                               // print where they were put
+    field::CampaignPtr campaign = field::builtInCampaign();  // --campaign FILE, else the 2014 one
+    bool firstDayGiven = false;
+    // The campaign's fields and materials with the generator's models; filled by parseOptions.
+    std::vector<FieldModel> fields;
+    std::vector<MaterialModel> materials;
+
+    /// The campaign's day index of `date`.
+    int dayIndex(CivilDate date) const {
+        return static_cast<int>(campaign->calendar.dayIndex(date.year, date.month, date.day));
+    }
 };
 
 /// The usage text (also printed with --help).

@@ -90,10 +90,11 @@ private:
 /// Stream numbers: one per independent part of the output.
 enum StreamId : std::uint64_t {
     kWeatherStream = 1,
-    kFieldWindStream = 10,    // + field number
-    kSonicSampleStream = 20,  // + field number
-    kMeasurementStream = 30,  // + 2 * field number + material number
-    kDataProblemStream = 40,  // + field number
+    kFieldWindStream = 10,          // + field number
+    kSonicSampleStream = 20,        // + field number
+    kMeasurementStream = 30,        // + 2 * field number + material number
+    kDataProblemStream = 40,        // + field number
+    kMoreMeasurementStreams = 100,  // + 8 * field number + material number, past the first two of each
 };
 
 /// Ornstein-Uhlenbeck step per minute: relaxes towards `mean` with time scale `tau` minutes and

@@ -30,8 +30,11 @@ std::vector<SamplingCase> scheduleCases(int days, int casesPerDay, RandomStream&
 }
 
 RandomStream measurementStream(const Options& options, const FieldModel& field, const MaterialModel& material) {
-    return RandomStream(options.seed, kMeasurementStream + 2 * static_cast<std::uint64_t>(field.number) +
-                                          static_cast<std::uint64_t>(material.number));
+    const auto f = static_cast<std::uint64_t>(field.number);
+    const auto m = static_cast<std::uint64_t>(material.number);
+    // The 2014 fields and materials keep their streams; the others lie past every stream.
+    if (f < 2 && m < 2) return RandomStream(options.seed, kMeasurementStream + 2 * f + m);
+    return RandomStream(options.seed, kMoreMeasurementStreams + kMaxMaterials * f + m);
 }
 
 std::vector<SamplingCase> fileCases(const Options& options, const FieldModel& field, const MaterialModel& material) {

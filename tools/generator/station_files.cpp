@@ -4,7 +4,6 @@
 #include <cmath>
 #include <string>
 
-#include "input/field_layout.hpp"
 #include "tools/generator/experiment.hpp"
 #include "tools/generator/text_format.hpp"
 
@@ -12,7 +11,7 @@ namespace fieldgen {
 
 void writeStationFiles(const Options& options, const std::vector<CivilDate>& dates,
                        const std::vector<WeatherMinute>& weather, OutputTally& tally) {
-    const fs::path directory = localPathOf(options.root, field::kStationDirectoryPath);
+    const fs::path directory = localPathOf(options.root, options.campaign->stationDirectory);
     makeDirectories(directory);
     double rainCarry = 0.0;  // the gauge reports whole hundredths of an inch; the rest waits
     for (std::size_t day = 0; day < dates.size(); ++day) {

@@ -1,0 +1,109 @@
+#pragma once
+// A campaign: one season of the experiment at one site. Where its files lie,
+// its fields with every sampler in the order of a measurement-result block,
+// the source strength's rings and mast, the wind profile's facts and the
+// calendar of its day indexes. Read from a campaign file (campaign_file.hpp)
+// or built in (the 2014 campaign); never changed once read.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "input/day_index.hpp"
+
+namespace field {
+
+/// A sampler's id (prefix of its column names) and position in metres from the source point.
+struct SamplerSite {
+    std::string id;
+    double x = 0, y = 0, z = 0;
+};
+
+/// One level of the source mast: its sampler (block index), height and the layer of air it stands for.
+struct MastLevel {
+    int sampler = 0;
+    double height = 0;
+    double layer = 0;
+};
+
+/// A deposition ring of the mass balance: its radius and the deposition sampler at 0, 90, 180
+/// and 270 degrees (indexes of the case's deposition readings).
+struct DepositionRing {
+    double radius = 0;
+    std::array<int, 4> atBearing{};
+};
+
+struct FieldLayout {
+    std::string name;               // used by --field; ends the names of the field's files
+    std::string windDirectory;      // Windows path text, ends with a backslash
+    std::string loggerFilePattern;  // the logger file of a day folder ("*_data.DAT", matched ignoring case)
+    std::vector<std::string> measurementResultPaths;  // by material (Windows path text)
+    std::vector<std::string> wholeDataTables;         // by material: fieldjoin's table names
+    std::vector<std::string> testCaseTables;          // by material: casetable's table names
+    std::vector<SamplerSite> deposition;              // readings in field 8, first in the block
+    std::vector<SamplerSite> concentration;           // readings in field 9, after the deposition samplers
+    int sourcePointSampler = 0;                       // block index of the deposition sampler at the source point
+    std::vector<MastLevel> mast;                      // top first, in block order
+    std::array<DepositionRing, 2> rings{};            // inner first
+    double balanceLength = 0;
+    std::optional<double> sonicHeight;  // m above the displacement height (ITC test)
+
+    /// Lines of one measurement-result block: one per sampler.
+    int samplerCount() const { return static_cast<int>(deposition.size() + concentration.size()); }
+    /// True when the sampler at `blockIndex` reads deposition (else concentration).
+    bool isDeposition(int blockIndex) const { return blockIndex < static_cast<int>(deposition.size()); }
+    /// The sampler on block line `blockIndex` (0 = the block's first line).
+    const SamplerSite& sampler(int blockIndex) const {
+        return isDeposition(blockIndex) ? deposition[static_cast<std::size_t>(blockIndex)]
+                                        : concentration[static_cast<std::size_t>(blockIndex) - deposition.size()];
+    }
+    /// The mast level of the sampler at `blockIndex`, or -1.
+    int mastLevelOf(int blockIndex) const;
+    /// True when the sampler at `blockIndex` stands on a deposition ring.
+    bool isRingSampler(int blockIndex) const;
+};
+
+/// Path templates of a campaign, below its data root.
+struct CampaignPaths {
+    std::string dataRoot;           // "C:\Vantrel": the folder a --data-root stands for
+    std::string measurementResult;  // per field and material
+    std::string weatherStation;     // the station's folder
+    std::string wholeDataTable;     // fieldjoin's table, per field and material (a bare name)
+    std::string testCaseTable;      // casetable's table, per field and material (a bare name)
+};
+
+/// The facts of the wind profile over the canopy.
+struct ProfileSite {
+    double canopyHeight = 0;     // h, m
+    double roughnessLength = 0;  // z0, m
+};
+
+struct Campaign {
+    std::string name;
+    int year = 0;  // the year casetable accepts in logger timestamps
+    DayCalendar calendar;
+    std::vector<std::string> materials;  // used by --material
+    CampaignPaths paths;
+    ProfileSite profile;
+    std::optional<double> latitude;  // degrees north (ITC test)
+    std::vector<FieldLayout> fields;
+    std::string stationDirectory;  // Windows path text, ends with a backslash
+    std::string sourceText;        // the TOML it was read from
+    std::string sourceName;        // the file it was read from ("built in" for the 2014 campaign)
+
+    /// The index of the field or material named `name`, or -1.
+    int fieldIndex(std::string_view name) const;
+    int materialIndex(std::string_view name) const;
+};
+
+using CampaignPtr = std::shared_ptr<const Campaign>;
+
+/// `name` with its first letter capitalised (ASCII): "seed" gives "Seed".
+std::string capitalised(std::string_view name);
+
+}  // namespace field
