@@ -55,20 +55,64 @@ void skipMeasurementHeader(LineReader& file) {
 
 bool readMeasurementCase(LineReader& file, const RunConfiguration& config, const ProgramVariant& variant,
                          MeasurementCase& record) {
+    BlockFit ignored;
+    return readMeasurementCase(file, config, variant, record, ignored);
+}
+
+namespace {
+
+// Notes in `fit` a line whose sampler column names another sampler of the field.
+void checkSamplerName(std::string_view line, int block, const FieldLayout& layout, BlockFit& fit) {
+    if (fit.misplacedLine >= 0 || block >= layout.samplerCount()) return;
+    std::string_view named;
+    if (!fieldAt(line, ',', 7, named) || named.empty() || named == layout.sampler(block).id) return;
+    for (int i = 0; i < layout.samplerCount(); ++i) {
+        if (layout.sampler(i).id == named) {
+            fit.misplacedLine = block;
+            fit.named.assign(named);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+std::string blockFitProblem(const BlockFit& fit, const FieldLayout& field) {
+    const std::string count = std::to_string(field.samplerCount());
+    if (fit.misplacedLine >= 0)
+        return "block line " + std::to_string(fit.misplacedLine + 1) + " names sampler " + fit.named +
+               " where the field's sampler " + field.sampler(fit.misplacedLine).id +
+               " stands: the blocks of the measurement-result file do not fit the field's " + count + " samplers";
+    if (fit.linesInFile < field.samplerCount())
+        return "the measurement-result file ends inside the case's block, after " + std::to_string(fit.linesInFile) +
+               " of the field's " + count + " lines";
+    return {};
+}
+
+bool readMeasurementCase(LineReader& file, const RunConfiguration& config, const ProgramVariant& variant,
+                         MeasurementCase& record, BlockFit& fit) {
     std::string_view line;
+    fit = BlockFit{};
     if (!file.next(line)) return false;
+    fit.linesInFile = 1;
     const FieldLayout& layout = config.layout();
     record.Deposition.resize(layout.deposition.size());
     record.Concentration.resize(layout.concentration.size());
     record.SourceProfile.resize(layout.mast.size());
     int depositionPosition = 0, concentrationPosition = 0, profilePosition = 0;
     readCaseLineFields(line, variant, record, depositionPosition);
+    checkSamplerName(line, 0, layout, fit);
 
     // Sampler-line numbers j: block index j + 1 (the block's first line is read apart).
     const int sourcePoint = layout.sourcePointSampler - 1;
     for (int j = 0; j <= config.SamplerCount - 2; ++j) {
-        if (!file.next(line)) line = {};  // the file ended inside the block
         const int block = j + 1;
+        if (file.next(line)) {
+            ++fit.linesInFile;
+            checkSamplerName(line, block, layout, fit);
+        } else {
+            line = {};  // the file ended inside the block
+        }
         const bool onMast = layout.mastLevelOf(block) >= 0;
         if (variant.appendReadings) {
             if (j < config.DepositionCount - 1) {

@@ -80,9 +80,18 @@ bool readCases(const RunConfiguration& config, const ProgramVariant& variant, co
     skipMeasurementHeader(measurements);
     MeasurementCase next;
     std::int32_t number = 0;
-    while (readMeasurementCase(measurements, config, variant, next)) {
+    BlockFit fit;
+    bool misfitReported = false;  // once per file: a misfit block shifts every block behind it
+    while (readMeasurementCase(measurements, config, variant, next, fit)) {
         ++number;  // every case read uses up its number, with or without rows
         diagnostics.countCaseRead();
+        if (!misfitReported) {
+            const std::string problem = blockFitProblem(fit, config.layout());
+            if (!problem.empty()) {
+                sequencer.aboutCase(caseRef(next, number), problem);
+                misfitReported = true;
+            }
+        }
         reader.beginCase(next, number);
         walk.beginCase(next);
         while (walk.nextWindow(config.WindDirectory, reader)) sequencer.closeWindow(reader.closedWindow(), table);

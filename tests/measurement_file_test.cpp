@@ -142,5 +142,58 @@ TEST(MeasurementFile, TextFieldsKeepEveryCharacter) {
     EXPECT_EQ(0.25f, cases[0].Deposition[0]);  // the carriage return before the line feed is not part of the line
 }
 
+// A block whose sampler column names the field's samplers, from `first` on; `lines` lines long.
+std::string namedBlock(const FieldLayout& f, int lines, int first = 0) {
+    std::string text;
+    for (int i = 0; i < lines; ++i) {
+        const int sampler = (first + i) % f.samplerCount();
+        text += (i == 0 ? "3,600,660,8/14/2014,1000,1100," : "s,s,s,s,s,s,") + f.sampler(sampler).id + ",1,2\n";
+    }
+    return text;
+}
+
+TEST(MeasurementFile, BlocksThatDoNotFitTheFieldAreTold) {
+    const FieldLayout& fence = fieldLayout(true);
+    const std::string extraLine = "s,s,s,s,s,s,FD1,1,2\n";
+    struct Case {
+        const char* what;
+        std::string content;
+        std::vector<std::string> problems;  // the start of each case's problem; empty: it fits
+    };
+    const Case cases[] = {
+        {"blocks that fit", namedBlock(fence, 14) + namedBlock(fence, 14), {"", ""}},
+        {"no sampler names: read as ever", block(14) + block(14), {"", ""}},
+        {"a line too many shifts every block behind it",
+         namedBlock(fence, 1) + extraLine + namedBlock(fence, 13, 1) + namedBlock(fence, 14),
+         {"block line 2 names sampler FD1 where the field's sampler FD2 stands: the blocks of the "
+          "measurement-result file do not fit the field's 14 samplers",
+          "block line 1 names sampler FRE where the field's sampler FD1 stands",
+          "block line 1 names sampler FRE where"}},
+        {"the file ends inside a block",
+         namedBlock(fence, 14) + namedBlock(fence, 9),
+         {"", "the measurement-result file ends inside the case's block, after 9 of the field's 14 lines"}},
+        // Names of no sampler of the field may be another naming of the same samplers: left alone.
+        {"names the field does not know", namedBlock(fieldLayout(false), 14), {""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Reader r("h1\nh2\n" + c.content);
+        const RunConfiguration config = configFor(true, true, Program::Fieldjoin);
+        skipMeasurementHeader(r.file);
+        MeasurementCase record;
+        BlockFit fit;
+        std::vector<std::string> problems;
+        while (readMeasurementCase(r.file, config, kFieldjoinVariant, record, fit))
+            problems.push_back(blockFitProblem(fit, fence));
+        ASSERT_EQ(c.problems.size(), problems.size());
+        for (std::size_t i = 0; i < problems.size(); ++i) {
+            if (c.problems[i].empty())
+                EXPECT_EQ("", problems[i]) << "case " << i + 1;
+            else
+                EXPECT_EQ(c.problems[i], problems[i].substr(0, c.problems[i].size())) << "case " << i + 1;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace field

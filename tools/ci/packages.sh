@@ -12,10 +12,11 @@ apt_install() {
 }
 
 # need_build_tools: adds to the caller's `need` array what a native build with
-# tests lacks (CMake, g++, GoogleTest, the CLI11 headers).
+# tests lacks (CMake, g++, GoogleTest, the CLI11 and toml++ headers).
 need_build_tools() {
   command -v cmake >/dev/null || need+=(cmake)
   command -v g++ >/dev/null || need+=(g++)
   [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
   [ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
+  [ -f /usr/include/toml++/toml.h ] || need+=(libtomlplusplus-dev)
 }

@@ -28,6 +28,8 @@ need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+[ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
+[ -f /usr/include/toml++/toml.h ] || need+=(libtomlplusplus-dev)
 [ -n "$(find_wine)" ] || need+=(wine64)
 apt_install ${need[@]+"${need[@]}"}
 wine=$(find_wine)
