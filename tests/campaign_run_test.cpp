@@ -41,14 +41,6 @@ MainOutput runMain(Program program, std::vector<std::string> args) {
     return r;
 }
 
-// Every file of a folder by name.
-std::map<std::string, std::string> filesOf(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(folder))
-        files[entry.path().filename().string()] = readFile(entry.path());
-    return files;
-}
-
 // The built-in text with one piece replaced (the piece must be there).
 std::string builtInWith(const std::string& from, const std::string& to) {
     std::string text = campaign2014().sourceText;
@@ -58,7 +50,42 @@ std::string builtInWith(const std::string& from, const std::string& to) {
     return text;
 }
 
+// Three fields from June to October: moved samplers, another mast, another year.
+std::string threeFieldCampaign() {
+    std::string text = campaign2014().sourceText;
+    const auto replace = [&text](const std::string& from, const std::string& to) {
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+    };
+    replace("year = 2014", "year = 2016");
+    replace("day_index = \"august-september\"", "first_day = 2016-06-01");
+    replace("name = \"fence\"", "name = \"north\"");
+    replace("name = \"hill\"", "name = \"south\"");
+    // The north field's samplers twice as far out, its mast of four levels.
+    replace("{ id = \"FD1\", kind = \"deposition\", x = -6.0", "{ id = \"FD1\", kind = \"deposition\", x = -12.0");
+    replace("{ id = \"FD4\", kind = \"deposition\", x = 6.0", "{ id = \"FD4\", kind = \"deposition\", x = 12.0");
+    replace("  { sampler = \"FRA\", height = 5.0, layer = 1.85 },\n", "");
+    replace("{ sampler = \"FRB\", height = 3.15, layer = 1.3875 }", "{ sampler = \"FRB\", height = 4.0, layer = 2.5 }");
+    // A third field: the south field's layout under another name and pattern.
+    const std::size_t south = text.find("[[fields]]\nname = \"south\"");
+    std::string east = text.substr(south);
+    for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+             {"name = \"south\"", "name = \"east\""},
+             {"HillExperiment\\{year} Hill field wind Data", "EastExperiment\\{year} East field wind Data"},
+             {"*_SONIC.DAT", "*_east.DAT"}})
+        east.replace(east.find(from), from.size(), to);
+    return text + "\n" + east;
+}
+
 #ifdef FIELD_GENERATOR_PATH
+// Every file of a folder by name.
+std::map<std::string, std::string> filesOf(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        files[entry.path().filename().string()] = readFile(entry.path());
+    return files;
+}
+
 // A generated tree: one day at 2 Hz, three cases per file.
 void generate(const fs::path& root, const std::string& extra = "") {
     const std::string command = std::string("\"") + FIELD_GENERATOR_PATH + "\" --root \"" + root.string() +
@@ -129,33 +156,6 @@ TEST_F(CampaignRun, NextSeasonGivesTheSameTablesButForTheYear) {
             asLastYear.replace(at, 6, "/2014,");
         EXPECT_EQ(text, asLastYear) << nextName;
     }
-}
-
-// Three fields from June to October: moved samplers, another mast, another year.
-std::string threeFieldCampaign() {
-    std::string text = campaign2014().sourceText;
-    const auto replace = [&text](const std::string& from, const std::string& to) {
-        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-            text.replace(at, from.size(), to);
-    };
-    replace("year = 2014", "year = 2016");
-    replace("day_index = \"august-september\"", "first_day = 2016-06-01");
-    replace("name = \"fence\"", "name = \"north\"");
-    replace("name = \"hill\"", "name = \"south\"");
-    // The north field's samplers twice as far out, its mast of four levels.
-    replace("{ id = \"FD1\", kind = \"deposition\", x = -6.0", "{ id = \"FD1\", kind = \"deposition\", x = -12.0");
-    replace("{ id = \"FD4\", kind = \"deposition\", x = 6.0", "{ id = \"FD4\", kind = \"deposition\", x = 12.0");
-    replace("  { sampler = \"FRA\", height = 5.0, layer = 1.85 },\n", "");
-    replace("{ sampler = \"FRB\", height = 3.15, layer = 1.3875 }", "{ sampler = \"FRB\", height = 4.0, layer = 2.5 }");
-    // A third field: the south field's layout under another name and pattern.
-    const std::size_t south = text.find("[[fields]]\nname = \"south\"");
-    std::string east = text.substr(south);
-    for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
-             {"name = \"south\"", "name = \"east\""},
-             {"HillExperiment\\{year} Hill field wind Data", "EastExperiment\\{year} East field wind Data"},
-             {"*_SONIC.DAT", "*_east.DAT"}})
-        east.replace(east.find(from), from.size(), to);
-    return text + "\n" + east;
 }
 
 TEST_F(CampaignRun, ThreeFieldsFromJuneToOctoberEndToEnd) {

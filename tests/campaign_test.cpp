@@ -8,6 +8,7 @@
 #include "campaign_2014.hpp"
 #include "input/campaign_file.hpp"
 #include "input/day_index.hpp"
+#include "run/run_options.hpp"
 #include "test_support.hpp"
 #include "wind/source_site.hpp"
 
@@ -202,6 +203,31 @@ TEST(CampaignFile, FirstDayAndYearFromTheFile) {
     EXPECT_EQ("2015 TN Seed Whole Data_fence.txt", later->fields[0].wholeDataTables[0]);
     EXPECT_EQ("C:\\Vantrel\\2015 TN Seed Data\\Raw Data\\HillExperiment\\2015 weather station\\2015 weather station\\",
               later->stationDirectory);
+}
+
+TEST(SiteFacts, TheCommandLineWinsOverTheCampaignFieldByField) {
+    std::string text = builtInWith("# latitude = 35.9", "latitude = 35.9");
+    text.replace(text.find("# sonic_height = 2.0"), 20, "sonic_height = 2.0");  // the fence field's
+    const CampaignPtr c = readCampaign(text, "site.toml");
+    ASSERT_EQ(2.0, c->fields[0].sonicHeight.value_or(0));
+    SiteFacts none;
+    SiteFacts given;
+    given.sonicHeights["fence"] = 2.5;
+    given.sonicHeights["hill"] = 3.5;
+    given.latitude = -10;
+    struct Case {
+        const SiteFacts* facts;
+        int field;
+        std::optional<double> height, latitude;
+    };
+    const Case cases[] = {
+        {&none, 0, 2.0, 35.9}, {&none, 1, std::nullopt, 35.9}, {&given, 0, 2.5, -10}, {&given, 1, 3.5, -10}};
+    for (const Case& k : cases) {
+        const ItcSite site = k.facts->forField(c->fields[static_cast<std::size_t>(k.field)], *c);
+        EXPECT_EQ(k.height, site.sonicHeight) << k.field;
+        EXPECT_EQ(k.latitude, site.latitude) << k.field;
+    }
+    EXPECT_FALSE(none.forField(campaign2014().fields[0], campaign2014()).latitude);
 }
 
 TEST(CampaignFile, MissingFileSaysSo) {

@@ -250,17 +250,24 @@ END {
     ring = (rmax > 0) ? step * int((rmax + step - 1e-9) / step) : step
     if (ring < rmax) ring += step
 
-    # Title from the file name: "2014 TN Seed Whole Data_fence.txt" and the like.
+    # Title from the file name: "2014 TN Seed Whole Data_fence.txt" and the like, whatever the
+    # campaign calls its fields: the name after the last "_" is the field's.
     lname = tolower(name)
-    field = (lname ~ /_fence/) ? "Fence field" : (lname ~ /_hill/) ? "Hill field" : ""
+    field = ""
+    if (match(name, /_[^_\/]+$/)) {
+        field = substr(name, RSTART + 1, RLENGTH - 1)
+        sub(/ QC$/, "", field)
+        sub(/\.[^.]*$/, "", field)
+        if (field != "") field = toupper(substr(field, 1, 1)) substr(field, 2) " field"
+    }
     material = (lname ~ /seed/) ? "seed" : (lname ~ /pollen/) ? "pollen" : ""
     year = ""
     if (match(name, /(^|[^0-9])(19|20)[0-9][0-9]([^0-9]|$)/)) {
         year = substr(name, RSTART, RLENGTH)
         gsub(/[^0-9]/, "", year)
     }
-    if (field != "" && material != "") {
-        title = field ", " material
+    if (field != "") {
+        title = field (material != "" ? ", " material : "")
         if (year != "") title = title " (" year ")"
     } else {
         title = name

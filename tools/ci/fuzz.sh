@@ -12,7 +12,7 @@ cd "$(dirname "$0")/../.."
 
 seconds=${FUZZ_SECONDS:-20}
 jobs=${FUZZ_JOBS:-2}
-targets=${FUZZ_TARGETS:-"numbers wildcard line_reader measurement logger station"}
+targets=${FUZZ_TARGETS:-"numbers wildcard line_reader measurement logger station campaign"}
 
 # clang with libFuzzer and the sanitizer runtimes (compiler-rt), and CMake.
 need=()
