@@ -122,7 +122,7 @@ MeasurementCase chooseCase(fuzzing::Choices& choose, bool extreme) {
         c.BeginMinute = choose.byte() * 6;
         c.EndMinute = c.BeginMinute + choose.byte() - 16;
     }
-    c.Deposition.fill(1.0f);
+    c.Deposition.assign(c.Deposition.size(), 1.0f);
     c.SourceDeposition = 2.0f;
     c.SourceProfile = {5.0f, 4.0f, 3.0f, 2.0f, 1.0f};
     return c;
@@ -155,7 +155,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WindowRecord record;
     std::ostringstream diagnosticText;
     RunDiagnostics diagnostics(diagnosticText, "fuzz");
-    CaseWindowReader reader(paths, console, variant, buffer, record, diagnostics);
+    CaseWindowReader reader(paths, console, variant, timestampRule(variant, campaign2014()), buffer, record,
+                            diagnostics);
     std::int32_t number = 0;
     for (const MeasurementCase& c : cases) {
         MeasurementCase walkCase = c;

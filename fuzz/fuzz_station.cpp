@@ -16,6 +16,7 @@
 #include "input/run_configuration.hpp"
 #include "platform/fields.hpp"
 #include "platform/windows_path.hpp"
+#include "tests/campaign_2014.hpp"
 
 namespace {
 
@@ -100,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string_view date, time;
         fields.next(date);
         fields.next(time);
-        checkWellFormedDate(date, parseStationDate(date));
+        checkWellFormedDate(date, parseStationDate(date, campaign2014().calendar));
         checkWellFormedTime(time, parseStationTime(time));
         start = end + 1;
     }
@@ -111,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const PathMapper paths(root.string());
     std::ostringstream console;
     NoDiagnostics diagnostics;
-    StationCursor station(paths, console, diagnostics);
+    StationCursor station(paths, console, diagnostics, stationDirectory2014(), campaign2014().calendar);
     for (int i = 0; i < caseCount; ++i) {
         WeatherSummary summary;
         station.summariseWeather(cases[i], 1, summary);

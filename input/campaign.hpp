@@ -38,6 +38,33 @@ struct DepositionRing {
     std::array<int, 4> atBearing{};
 };
 
+/// The rules of the quality table's flag and spike screening (defaults from the literature; see
+/// the README). Shares in % of a window's samples, gaps in % of the window's length.
+struct QualityRules {
+    double coverageFlag1 = 80;  // coverage below this: flag 1 at least
+    double coverageFlag2 = 50;  // below this: flag 2
+    double gapFlag1 = 10;       // a gap longer than this share of the window: flag 1 at least
+    double gapFlag2 = 100.0 / 3.0;
+    double spikeShareFlag1 = 0.01;    // spikes of a series above this share: flag 1 at least
+    double spikeShareFlag2 = 1;       // above this: flag 2
+    double spikeWindowMinutes = 5;    // the moving window of the screening
+    double spikeThreshold = 5;        // standard deviations, first pass
+    double spikeThresholdStep = 0.1;  // added after each pass
+    int spikePasses = 10;             // at most
+    int spikeMaxRun = 3;              // longer runs beyond are taken as real changes
+    double windLimit = 50;            // m/s: |u|, |v|, |w| beyond it is no measurement
+};
+
+/// Sets the rule named `name` (as the campaign file's [quality] table names it) to `value`;
+/// false with the reason in `error` for an unknown name or a value out of its range.
+bool setQualityRule(QualityRules& rules, std::string_view name, double value, std::string& error);
+
+/// Why the rules do not hold together (a flag-1 limit beyond its flag-2 limit); empty when they do.
+std::string qualityRulesProblem(const QualityRules& rules);
+
+/// The names setQualityRule knows, in the order of the campaign file.
+const std::vector<std::string_view>& qualityRuleNames();
+
 struct FieldLayout {
     std::string name;               // used by --field; ends the names of the field's files
     std::string windDirectory;      // Windows path text, ends with a backslash
@@ -51,7 +78,8 @@ struct FieldLayout {
     std::vector<MastLevel> mast;                      // top first, in block order
     std::array<DepositionRing, 2> rings{};            // inner first
     double balanceLength = 0;
-    std::optional<double> sonicHeight;  // m above the displacement height (ITC test)
+    std::optional<double> sonicHeight;   // m above the displacement height (ITC test)
+    std::optional<double> sampleRateHz;  // the logger's nominal rate; none: found from the time steps
 
     /// Lines of one measurement-result block: one per sampler.
     int samplerCount() const { return static_cast<int>(deposition.size() + concentration.size()); }
@@ -91,6 +119,7 @@ struct Campaign {
     CampaignPaths paths;
     ProfileSite profile;
     std::optional<double> latitude;  // degrees north (ITC test)
+    QualityRules quality;
     std::vector<FieldLayout> fields;
     std::string stationDirectory;  // Windows path text, ends with a backslash
     std::string sourceText;        // the TOML it was read from

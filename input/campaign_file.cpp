@@ -33,7 +33,7 @@ class TableReader {
 public:
     /// A reader of `table` (at `path` in `file`) that holds the keys `known` and no other.
     TableReader(const toml::table& table, std::string path, const std::string& file,
-                std::initializer_list<std::string_view> known)
+                const std::vector<std::string_view>& known)
         : table_(table), path_(std::move(path)), file_(file) {
         // Unknown keys first: a misspelt key is the reason a key seems missing.
         for (auto&& [key, node] : table_) {
@@ -141,7 +141,7 @@ public:
 
 private:
     // The known key within two edits of `key`, if any.
-    static std::string_view closestKey(std::string_view key, std::initializer_list<std::string_view> known) {
+    static std::string_view closestKey(std::string_view key, const std::vector<std::string_view>& known) {
         std::string_view best;
         std::size_t bestDistance = 3;
         for (const std::string_view k : known) {
@@ -172,7 +172,7 @@ private:
 // The tables of an array (an array of tables or of inline tables), each as a reader.
 template <typename Each>
 void forEachTable(TableReader& parent, const std::string& key, const toml::array& array,
-                  std::initializer_list<std::string_view> known, Each each) {
+                  const std::vector<std::string_view>& known, Each each) {
     for (std::size_t i = 0; i < array.size(); ++i) {
         const toml::node& node = array[i];
         const std::string path = parent.keyPath(key) + "[" + std::to_string(i) + "]";
@@ -302,6 +302,9 @@ FieldLayout readField(TableReader& f, const Campaign& c) {
     if (layout.loggerFilePattern.find_first_of("\\/") != std::string::npos)
         f.fail(f.require("logger_files").source(), "logger_files", "must be a file name pattern, not a path");
     layout.sonicHeight = f.optionalNumber("sonic_height");
+    layout.sampleRateHz = f.optionalNumber("sample_rate_hz");
+    if (layout.sampleRateHz && !(*layout.sampleRateHz > 0 && *layout.sampleRateHz <= 1000))
+        f.fail(f.require("sample_rate_hz").source(), "sample_rate_hz", "must lie above 0 and up to 1000");
     if (layout.sonicHeight && !(*layout.sonicHeight > 0))
         f.fail(f.require("sonic_height").source(), "sonic_height", "must be greater than 0");
     layout.balanceLength = f.positive("balance_length");
@@ -373,9 +376,23 @@ void readProfileAndSite(TableReader& top, Campaign& c) {
     }
 }
 
+void readQuality(TableReader& top, Campaign& c) {
+    if (!top.find("quality")) return;
+    TableReader quality(top.subtable("quality"), "quality", top.file(), qualityRuleNames());
+    for (const std::string_view name : qualityRuleNames()) {
+        const std::string key(name);
+        const std::optional<double> value = quality.optionalNumber(key);
+        std::string error;
+        if (value && !setQualityRule(c.quality, name, *value, error))
+            quality.fail(quality.require(key).source(), key, error);
+    }
+    const std::string problem = qualityRulesProblem(c.quality);
+    if (!problem.empty()) quality.failHere(problem);
+}
+
 Campaign readTopLevel(const toml::table& table, const std::string& file) {
     TableReader top(table, "", file,
-                    {"name", "year", "materials", "calendar", "paths", "wind_profile", "site", "fields"});
+                    {"name", "year", "materials", "calendar", "paths", "wind_profile", "site", "fields", "quality"});
     Campaign c;
     c.name = top.text("name");
     const toml::node& year = top.require("year");
@@ -394,11 +411,12 @@ Campaign readTopLevel(const toml::table& table, const std::string& file) {
     readCalendar(top, c);
     readPaths(top, c);
     readProfileAndSite(top, c);
+    readQuality(top, c);
 
     const toml::array& fields = top.array("fields");
     forEachTable(top, "fields", fields,
-                 {"name", "wind_data", "logger_files", "sonic_height", "source_point", "balance_length", "samplers",
-                  "rings", "mast"},
+                 {"name", "wind_data", "logger_files", "sonic_height", "sample_rate_hz", "source_point",
+                  "balance_length", "samplers", "rings", "mast"},
                  [&](TableReader& f, std::size_t) {
                      FieldLayout layout = readField(f, c);
                      if (c.fieldIndex(layout.name) >= 0)

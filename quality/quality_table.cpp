@@ -26,12 +26,18 @@ constexpr Column kColumns[] = {
     {"TsRejected",     "count",      true,  true},
     {"Coverage",       "%",          true,  true},
     {"LongestGap",     "s",          true,  true},
+    {"RateHz",         "Hz",         true,  true},
     {"StationRecords", "count",      true,  false},
     {"ForeignSamples", "count",      true,  true},
+    {"InvalidSamples", "count",      true,  true},
     {"SpikesU",        "count",      true,  true},
     {"SpikesV",        "count",      true,  true},
     {"SpikesW",        "count",      true,  true},
     {"SpikesTs",       "count",      true,  true},
+    {"SpikeShareU",    "%",          true,  true},
+    {"SpikeShareV",    "%",          true,  true},
+    {"SpikeShareW",    "%",          true,  true},
+    {"SpikeShareTs",   "%",          true,  true},
     {"SteadyUW",       "%",          true,  true},
     {"SteadyUWClass",  "1-9",        true,  true},
     {"SteadyWTs",      "%",          true,  true},
@@ -41,6 +47,7 @@ constexpr Column kColumns[] = {
     {"ItcWClass",      "1-9",        true,  true},
     {"ItcTest",        "text",       true,  true},
     {"QcFlag",         "0-2",        true,  true},
+    {"QcReasons",      "text",       true,  true},
 };
 // clang-format on
 
@@ -103,18 +110,22 @@ void writeQualityRow(TableRows& table, Program program, const QualityRowKeys& ke
     integer(record.tsRejected);
     if (!quality.assessed) {
         // Only what the reader counted: no test has a value.
-        row += ",,";
+        row += ",,,";
         if (program == Program::Fieldjoin) integer(keys.stationRecords);
         integer(record.foreignSamples);
-        row += ",,,,,,,,,,,not-assessed,2\n";
+        row += ",,,,,,,,,,,,,,,,not-assessed,2,not-assessed\n";
         table.file.writeRow(row);
         return;
     }
     fixed(quality.coveragePercent, 1);
     fixed(quality.longestGapSeconds, 2);
+    appendGeneral(row, quality.rateHz);
+    row += ',';
     if (program == Program::Fieldjoin) integer(keys.stationRecords);
     integer(record.foreignSamples);
+    integer(quality.invalidSamples);
     for (const std::int32_t spikes : quality.spikes) integer(spikes);
+    for (const double share : quality.spikeShare) fixed(share, 3);
     if (quality.steadyRun) {
         fixed(quality.steadyUW, 1);
         integer(quality.steadyUWClass);
@@ -137,6 +148,8 @@ void writeQualityRow(TableRows& table, Program program, const QualityRowKeys& ke
     row += itcText(quality.itcStatus);
     row += ',';
     appendInteger(row, quality.flag);
+    row += ',';
+    row += qcReasonsText(quality.reasons);
     row += '\n';
     table.file.writeRow(row);
 }

@@ -2,21 +2,26 @@
 // Spikes: samples far from the mean of a moving window, counted, never removed.
 
 #include <cstdint>
+#include <vector>
+
+#include "input/campaign.hpp"
 
 namespace field {
 
-// clang-format off
-inline constexpr double kSpikeWindowSamples  = 3000;  // 5 min at 10 Hz, centred on the sample
-inline constexpr double kSpikeThreshold      = 3.5;   // standard deviations of the moving window
-inline constexpr int    kSpikeMaxRun         = 3;     // longer runs are taken as real changes
-// clang-format on
+/// What a screening of one series found.
+struct SpikeScreen {
+    std::int32_t spikes = 0;  // samples flagged as spikes
+    std::int32_t passes = 0;  // passes run (the last found none, or the rules allow no more)
+};
 
-/// Number of samples flagged as spikes: runs of at most kSpikeMaxRun consecutive samples
-/// further than kSpikeThreshold standard deviations from the mean of a moving window.
-std::int32_t countSpikes(const float* x, std::int32_t count);
-
-/// countSpikes of four series (u, v, w, Ts) into spikes[0..3]: in one pass, two series to an
-/// SSE2 register where the processor has it, the same counts as four single passes.
-void countSpikesOfFour(const float* const* x, std::int32_t count, std::int32_t* spikes);
+/// The spikes of one series after Vickers and Mahrt (1997): in each pass a sample is beyond
+/// when it lies more than the pass's threshold of standard deviations from the mean of a
+/// moving window of `width` samples centred on it (shifted to stay inside the series), the
+/// mean and deviation taken over the samples still in play; runs of at most spikeMaxRun
+/// samples beyond are spikes and take no part in the next pass, whose threshold is
+/// spikeThresholdStep higher. The screening stops at a pass that finds none. Samples marked in
+/// `invalid` take no part at all. `state` is scratch room, reused from call to call.
+SpikeScreen screenSpikes(const float* x, std::int32_t count, std::int64_t width, const QualityRules& rules,
+                         const std::vector<std::uint8_t>& invalid, std::vector<std::uint8_t>& state);
 
 }  // namespace field

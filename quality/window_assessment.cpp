@@ -16,7 +16,7 @@ std::string percentText(double value) {
 
 }  // namespace
 
-WindowAssessor::WindowAssessor(const ProgramVariant& variant, const ItcSite& site, TableRows& table,
+WindowAssessor::WindowAssessor(const ProgramVariant& variant, const QualitySite& site, TableRows& table,
                                RunDiagnostics& diagnostics)
     : variant_(variant), site_(site), table_(table), diagnostics_(diagnostics), samples_(0),
       task_([this] { assess(); }) {}
@@ -71,7 +71,7 @@ void WindowAssessor::take(const ClosedWindow& window) {
             onThread_ = true;
         } else {
             quality_ = WindowQuality{};
-            assessRawSamples(window.buffer, quality_);
+            assessRawSamples(window.buffer, window.record, asked_, site_, quality_);
             spotBuffer_ = &window.buffer;
             spotRecord_ = &window.record;
         }
@@ -90,7 +90,7 @@ void WindowAssessor::start(const WindSummary& wind) {
     try {
         // The row is computed by now and the reader clears the buffer next: rotated in place.
         rotateSamples(*spotBuffer_);
-        assessRotatedSamples(*spotBuffer_, *spotRecord_, asked_, wind_, site_.sonicHeight, site_.latitude, quality_);
+        assessRotatedSamples(*spotBuffer_, *spotRecord_, asked_, wind_, site_, quality_);
     } catch (...) {
         fail(std::current_exception());
     }
@@ -109,9 +109,9 @@ void WindowAssessor::end(const CaseRef& row, const QualityRowKeys& keys) {
 // computed with, on the copy; u* and L are the row's own.
 void WindowAssessor::assess() {
     quality_ = WindowQuality{};
-    assessRawSamples(samples_, quality_);
+    assessRawSamples(samples_, record_, asked_, site_, quality_);
     rotateSamples(samples_);
-    assessRotatedSamples(samples_, record_, asked_, wind_, site_.sonicHeight, site_.latitude, quality_);
+    assessRotatedSamples(samples_, record_, asked_, wind_, site_, quality_);
 }
 
 void WindowAssessor::settle() {
@@ -134,9 +134,14 @@ void WindowAssessor::settle() {
         return;
     }
 
-    if (samplesTaken_ > record_.foreignSamples && quality_.coveragePercent < kLowCoveragePercent)
+    const double low = site_.rules.coverageFlag1;
+    if (samplesTaken_ > record_.foreignSamples && quality_.coveragePercent < low)
         diagnostics_.aboutCase(row_, "coverage " + percentText(quality_.coveragePercent) + " % of the window, below " +
-                                         percentText(kLowCoveragePercent) + " %");
+                                         percentText(low) + " %");
+    if (quality_.invalidSamples > 0)
+        diagnostics_.aboutCase(row_, std::to_string(quality_.invalidSamples) +
+                                         " invalid samples (u, v or w not a number or beyond " +
+                                         percentText(site_.rules.windLimit) + " m/s): the row's statistics hold them");
     if (record_.foreignSamples > 0) {
         const CaseRef& f = record_.foreignCase;
         diagnostics_.aboutCase(row_, "row holds " + std::to_string(record_.foreignSamples) + " samples of case " +

@@ -26,7 +26,8 @@ namespace field {
 class WindowAssessor {
 public:
     /// Writes rows to `table` and lines to `diagnostics`; both outlive the assessor.
-    WindowAssessor(const ProgramVariant& variant, const ItcSite& site, TableRows& table, RunDiagnostics& diagnostics);
+    WindowAssessor(const ProgramVariant& variant, const QualitySite& site, TableRows& table,
+                   RunDiagnostics& diagnostics);
 
     /// Copies a closed window's samples and record (or, for a window larger than the copy's
     /// room, assesses its raw samples on the spot); call after settle().
@@ -51,7 +52,7 @@ private:
     void fail(const std::exception_ptr& failure);
 
     const ProgramVariant& variant_;
-    const ItcSite site_;
+    const QualitySite site_;
     TableRows& table_;
     RunDiagnostics& diagnostics_;
 

@@ -5,6 +5,8 @@
 #include <limits>
 #include <new>
 #include <numbers>
+#include <string>
+#include <vector>
 
 namespace field {
 
@@ -16,35 +18,98 @@ int deviationClass(double percent) {
     return 9;
 }
 
-void assessRawSamples(const SampleBuffer& buffer, WindowQuality& quality) {
+std::string qcReasonsText(unsigned reasons) {
+    static constexpr const char* kNames[] = {"no-samples", "foreign",    "invalid",  "steady-not-run", "coverage",
+                                             "gap",        "spikes-u",   "spikes-v", "spikes-w",       "spikes-ts",
+                                             "steady-uw",  "steady-wts", "itc"};
+    std::string text;
+    for (unsigned bit = 0; bit < std::size(kNames); ++bit) {
+        if (!(reasons & (1u << bit))) continue;
+        if (!text.empty()) text += ';';
+        text += kNames[bit];
+    }
+    return text;
+}
+
+double windowRateHz(const WindowRecord& record, std::int32_t count, const AskedWindow& window,
+                    std::optional<double> nominal) {
+    if (nominal) return *nominal;
+    const auto from = static_cast<std::size_t>(std::clamp(record.foreignSamples, 0, count));
+    const auto to = std::min(static_cast<std::size_t>(count), record.size());
+    std::vector<double> steps;
+    for (std::size_t i = from + 1; i < to; ++i) {
+        const double step = record.time(i) - record.time(i - 1);
+        if (step > 0) steps.push_back(step);
+    }
+    double rate = 0;
+    if (!steps.empty()) {
+        const auto middle = steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2);
+        std::nth_element(steps.begin(), middle, steps.end());
+        rate = 1.0 / *middle;
+    } else {
+        // Too few times to tell: the samples over the window's length.
+        const double seconds = window.end - window.begin;
+        rate = seconds > 0 ? static_cast<double>(count) / seconds : 1.0;
+    }
+    if (!(rate > 0) || !std::isfinite(rate)) return 1.0;
+    return rate >= 1 ? std::round(rate) : 1.0 / std::max(1.0, std::round(1.0 / rate));
+}
+
+void assessRawSamples(const SampleBuffer& buffer, const WindowRecord& record, const AskedWindow& window,
+                      const QualitySite& site, WindowQuality& quality) {
     quality.samples = buffer.count;
+    quality.rateHz = windowRateHz(record, buffer.count, window, site.rateHz);
+    const auto n = static_cast<std::size_t>(std::max(0, buffer.count));
+    // A value no sonic measures takes no part in any running sum: the spikes behind it are still found.
+    std::vector<std::uint8_t> invalid(n, 0);
+    const double limit = site.rules.windLimit;
+    const auto outside = [limit](float value) {
+        return !std::isfinite(value) || std::fabs(static_cast<double>(value)) > limit;
+    };
+    quality.invalidSamples = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (outside(buffer.u[i]) || outside(buffer.v[i]) || outside(buffer.w[i]) || !std::isfinite(buffer.Ts[i])) {
+            invalid[i] = 1;
+            ++quality.invalidSamples;
+        }
+    }
+    const auto width = static_cast<std::int64_t>(std::llround(site.rules.spikeWindowMinutes * 60.0 * quality.rateHz));
     const float* series[4] = {buffer.u.data(), buffer.v.data(), buffer.w.data(), buffer.Ts.data()};
-    countSpikesOfFour(series, buffer.count, quality.spikes);
+    std::vector<std::uint8_t> state;
+    const double valid = static_cast<double>(n) - quality.invalidSamples;
+    for (int k = 0; k < 4; ++k) {
+        quality.spikes[k] = screenSpikes(series[k], buffer.count, width, site.rules, invalid, state).spikes;
+        quality.spikeShare[k] = valid > 0 ? 100.0 * quality.spikes[k] / valid : 0.0;
+    }
 }
 
 namespace {
 
-// Coverage and the longest gap, from the samples of the row's own case.
+// Coverage (the row's own samples in the window over the samples the rate gives it) and the
+// longest gap, the window's edges included.
 void assessCoverage(const WindowRecord& record, std::int32_t count, const AskedWindow& window, WindowQuality& quality) {
-    const auto from = static_cast<std::size_t>(std::min(record.foreignSamples, count));
+    const auto from = static_cast<std::size_t>(std::clamp(record.foreignSamples, 0, count));
     const auto to = std::min(static_cast<std::size_t>(count), record.size());
-    double covered = 0;
-    double lastSecond = -std::numeric_limits<double>::infinity();
-    double gap = 0, previous = 0;
+    double inWindow = 0;
+    double lastCounted = -std::numeric_limits<double>::infinity();
+    double gap = 0;
+    double previous = window.begin;  // the gap before the first sample counts
     for (std::size_t i = from; i < to; ++i) {
         const double t = record.time(i);
-        if (i > from) gap = std::max(gap, t - previous);
-        previous = t;
-        // Seconds counted as they first appear in time order: a line out of order adds none.
-        const double second = std::floor(t);
-        if (t >= window.begin && t < window.end && second > lastSecond) {
-            covered += 1;
-            lastSecond = second;
+        gap = std::max(gap, t - previous);
+        previous = std::max(previous, t);
+        // Samples counted as they come in time order: a line out of order or repeated adds none.
+        if (t >= window.begin && t < window.end && t > lastCounted) {
+            inWindow += 1;
+            lastCounted = t;
         }
     }
     const double seconds = window.end - window.begin;
-    quality.coveragePercent = seconds > 0 ? std::min(100.0, 100.0 * covered / seconds) : 0.0;
-    quality.longestGapSeconds = gap;
+    // The gap after the last sample, less the one step the last sample stands for.
+    if (quality.rateHz > 0) gap = std::max(gap, window.end - previous - 1.0 / quality.rateHz);
+    const double expected = seconds * quality.rateHz;
+    quality.coveragePercent = expected > 0 ? std::min(100.0, 100.0 * inWindow / expected) : 0.0;
+    quality.longestGapSeconds = std::max(0.0, gap);
 }
 
 double standardDeviationOf(const float* x, std::int32_t count) {
@@ -59,9 +124,11 @@ double standardDeviationOf(const float* x, std::int32_t count) {
 }  // namespace
 
 void assessRotatedSamples(const SampleBuffer& buffer, const WindowRecord& record, const AskedWindow& window,
-                          const WindSummary& wind, std::optional<double> sonicHeight, std::optional<double> latitude,
-                          WindowQuality& quality) {
+                          const WindSummary& wind, const QualitySite& site, WindowQuality& quality) {
+    const std::optional<double>& sonicHeight = site.sonicHeight;
+    const std::optional<double>& latitude = site.latitude;
     const std::int32_t count = buffer.count;
+    if (!(quality.rateHz > 0)) quality.rateHz = windowRateHz(record, count, window, site.rateHz);
     assessCoverage(record, count, window, quality);
 
     quality.steadyRun = false;
@@ -101,14 +168,38 @@ void assessRotatedSamples(const SampleBuffer& buffer, const WindowRecord& record
         }
     }
 
-    // The 0/1/2 scheme of Mauder and Foken (2004) on the worst class, plus what no test can mend.
-    if (count == 0 || record.foreignSamples > 0 || !quality.steadyRun) {
-        quality.flag = 2;
-        return;
+    // The 0/1/2 scheme of Mauder and Foken (2004) on the worst class, then what the data lack.
+    unsigned reasons = 0;
+    int flag = 0;
+    const auto raise = [&](int to, unsigned reason) {
+        flag = std::max(flag, to);
+        if (to > 0) reasons |= reason;
+    };
+    const auto classFlag = [](int worstClass) { return worstClass <= 2 ? 0 : worstClass <= 5 ? 1 : 2; };
+    if (count == 0) raise(2, kReasonNoSamples);
+    if (record.foreignSamples > 0) raise(2, kReasonForeign);
+    if (quality.invalidSamples > 0) raise(2, kReasonInvalid);
+    if (!quality.steadyRun) {
+        raise(2, kReasonSteadyNotRun);
+    } else {
+        raise(classFlag(quality.steadyUWClass), kReasonSteadyUW);
+        raise(classFlag(quality.steadyWTsClass), kReasonSteadyWTs);
     }
-    int worst = std::max(quality.steadyUWClass, quality.steadyWTsClass);
-    if (quality.itcStatus == ItcStatus::Run) worst = std::max(worst, quality.itcWClass);
-    quality.flag = worst <= 2 ? 0 : worst <= 5 ? 1 : 2;
+    if (quality.itcStatus == ItcStatus::Run) raise(classFlag(quality.itcWClass), kReasonItc);
+    const QualityRules& rules = site.rules;
+    if (count > 0) {
+        const double coverage = quality.coveragePercent;
+        raise(coverage < rules.coverageFlag2 ? 2 : coverage < rules.coverageFlag1 ? 1 : 0, kReasonCoverage);
+        const double seconds = window.end - window.begin;
+        const double gapShare = seconds > 0 ? 100.0 * quality.longestGapSeconds / seconds : 0.0;
+        raise(gapShare > rules.gapFlag2 ? 2 : gapShare > rules.gapFlag1 ? 1 : 0, kReasonGap);
+        for (int k = 0; k < 4; ++k) {
+            const double share = quality.spikeShare[k];
+            raise(share > rules.spikeShareFlag2 ? 2 : share > rules.spikeShareFlag1 ? 1 : 0, kReasonSpikesU << k);
+        }
+    }
+    quality.flag = flag;
+    quality.reasons = reasons;
 }
 
 }  // namespace field

@@ -8,9 +8,11 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "input/campaign.hpp"
 #include "input/measurement_case.hpp"
 #include "input/window_record.hpp"
 #include "quality/itc.hpp"
@@ -20,15 +22,31 @@
 
 namespace field {
 
-/// What the ITC test needs of the site beyond the data; it runs only with both.
-struct ItcSite {
+/// What the quality takes from the campaign and the command line for a field: the ITC test's
+/// site facts (it runs only with both), the logger's nominal rate and the rules of the flag.
+struct QualitySite {
     std::optional<double> sonicHeight;  // m above the displacement height
     std::optional<double> latitude;     // degrees north (south negative)
+    std::optional<double> rateHz;       // none: found from the window's time steps
+    QualityRules rules;
 };
 
-// clang-format off
-inline constexpr double kLowCoveragePercent  = 80;    // below this a window is reported
-// clang-format on
+/// What raised a window's flag, one bit each, in the order QcReasons lists them.
+enum QcReason : unsigned {
+    kReasonNoSamples = 1u << 0,
+    kReasonForeign = 1u << 1,
+    kReasonInvalid = 1u << 2,
+    kReasonSteadyNotRun = 1u << 3,
+    kReasonCoverage = 1u << 4,
+    kReasonGap = 1u << 5,
+    kReasonSpikesU = 1u << 6,  // then v, w and Ts in the next bits
+    kReasonSteadyUW = 1u << 10,
+    kReasonSteadyWTs = 1u << 11,
+    kReasonItc = 1u << 12,
+};
+
+/// "coverage;spikes-w" and the like: the reasons' names joined by ';' (empty for none).
+std::string qcReasonsText(unsigned reasons);
 
 // NearEquator: a near-neutral window whose model needs the Coriolis parameter, which
 // vanishes at the equator (and leaves no positive model within about 0.2 degrees of it).
@@ -37,9 +55,12 @@ enum class ItcStatus { Run, NoSiteFacts, OutOfRange, NoTurbulence, NearEquator }
 /// The quality of one closed window, one row of the quality table.
 struct WindowQuality {
     std::int32_t samples = 0;
+    double rateHz = 0;  // the logger's rate the coverage counts against
     double coveragePercent = 0;
-    double longestGapSeconds = 0;
+    double longestGapSeconds = 0;           // between samples, or before the first or after the last
+    std::int32_t invalidSamples = 0;        // a u, v or w beyond the wind limit or not a number, or Ts not a number
     std::int32_t spikes[4] = {0, 0, 0, 0};  // u, v, w, Ts
+    double spikeShare[4] = {0, 0, 0, 0};    // % of the valid samples
 
     bool steadyRun = false;
     double steadyUW = 0, steadyWTs = 0;  // relative deviations, %
@@ -51,19 +72,26 @@ struct WindowQuality {
     int itcWClass = 0;
 
     int flag = 2;
+    unsigned reasons = 0;  // QcReason bits: what raised the flag
     bool assessed = true;  // false: the window could not be assessed (flag 2, no test values)
 };
 
 /// Class 1-9 of a relative deviation in % (Foken et al. 2004); NaN and infinity give 9.
 int deviationClass(double percent);
 
-/// The part of the quality that reads the raw (unrotated) samples: the spike counts.
-void assessRawSamples(const SampleBuffer& buffer, WindowQuality& quality);
+/// The logger's rate for a window: the nominal one when given, else one over the median time
+/// step of the row's own samples, rounded to a whole rate (or a whole period below 1 Hz).
+double windowRateHz(const WindowRecord& record, std::int32_t count, const AskedWindow& window,
+                    std::optional<double> nominal);
+
+/// The part of the quality that reads the raw (unrotated) samples: the rate, the invalid
+/// samples and the spikes.
+void assessRawSamples(const SampleBuffer& buffer, const WindowRecord& record, const AskedWindow& window,
+                      const QualitySite& site, WindowQuality& quality);
 
 /// The rest, from the rotated buffer and the window's statistics: coverage, gap, steady state,
-/// ITC and the flag. `ownFrom` is the index of the first sample of the row's own case.
+/// ITC, the flag and its reasons.
 void assessRotatedSamples(const SampleBuffer& buffer, const WindowRecord& record, const AskedWindow& window,
-                          const WindSummary& wind, std::optional<double> sonicHeight, std::optional<double> latitude,
-                          WindowQuality& quality);
+                          const WindSummary& wind, const QualitySite& site, WindowQuality& quality);
 
 }  // namespace field

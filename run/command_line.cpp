@@ -72,7 +72,7 @@ std::string siteNumberError(const std::string& text, double& value, bool positiv
 // clang-format off
 constexpr std::string_view kValueOptions[] = {"--field", "--material", "--data-root", "--output-dir",
                                               "--sonic-height-fence", "--sonic-height-hill", "--latitude",
-                                              "--campaign"};
+                                              "--campaign", "--qc"};
 constexpr std::string_view kFlags[] = {"--all", "--no-qc", "--strict", "--help", "--version",
                                        "--print-campaign", "--check-campaign"};
 // clang-format on
@@ -151,6 +151,8 @@ CLI::Validator existingFolder() {
 // What CLI11 fills in, and its options, to read back after the parse.
 struct OptionValues {
     std::string field, material, dataRoot, fenceHeight, hillHeight, latitude, campaign;
+    std::vector<std::string> qualityRules;
+    CLI::Option* qcOption = nullptr;
     bool all = false, noQuality = false, strict = false, printCampaign = false, checkCampaign = false;
     CLI::Option* printOption = nullptr;
     CLI::Option* checkOption = nullptr;
@@ -199,6 +201,11 @@ void declareOptions(CLI::App& app, OptionValues& v, std::string& outputDirectory
     // Read before the parse (preScan); declared so that help lists it and the parse takes it.
     app.add_option("--campaign", v.campaign, "Campaign file (TOML) to run instead of the built-in 2014 campaign")
         ->type_name("FILE");
+    v.qcOption = app.add_option("--qc", v.qualityRules,
+                                "A rule of the quality flag for this run, as the campaign's [quality] table "
+                                "names it (repeatable): --qc coverage_flag1=70")
+                     ->type_name("NAME=VALUE")
+                     ->allow_extra_args(false);
     v.printOption = app.add_flag("--print-campaign", v.printCampaign,
                                  "Write the campaign in force as TOML to standard output and exit");
     v.checkOption = app.add_flag("--check-campaign", v.checkCampaign,
@@ -233,6 +240,28 @@ std::string readSiteFacts(const OptionValues& v, const Campaign& campaign, SiteF
         }
     }
     return {};
+}
+
+// The --qc rules, checked against the campaign's; empty when they are fine, else the reason.
+std::string readQualityRules(const OptionValues& v, const Campaign& campaign, SiteFacts& site) {
+    QualityRules rules = campaign.quality;
+    for (const std::string& given : v.qualityRules) {
+        const std::size_t equals = given.find('=');
+        if (equals == std::string::npos) return "--qc: '" + given + "' is not NAME=VALUE";
+        const std::string name = given.substr(0, equals);
+        double value = 0;
+        const std::string numberError = siteNumberError(given.substr(equals + 1), value, false, -1e9, 1e9);
+        if (!numberError.empty()) return "--qc " + name + ": " + numberError;
+        std::string error;
+        if (!setQualityRule(rules, name, value, error)) {
+            std::string known;
+            for (const std::string_view n : qualityRuleNames()) known += (known.empty() ? "" : ", ") + std::string(n);
+            return "--qc " + name + ": " + error + (error == "unknown quality rule" ? " (known: " + known + ")" : "");
+        }
+        site.qualityRules[name] = value;
+    }
+    const std::string problem = qualityRulesProblem(rules);
+    return problem.empty() ? std::string() : "--qc: " + problem;
 }
 
 CommandLine answered(CommandLine line, CommandLine::Action action, std::string text) {
@@ -296,6 +325,8 @@ CommandLine parseCommandLine(Program program, int argc, const char* const* argv)
     line.options.strict = static_cast<bool>(*v.strictOption);
     const std::string siteError = readSiteFacts(v, campaign, line.options.site);
     if (!siteError.empty()) return answered(line, Action::Error, siteError);
+    const std::string rulesError = readQualityRules(v, campaign, line.options.site);
+    if (!rulesError.empty()) return answered(line, Action::Error, rulesError);
     if (*v.printOption) {
         line.action = Action::PrintCampaign;
         line.text = campaign.sourceText;

@@ -18,12 +18,19 @@ namespace field {
 struct SiteFacts {
     std::map<std::string, double> sonicHeights;  // by field name: m above the displacement height
     std::optional<double> latitude;              // degrees north (south negative)
+    std::map<std::string, double> qualityRules;  // --qc NAME=VALUE, checked by setQualityRule
 
-    /// What the ITC test gets for `field` of `campaign`.
-    ItcSite forField(const FieldLayout& field, const Campaign& campaign) const {
+    /// What the quality gets for `field` of `campaign`.
+    QualitySite forField(const FieldLayout& field, const Campaign& campaign) const {
+        QualitySite site;
         const auto given = sonicHeights.find(field.name);
-        return {given != sonicHeights.end() ? std::optional<double>(given->second) : field.sonicHeight,
-                latitude ? latitude : campaign.latitude};
+        site.sonicHeight = given != sonicHeights.end() ? std::optional<double>(given->second) : field.sonicHeight;
+        site.latitude = latitude ? latitude : campaign.latitude;
+        site.rateHz = field.sampleRateHz;
+        site.rules = campaign.quality;
+        std::string ignored;  // checked on the command line
+        for (const auto& [name, value] : qualityRules) setQualityRule(site.rules, name, value, ignored);
+        return site;
     }
 };
 

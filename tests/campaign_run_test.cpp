@@ -68,7 +68,8 @@ std::string threeFieldCampaign() {
     replace("{ sampler = \"FRB\", height = 3.15, layer = 1.3875 }", "{ sampler = \"FRB\", height = 4.0, layer = 2.5 }");
     // A third field: the south field's layout under another name and pattern.
     const std::size_t south = text.find("[[fields]]\nname = \"south\"");
-    std::string east = text.substr(south);
+    const std::size_t rules = text.find("\n# The quality table's rules");
+    std::string east = text.substr(south, rules == std::string::npos ? std::string::npos : rules - south);
     for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
              {"name = \"south\"", "name = \"east\""},
              {"HillExperiment\\{year} Hill field wind Data", "EastExperiment\\{year} East field wind Data"},
@@ -237,6 +238,27 @@ TEST(CampaignOptions, BadCampaignFileIsRefusedWithItsPlaceAndNoTable) {
     const MainOutput none = runMain(Program::Fieldjoin, {"--campaign", (work.path() / "none.toml").string()});
     EXPECT_EQ(2, none.status);
     EXPECT_NE(std::string::npos, none.err.find("none.toml: the campaign file cannot be opened")) << none.err;
+}
+
+TEST(CampaignOptions, QualityRulesOnTheCommandLineAreChecked) {
+    struct Case {
+        std::string rule;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"coverage_flag1=abc", "fieldjoin: --qc coverage_flag1: 'abc' is not a number\n"},
+        {"spike_passes=2.5", "fieldjoin: --qc spike_passes: must be a whole number\n"},
+        {"coverage_flag2=90", "fieldjoin: --qc: coverage_flag2 must not lie above coverage_flag1\n"},
+        {"coverage", "fieldjoin: --qc: 'coverage' is not NAME=VALUE\n"},
+        {"spike_thresold=4", "fieldjoin: --qc spike_thresold: unknown quality rule (known: coverage_flag1, "},
+    };
+    TempDir out;
+    for (const Case& c : cases) {
+        const MainOutput r = runMain(Program::Fieldjoin, {"--all", "--qc", c.rule, "--output-dir", out.str()});
+        EXPECT_EQ(2, r.status) << c.rule;
+        EXPECT_EQ(c.error, r.err.substr(0, std::string(c.error).size())) << c.rule;
+    }
+    EXPECT_TRUE(fs::is_empty(out.path()));
 }
 
 TEST(CampaignOptions, ChoicesComeFromTheCampaign) {

@@ -77,6 +77,50 @@ TEST(BuiltInCampaign, SourceSiteGivesTheHistoricalFloats) {
     }
 }
 
+// The built-in file states every rule; each must be the default the code documents.
+TEST(BuiltInCampaign, QualityRulesAreTheDefaults) {
+    const QualityRules& q = campaign2014().quality;
+    const QualityRules d;
+    EXPECT_EQ(d.coverageFlag1, q.coverageFlag1);
+    EXPECT_EQ(d.coverageFlag2, q.coverageFlag2);
+    EXPECT_EQ(d.gapFlag1, q.gapFlag1);
+    EXPECT_EQ(d.gapFlag2, q.gapFlag2);
+    EXPECT_EQ(d.spikeShareFlag1, q.spikeShareFlag1);
+    EXPECT_EQ(d.spikeShareFlag2, q.spikeShareFlag2);
+    EXPECT_EQ(d.spikeWindowMinutes, q.spikeWindowMinutes);
+    EXPECT_EQ(d.spikeThreshold, q.spikeThreshold);
+    EXPECT_EQ(d.spikeThresholdStep, q.spikeThresholdStep);
+    EXPECT_EQ(d.spikePasses, q.spikePasses);
+    EXPECT_EQ(d.spikeMaxRun, q.spikeMaxRun);
+    EXPECT_EQ(d.windLimit, q.windLimit);
+    EXPECT_EQ(qualityRuleNames().size(), 12u);
+}
+
+TEST(QualityRules, EachRuleCheckedByName) {
+    struct Case {
+        const char* name;
+        double value;
+        const char* error;  // empty: accepted
+    };
+    const Case cases[] = {
+        {"coverage_flag1", 70, ""},
+        {"coverage_flag1", 101, "must lie between 0 and 100"},
+        {"spike_passes", 2.5, "must be a whole number"},
+        {"spike_passes", 3, ""},
+        {"spike_thresold", 4, "unknown quality rule"},
+        {"wind_limit", 0.5, "must lie between 1 and 1000"},
+    };
+    for (const Case& c : cases) {
+        QualityRules rules;
+        std::string error;
+        EXPECT_EQ(std::string(c.error).empty(), setQualityRule(rules, c.name, c.value, error)) << c.name;
+        EXPECT_EQ(c.error, error) << c.name;
+    }
+    QualityRules crossed;
+    crossed.coverageFlag2 = 90;
+    EXPECT_EQ("coverage_flag2 must not lie above coverage_flag1", qualityRulesProblem(crossed));
+}
+
 TEST(DayCalendar, DayIndexesAcrossMonthEnds) {
     const DayCalendar rule2014{};
     const DayCalendar june = calendarFrom(2015, 6, 1);
@@ -223,7 +267,7 @@ TEST(SiteFacts, TheCommandLineWinsOverTheCampaignFieldByField) {
     const Case cases[] = {
         {&none, 0, 2.0, 35.9}, {&none, 1, std::nullopt, 35.9}, {&given, 0, 2.5, -10}, {&given, 1, 3.5, -10}};
     for (const Case& k : cases) {
-        const ItcSite site = k.facts->forField(c->fields[static_cast<std::size_t>(k.field)], *c);
+        const QualitySite site = k.facts->forField(c->fields[static_cast<std::size_t>(k.field)], *c);
         EXPECT_EQ(k.height, site.sonicHeight) << k.field;
         EXPECT_EQ(k.latitude, site.latitude) << k.field;
     }

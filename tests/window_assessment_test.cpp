@@ -37,7 +37,9 @@ struct Assessed {
 Assessed assessWindows(std::size_t room, const std::vector<WindowSpec>& windows) {
     ProgramVariant variant = kFieldjoinVariant;
     variant.sampleCapacity = room;
-    const ItcSite site{.sonicHeight = 2.0, .latitude = 50.0};
+    QualitySite site;
+    site.sonicHeight = 2.0;
+    site.latitude = 50.0;
     TempDir dir;
     TableRows table;
     EXPECT_TRUE(table.file.create((dir.path() / "qc.txt").string()));
@@ -99,9 +101,9 @@ TEST(WindowAssessment, WindowWithoutItsTimesGetsANotAssessedRowAndLine) {
         SCOPED_TRACE("room " + std::to_string(room));
         const Assessed a = assessWindows(room, {{10, 0, 0, true}, {10}});
         ASSERT_EQ(2u, a.rows.size());
-        EXPECT_EQ("15,600,609,10,6000,6000,0,,,3,0,,,,,,,,,,,,not-assessed,2", a.rows[0]);
+        EXPECT_EQ("15,600,609,10,6000,6000,0,,,,3,0,,,,,,,,,,,,,,,,,not-assessed,2,not-assessed", a.rows[0]);
         EXPECT_EQ(fieldsOf(a.rows[1]).size(), fieldsOf(a.rows[0]).size());
-        EXPECT_EQ("run", fieldsOf(a.rows[1]).at(22)) << "the next window is assessed again: " << a.rows[1];
+        EXPECT_EQ("run", fieldsOf(a.rows[1]).at(28)) << "the next window is assessed again: " << a.rows[1];
         EXPECT_EQ(1, a.notAssessed);
         EXPECT_EQ(
             "fieldjoin: case 1 (DayIndex 15, BeginMinute 600, EndMinute 610): window quality not assessed: "

@@ -38,58 +38,114 @@ std::vector<float> calmSeries(std::size_t n) {
     return x;
 }
 
-TEST(CountSpikes, RunsOfAtMostThreeCountLongerRunsDoNot) {
+// The ITC test's site facts and the default rules.
+QualitySite siteWith(std::optional<double> sonicHeight, std::optional<double> latitude) {
+    QualitySite site;
+    site.sonicHeight = sonicHeight;
+    site.latitude = latitude;
+    return site;
+}
+
+// The screening with the default rules and a 5-minute window at 10 Hz.
+std::int32_t spikesOf(const std::vector<float>& x, const std::vector<std::uint8_t>& invalid = {}) {
+    std::vector<std::uint8_t> state;
+    return screenSpikes(x.data(), static_cast<std::int32_t>(x.size()), 3000, QualityRules{}, invalid, state).spikes;
+}
+
+TEST(ScreenSpikes, RunsOfAtMostThreeCountLongerRunsDoNot) {
     struct Case {
         const char* name;
-        std::vector<std::pair<std::size_t, std::size_t>> runs;  // first sample, length
+        std::vector<std::pair<std::size_t, float>> values;  // sample, value (the calm series elsewhere)
+        std::size_t length;                                 // of the series
         std::int32_t expected;
     };
+    const auto run = [](std::size_t first, std::size_t length, float value) {
+        std::vector<std::pair<std::size_t, float>> v;
+        for (std::size_t i = first; i < first + length; ++i) v.push_back({i, value});
+        return v;
+    };
+    const auto join = [](std::vector<std::vector<std::pair<std::size_t, float>>> parts) {
+        std::vector<std::pair<std::size_t, float>> v;
+        for (const auto& p : parts) v.insert(v.end(), p.begin(), p.end());
+        return v;
+    };
     const Case cases[] = {
-        {"clean", {}, 0},
-        {"one single spike", {{1000, 1}}, 1},
-        {"singles, a pair and a triple", {{500, 1}, {2000, 2}, {4000, 3}, {6000, 1}}, 7},
-        {"a run of four is a real change", {{3000, 4}}, 0},
-        {"spike at the very start and end", {{0, 1}, {7999, 1}}, 2},
+        {"clean", {}, 8000, 0},
+        {"one single spike", run(1000, 1, 9), 8000, 1},
+        {"singles, a pair and a triple", join({run(500, 1, 9), run(2000, 2, 9), run(4000, 3, 9), run(6000, 1, 9)}),
+         8000, 7},
+        {"a run of four is a real change", run(3000, 4, 9), 8000, 0},
+        {"spike at the very start and end", join({run(0, 1, 9), run(7999, 1, 9)}), 8000, 2},
+        // The huge spike widens the first pass's deviation past the small one; the second finds it.
+        {"a spike hidden by a bigger one", join({run(1000, 1, 1000), run(1100, 1, 6)}), 8000, 2},
+        {"shorter than the window", run(100, 1, 9), 400, 1},
+        {"two samples", {}, 2, 0},
     };
     for (const Case& c : cases) {
-        std::vector<float> x = calmSeries(8000);
-        for (const auto& [first, length] : c.runs)
-            for (std::size_t i = first; i < first + length; ++i) x[i] = 9.0f;
-        EXPECT_EQ(c.expected, countSpikes(x.data(), static_cast<std::int32_t>(x.size()))) << c.name;
+        std::vector<float> x = calmSeries(c.length);
+        for (const auto& [at, value] : c.values) x[at] = value;
+        EXPECT_EQ(c.expected, spikesOf(x)) << c.name;
     }
+    EXPECT_EQ(0, spikesOf(std::vector<float>(100, 3.0f))) << "constant";
 }
 
-TEST(CountSpikes, ShortAndConstantSeriesHaveNone) {
-    const std::vector<float> flat(100, 3.0f);
-    EXPECT_EQ(0, countSpikes(flat.data(), 100));
-    const std::vector<float> two{1.0f, 100.0f};
-    EXPECT_EQ(0, countSpikes(two.data(), 2));
+TEST(ScreenSpikes, PassesStopAtTheFirstThatFindsNone) {
+    std::vector<float> x = calmSeries(8000);
+    x[1000] = 1000;
+    x[1100] = 6;
+    std::vector<std::uint8_t> state;
+    const SpikeScreen found = screenSpikes(x.data(), 8000, 3000, QualityRules{}, {}, state);
+    EXPECT_EQ(2, found.spikes);
+    EXPECT_EQ(3, found.passes);
+    QualityRules onePass;
+    onePass.spikePasses = 1;
+    EXPECT_EQ(1, screenSpikes(x.data(), 8000, 3000, onePass, {}, state).spikes);
 }
 
-// The window's four series are screened together; each count must be that of the series alone.
-TEST(CountSpikes, FourSeriesTogetherCountAsEachAlone) {
+// A not-a-number early in a window took every later spike of its series out of the running sums.
+TEST(ScreenSpikes, InvalidSampleEarlyDoesNotHideTheSpikesAfterIt) {
+    const std::size_t n = 20000;
+    SampleBuffer buffer(n);
+    WindowRecord record;
     std::mt19937 random(11);
-    std::normal_distribution<float> noise(0.0f, 1.0f);
-    for (const std::size_t n :
-         {std::size_t{0}, std::size_t{2}, std::size_t{3}, std::size_t{2999}, std::size_t{3001}, std::size_t{20000}}) {
-        SampleBuffer buffer(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            float values[4];
-            for (float& v : values) v = noise(random);
-            const auto roll = random() % 1000;
-            if (roll < 6) values[roll % 4] = 12.0f * (roll % 2 ? 1.0f : -1.0f);  // spikes, now and then in runs
-            if (roll == 7) values[1] = std::numeric_limits<float>::quiet_NaN();
-            if (roll == 8) values[2] = std::numeric_limits<float>::infinity();
-            buffer.append(values[0], values[1], values[2], values[3] + 20.0f);
+    std::normal_distribution<float> noise(0.0f, 0.3f);
+    for (std::size_t i = 0; i < n; ++i) {
+        float u = 2.0f + noise(random), w = noise(random);
+        if (i == 50) u = std::numeric_limits<float>::quiet_NaN();
+        if (i == 60) w = std::numeric_limits<float>::infinity();
+        if (i > 1000 && i % 1500 == 0) {
+            u += 15.0f;  // ten planted spikes after the invalid samples
+            w += 15.0f;
         }
-        WindowQuality q;
-        assessRawSamples(buffer, q);
-        const SampleArray* arrays[4] = {&buffer.u, &buffer.v, &buffer.w, &buffer.Ts};
-        for (int k = 0; k < 4; ++k)
-            EXPECT_EQ(countSpikes(arrays[k]->data(), buffer.count), q.spikes[k]) << "n " << n << ", series " << k;
-        if (n == 20000) {
-            EXPECT_GT(q.spikes[0] + q.spikes[1] + q.spikes[2] + q.spikes[3], 40);
-        }
+        buffer.append(u, noise(random), w, 20.0f + noise(random));
+        record.addSample(static_cast<double>(i) / 10.0);
+    }
+    WindowQuality q;
+    assessRawSamples(buffer, record, AskedWindow{0, 2000}, QualitySite{}, q);
+    EXPECT_EQ(10.0, q.rateHz);
+    EXPECT_EQ(2, q.invalidSamples);
+    EXPECT_GE(q.spikes[0], 12);  // the planted ones and a few tails
+    EXPECT_GE(q.spikes[2], 12);
+    EXPECT_LT(q.spikeShare[0], 0.2);
+}
+
+TEST(WindowRate, NominalOrTheMedianStep) {
+    struct Case {
+        const char* name;
+        double step;  // s between samples
+        std::optional<double> nominal;
+        double expected;
+    };
+    const Case cases[] = {
+        {"10 Hz found", 0.1, std::nullopt, 10},
+        {"0.5 Hz found", 2.0, std::nullopt, 0.5},
+        {"20 Hz found", 0.05, std::nullopt, 20},
+        {"nominal wins", 0.1, 12.5, 12.5},
+    };
+    for (const Case& c : cases) {
+        WindowRecord record;
+        for (int i = 0; i < 100; ++i) record.addSample(i * c.step + (i % 10 == 0 ? 5 * c.step : 0.0));  // a few gaps
+        EXPECT_DOUBLE_EQ(c.expected, windowRateHz(record, 100, AskedWindow{0, 100 * c.step}, c.nominal)) << c.name;
     }
 }
 
@@ -218,13 +274,11 @@ struct TestWindow {
 TEST(Coverage, WindowWithAKnownHole) {
     TestWindow window(600, 100, 220);  // 120 s missing of 600
     WindowQuality q;
-    assessRotatedSamples(window.buffer, window.record, AskedWindow{0, 600}, WindSummary{}, std::nullopt, std::nullopt,
-                         q);
+    assessRotatedSamples(window.buffer, window.record, AskedWindow{0, 600}, WindSummary{}, QualitySite{}, q);
     EXPECT_DOUBLE_EQ(80.0, q.coveragePercent);
     EXPECT_NEAR(120.1, q.longestGapSeconds, 1e-9);
     // The printed window can be shorter than the one asked for: coverage is over the one asked for.
-    assessRotatedSamples(window.buffer, window.record, AskedWindow{0, 1200}, WindSummary{}, std::nullopt, std::nullopt,
-                         q);
+    assessRotatedSamples(window.buffer, window.record, AskedWindow{0, 1200}, WindSummary{}, QualitySite{}, q);
     EXPECT_DOUBLE_EQ(40.0, q.coveragePercent);
 }
 
@@ -257,7 +311,7 @@ TEST(QualityFlag, SchemeAndWhatNoTestMends) {
         wind.L = 1e6f;  // neutral
         WindowQuality q;
         assessRotatedSamples(window.buffer, window.record, AskedWindow{0, static_cast<double>(c.seconds)}, wind,
-                             c.height, 50.0, q);
+                             siteWith(c.height, 50.0), q);
         EXPECT_EQ(c.expected, q.flag) << c.name;
         EXPECT_EQ(c.itc, q.itcStatus) << c.name;
     }
@@ -283,7 +337,7 @@ TEST(ItcTest, NearNeutralWindowAtTheEquatorIsNearEquator) {
         wind.UStar = 0.3f;
         wind.L = c.L;
         WindowQuality q;
-        assessRotatedSamples(window.buffer, window.record, AskedWindow{0, 600}, wind, 2.0, c.latitude, q);
+        assessRotatedSamples(window.buffer, window.record, AskedWindow{0, 600}, wind, siteWith(2.0, c.latitude), q);
         EXPECT_EQ(c.expected, q.itcStatus);
         EXPECT_DOUBLE_EQ(2.0 / static_cast<double>(c.L), q.zeta);
     }
@@ -340,7 +394,7 @@ TEST(SteadyState, BothCovariancesTogetherGiveEachAlone) {
         }
         const AskedWindow window = askedWindow(15, 600, 600 + seconds / 60);
         WindowQuality q;
-        assessRotatedSamples(buffer, record, window, WindSummary{}, std::nullopt, std::nullopt, q);
+        assessRotatedSamples(buffer, record, window, WindSummary{}, QualitySite{}, q);
         ASSERT_TRUE(q.steadyRun) << seconds;
         const auto uw = steadyStateDeviation(buffer.u.data(), buffer.w.data(), record, buffer.count, window);
         const auto wt = steadyStateDeviation(buffer.Ts.data(), buffer.w.data(), record, buffer.count, window);
