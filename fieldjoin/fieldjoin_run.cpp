@@ -1,5 +1,6 @@
 #include "fieldjoin/fieldjoin_run.hpp"
 
+#include "fieldjoin/sampler_table.hpp"
 #include "fieldjoin/weather_station.hpp"
 #include "fieldjoin/whole_data_table.hpp"
 
@@ -28,6 +29,13 @@ public:
     }
     TableFile& file() override { return table_.file; }
     void finish() override { station_.close(); }
+    std::string samplerTableName(const std::string& tableName) const override {
+        return field::samplerTableName(tableName);
+    }
+    void writeSamplerHeader(TableRows& samplers) const override { field::writeSamplerHeader(samplers); }
+    void appendSamplerRows(const ClosedWindow& w, const WindSummary& wind, std::string& rows) override {
+        field::appendSamplerRows(rows, w.windowCase, w.lastWindowMinute, wind, config_.layout());
+    }
 
 private:
     const RunConfiguration config_;

@@ -78,17 +78,22 @@ public:
         const std::int32_t lastWindowMinute = w.lastWindowMinute;
         FUZZ_CHECK(buffer_.count >= 0 && static_cast<std::size_t>(buffer_.count) <= buffer_.capacity());
         FUZZ_CHECK(w.record.size() == static_cast<std::size_t>(buffer_.count));
+        // The quality of any window, with the site facts of the ITC test.
+        const AskedWindow asked = askedWindow(windowCase.DayIndex, windowCase.BeginMinute, w.askedEndMinute);
+        QualitySite site;
+        site.sonicHeight = 2.5;
+        site.latitude = 52.0;
         WindowQuality quality;
-        assessRawSamples(buffer_, quality);
+        assessRawSamples(buffer_, w.record, asked, site, quality);
+        FUZZ_CHECK(quality.rateHz > 0 && quality.invalidSamples >= 0 && quality.invalidSamples <= buffer_.count);
         WindSummary wind;
         summariseWindow(buffer_, wind, windowCase, variant_, field::site2014());
-        // The quality of any window, with and without the site facts of the ITC test.
-        const AskedWindow asked = askedWindow(windowCase.DayIndex, windowCase.BeginMinute, w.askedEndMinute);
         rotateSamples(buffer_);  // as the quality thread does with its copy
-        assessRotatedSamples(buffer_, w.record, asked, wind, 2.5, 52.0, quality);
+        assessRotatedSamples(buffer_, w.record, asked, wind, site, quality);
         FUZZ_CHECK(quality.flag >= 0 && quality.flag <= 2);
+        FUZZ_CHECK((quality.flag == 0) == (quality.reasons == 0));
         writeQualityRow(quality_, variant_.program, QualityRowKeys{}, w.record, quality);
-        FUZZ_CHECK(std::count(quality_.row.begin(), quality_.row.end(), ',') == 23);
+        FUZZ_CHECK(std::count(quality_.row.begin(), quality_.row.end(), ',') == 30);
         if (variant_.program == Program::Fieldjoin) {
             WeatherSummary weather;
             writeWholeDataRow(wholeData_, windowCase, lastWindowMinute, wind, weather, config_);

@@ -23,6 +23,24 @@ constexpr std::int64_t daysSinceEpoch(std::int64_t year, std::int64_t month, std
     return era * 146097 + dayOfEra - 719468;
 }
 
+/// A calendar date.
+struct CivilDate {
+    std::int64_t year = 1970, month = 1, day = 1;
+};
+
+/// The date `days` after 1 January 1970 (proleptic Gregorian): daysSinceEpoch turned back.
+constexpr CivilDate civilFromDays(std::int64_t days) {
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t shifted = (5 * dayOfYear + 2) / 153;
+    const std::int64_t day = dayOfYear - (153 * shifted + 2) / 5 + 1;
+    const std::int64_t month = shifted < 10 ? shifted + 3 : shifted - 9;
+    return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, day};
+}
+
 /// How a campaign numbers its days.
 struct DayCalendar {
     // None: the 2014 rule (1 August is day 1, a September date its day + 31, a date of any

@@ -30,6 +30,9 @@ std::FILE* createForTable(const std::string& localPath, std::string& reason);
 /// True when the local path names a folder (links followed).
 bool isExistingDirectory(const std::string& localPath);
 
+/// The size in bytes of the local file (links followed); -1 when there is none.
+std::int64_t fileSize(const std::string& localPath);
+
 /// True while `table` is still the file at `localPath` (not removed, renamed or replaced, nor its
 /// folder); also true where the platform cannot tell or keeps open files from being removed.
 bool isStillAtPath(std::FILE* table, const std::string& localPath);

@@ -105,6 +105,11 @@ bool isExistingDirectory(const std::string& localPath) {
     return stat(localPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::int64_t fileSize(const std::string& localPath) {
+    struct stat st {};
+    return stat(localPath.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
 bool isStillAtPath(std::FILE* table, const std::string& localPath) {
     struct stat open {
     }, named{};

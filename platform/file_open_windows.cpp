@@ -85,6 +85,11 @@ bool isExistingDirectory(const std::string& localPath) {
     return _wstat64(widen(localPath).c_str(), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFDIR;
 }
 
+std::int64_t fileSize(const std::string& localPath) {
+    struct _stat64 st {};
+    return _wstat64(widen(localPath).c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
 // The C runtime opens files without delete sharing: neither the table nor its
 // folder can be removed while the table is open.
 bool isStillAtPath(std::FILE*, const std::string&) { return true; }

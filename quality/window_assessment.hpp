@@ -44,6 +44,8 @@ public:
 
     /// Windows that got a not-assessed row.
     std::int32_t notAssessed() const { return notAssessed_; }
+    /// The flag of the window settled last (2 for one not assessed).
+    int lastFlag() const { return quality_.flag; }
 
 private:
     void assess();

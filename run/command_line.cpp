@@ -72,8 +72,8 @@ std::string siteNumberError(const std::string& text, double& value, bool positiv
 // clang-format off
 constexpr std::string_view kValueOptions[] = {"--field", "--material", "--data-root", "--output-dir",
                                               "--sonic-height-fence", "--sonic-height-hill", "--latitude",
-                                              "--campaign", "--qc"};
-constexpr std::string_view kFlags[] = {"--all", "--no-qc", "--strict", "--help", "--version",
+                                              "--campaign", "--qc", "--summary-json"};
+constexpr std::string_view kFlags[] = {"--all", "--no-qc", "--no-samplers", "--strict", "--help", "--version",
                                        "--print-campaign", "--check-campaign"};
 // clang-format on
 
@@ -152,8 +152,12 @@ CLI::Validator existingFolder() {
 struct OptionValues {
     std::string field, material, dataRoot, fenceHeight, hillHeight, latitude, campaign;
     std::vector<std::string> qualityRules;
+    std::string summaryJson;
     CLI::Option* qcOption = nullptr;
-    bool all = false, noQuality = false, strict = false, printCampaign = false, checkCampaign = false;
+    CLI::Option* summaryOption = nullptr;
+    bool all = false, noQuality = false, noSamplers = false, strict = false, printCampaign = false,
+         checkCampaign = false;
+    CLI::Option* noSamplersOption = nullptr;
     CLI::Option* printOption = nullptr;
     CLI::Option* checkOption = nullptr;
     CLI::Option* fieldOption = nullptr;
@@ -187,6 +191,7 @@ void declareOptions(CLI::App& app, OptionValues& v, std::string& outputDirectory
     app.add_option("--output-dir", outputDirectory, "Folder of the tables (default: the current one)")
         ->check(existingFolder());
     v.noQcOption = app.add_flag("--no-qc", v.noQuality, "Write no quality table");
+    v.noSamplersOption = app.add_flag("--no-samplers", v.noSamplers, "Write no sampler table (fieldjoin)");
     v.strictOption = app.add_flag("--strict", v.strict,
                                   "Exit status 3 when a run wrote no row at all or reported a problem of the data");
     // Read as text and checked below: CLI11 would take "0x10" as 16 and "nan" as a number.
@@ -206,6 +211,10 @@ void declareOptions(CLI::App& app, OptionValues& v, std::string& outputDirectory
                                 "names it (repeatable): --qc coverage_flag1=70")
                      ->type_name("NAME=VALUE")
                      ->allow_extra_args(false);
+    v.summaryOption = app.add_option("--summary-json", v.summaryJson,
+                                     "Write what the run did (inputs, outputs, counts, every diagnostic, the exit "
+                                     "status) as JSON to FILE")
+                          ->type_name("FILE");
     v.printOption = app.add_flag("--print-campaign", v.printCampaign,
                                  "Write the campaign in force as TOML to standard output and exit");
     v.checkOption = app.add_flag("--check-campaign", v.checkCampaign,
@@ -321,7 +330,9 @@ CommandLine parseCommandLine(Program program, int argc, const char* const* argv)
         line.options.answers = Answers{campaign.fieldIndex(v.field), campaign.materialIndex(v.material)};
     if (*v.allOption) line.action = Action::RunAll;
     if (*v.rootOption) line.dataRoot = v.dataRoot;
+    if (*v.summaryOption) line.summaryJson = v.summaryJson;
     line.options.qualityTable = !*v.noQcOption;
+    line.options.samplerTable = !*v.noSamplersOption;
     line.options.strict = static_cast<bool>(*v.strictOption);
     const std::string siteError = readSiteFacts(v, campaign, line.options.site);
     if (!siteError.empty()) return answered(line, Action::Error, siteError);

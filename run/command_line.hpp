@@ -15,9 +15,10 @@ struct CommandLine {
     enum class Action { Run, RunAll, Help, Version, PrintCampaign, CheckCampaign, Error };
     Action action = Action::Run;
     RunOptions options;
-    std::optional<std::string> dataRoot;  // the folder that stands for the data drive's folder
-    std::string text;                     // help, version, the campaign's TOML or the error's one-line reason
-    std::string usage;                    // the usage and options, for an error (empty: none to show)
+    std::optional<std::string> dataRoot;     // the folder that stands for the data drive's folder
+    std::optional<std::string> summaryJson;  // --summary-json FILE
+    std::string text;                        // help, version, the campaign's TOML or the error's one-line reason
+    std::string usage;                       // the usage and options, for an error (empty: none to show)
 };
 
 /// Reads the arguments (without the program name) of `program`.

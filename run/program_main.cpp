@@ -16,6 +16,7 @@
 #include "platform/process_setup.hpp"
 #include "run/campaign_check.hpp"
 #include "run/command_line.hpp"
+#include "run/run_summary.hpp"
 
 namespace field {
 namespace {
@@ -36,12 +37,18 @@ void writePrefixed(std::ostream& out, std::string_view prefix, std::string_view 
 // status 1, and the tables it leaves hold complete rows only (each row is one write).
 int guardedRun(Program program, RunFunction run, const RunStreams& streams, const PathMapper& paths,
                const RunOptions& options) {
+    std::string failure;
     try {
         return run(streams, paths, options);
     } catch (const std::exception& e) {
-        streams.diagnostics << programName(program) << ": the run failed: " << e.what() << '\n' << std::flush;
+        failure = std::string("the run failed: ") + e.what();
     } catch (...) {
-        streams.diagnostics << programName(program) << ": the run failed\n" << std::flush;
+        failure = "the run failed";
+    }
+    streams.diagnostics << programName(program) << ": " << failure << '\n' << std::flush;
+    if (streams.report) {
+        streams.report->status = 1;
+        streams.report->diagnostics.push_back({"run", {}, {}, failure});
     }
     return 1;
 }
@@ -49,7 +56,7 @@ int guardedRun(Program program, RunFunction run, const RunStreams& streams, cons
 // The four runs of the program on the machine's cores, each with its own state and
 // streams; each run's messages leave together, prefixed with its field and material.
 int runAll(Program program, RunFunction run, const PathMapper& paths, const RunOptions& common, std::ostream& out,
-           std::ostream& err, ThreadStarter startThread) {
+           std::ostream& err, ThreadStarter startThread, std::vector<RunReport>& reports) {
     // Every field with every material, field by field.
     const Campaign& campaign = *common.campaign;
     std::vector<Answers> runs;
@@ -57,6 +64,7 @@ int runAll(Program program, RunFunction run, const PathMapper& paths, const RunO
         for (std::size_t m = 0; m < campaign.materials.size(); ++m)
             runs.push_back({static_cast<int>(f), static_cast<int>(m)});
     std::vector<int> statuses(runs.size());
+    reports.assign(runs.size(), RunReport{});
     std::atomic<std::size_t> nextRun{0};
     std::mutex outputLock;
     const auto worker = [&] {
@@ -65,7 +73,10 @@ int runAll(Program program, RunFunction run, const PathMapper& paths, const RunO
             options.answers = runs[i];
             std::istringstream noInput;
             std::ostringstream console, diagnostics;
-            statuses[i] = guardedRun(program, run, RunStreams{noInput, console, diagnostics}, paths, options);
+            RunReport& report = reports[i];
+            report.field = campaign.fields[static_cast<std::size_t>(runs[i].field)].name;
+            report.material = campaign.materials[static_cast<std::size_t>(runs[i].material)];
+            statuses[i] = guardedRun(program, run, RunStreams{noInput, console, diagnostics, &report}, paths, options);
             const std::string prefix = "[" + campaign.fields[static_cast<std::size_t>(runs[i].field)].name + " " +
                                        campaign.materials[static_cast<std::size_t>(runs[i].material)] + "] ";
             const std::lock_guard<std::mutex> hold(outputLock);
@@ -119,10 +130,21 @@ int programMain(Program program, RunFunction run, int argc, const char* const* a
     PathMapper paths = environmentPaths;
     if (line.dataRoot) paths.setDataRoot(*line.dataRoot, line.options.campaign->paths.dataRoot);
     if (line.action == CommandLine::Action::CheckCampaign) return checkCampaign(*line.options.campaign, paths, out);
-    const int status = line.action == CommandLine::Action::RunAll
-                           ? runAll(program, run, paths, line.options, out, err, startThread)
-                           : guardedRun(program, run, RunStreams{in, out, err}, paths, line.options);
+    std::vector<RunReport> reports(1);
+    int status = line.action == CommandLine::Action::RunAll
+                     ? runAll(program, run, paths, line.options, out, err, startThread, reports)
+                     : guardedRun(program, run, RunStreams{in, out, err, &reports[0]}, paths, line.options);
     reportLostConsole(program, out, err);
+    if (line.summaryJson) {
+        std::string error;
+        const std::string json = runSummaryJson(program, *line.options.campaign, reports, status);
+        if (!writeRunSummary(*line.summaryJson, json, error)) {
+            err << programName(program) << ": " << fileProblem("summary cannot be written", *line.summaryJson, error)
+                << '\n'
+                << std::flush;
+            status = 1;
+        }
+    }
     return status;
 }
 

@@ -6,6 +6,7 @@
 
 #include "input/measurement_file.hpp"
 #include "input/wind_walk.hpp"
+#include "platform/file_open.hpp"
 #include "platform/line_reader.hpp"
 #include "quality/quality_table.hpp"
 #include "quality/window_assessment.hpp"
@@ -18,9 +19,10 @@ namespace {
 
 // False once a table can no longer be written or is no longer the file at its path
 // (removed, or its folder): the run stops, as rows would be lost.
-bool tablesWritable(TableFile& table, TableFile& quality) {
+bool tablesWritable(TableFile& table, TableFile& quality, TableFile& samplers) {
     const bool tableFine = table.checkStillAtPath();
-    return quality.checkStillAtPath() && tableFine;
+    const bool qualityFine = quality.checkStillAtPath();
+    return samplers.checkStillAtPath() && tableFine && qualityFine;
 }
 
 // A table that failed on the way: the path and the system's reason, once.
@@ -46,21 +48,30 @@ namespace {
 
 // The two tables of a run, created before any input is opened; gives false when one cannot
 // be created (the run goes on without it). A quality table stands only beside a table.
-bool createTables(ProgramTable& table, TableRows& quality, const RunConfiguration& config, Program program,
-                  const RunOptions& options, std::ostream& console, RunDiagnostics& diagnostics) {
+bool createTables(ProgramTable& table, TableRows& quality, TableRows& samplers, const RunConfiguration& config,
+                  Program program, const RunOptions& options, std::ostream& console, RunDiagnostics& diagnostics) {
     const std::string tablePath = options.outputDirectory + "/" + config.OutputFileName;
     if (!table.create(tablePath)) {
         say(console, kFailToOpenFile);
         diagnostics.aboutRun(fileProblem("table cannot be created", tablePath, table.file().error()));
         return false;
     }
-    if (!options.qualityTable) return true;
-    const std::string qualityPath = options.outputDirectory + "/" + qualityTableName(config.OutputFileName);
-    if (!quality.file.create(qualityPath)) {
-        diagnostics.aboutRun(fileProblem("quality table cannot be created", qualityPath, quality.file.error()));
+    if (options.qualityTable) {
+        const std::string qualityPath = options.outputDirectory + "/" + qualityTableName(config.OutputFileName);
+        if (!quality.file.create(qualityPath)) {
+            diagnostics.aboutRun(fileProblem("quality table cannot be created", qualityPath, quality.file.error()));
+            return false;
+        }
+        writeQualityHeader(quality, program);
+    }
+    const std::string samplerName = table.samplerTableName(config.OutputFileName);
+    if (!options.samplerTable || samplerName.empty()) return true;
+    const std::string samplerPath = options.outputDirectory + "/" + samplerName;
+    if (!samplers.file.create(samplerPath)) {
+        diagnostics.aboutRun(fileProblem("sampler table cannot be created", samplerPath, samplers.file.error()));
         return false;
     }
-    writeQualityHeader(quality, program);
+    table.writeSamplerHeader(samplers);
     return true;
 }
 
@@ -68,7 +79,7 @@ bool createTables(ProgramTable& table, TableRows& quality, const RunConfiguratio
 // window through the sequencer. False when the file cannot be opened.
 bool readCases(const RunConfiguration& config, const ProgramVariant& variant, const PathMapper& paths,
                CaseWindowReader& reader, WindDataWalk& walk, WindowSequencer& sequencer, ProgramTable& table,
-               TableRows& quality, RunDiagnostics& diagnostics, std::ostream& console) {
+               TableRows& quality, TableRows& samplers, RunDiagnostics& diagnostics, std::ostream& console) {
     LineReader measurements;
     const std::string measurementPath = paths.toLocal(config.MeasurementResultPath);
     if (!measurements.open(measurementPath)) {
@@ -96,7 +107,7 @@ bool readCases(const RunConfiguration& config, const ProgramVariant& variant, co
         walk.beginCase(next);
         while (walk.nextWindow(config.WindDirectory, reader)) sequencer.closeWindow(reader.closedWindow(), table);
         // A table that can no longer be written ends the run: rows would be lost.
-        if (!tablesWritable(table.file(), quality.file)) break;
+        if (!tablesWritable(table.file(), quality.file, samplers.file)) break;
     }
     sequencer.settle();
     reader.endRun();
@@ -119,14 +130,15 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
             ? makeRunConfiguration(campaign, options.answers->field, options.answers->material, variant.program)
             : chooseRunConfiguration(streams.in, streams.console, campaign, variant.program);
     RunDiagnostics diagnostics(streams.diagnostics, programName(variant.program));
-    TableRows quality;
+    TableRows quality, samplers;
     WindowAssessor assessor(variant, options.site.forField(config.layout(), *campaign), quality, diagnostics);
     const SourceSite site = sourceSiteOf(*campaign, config.layout());
     // Every stage reports through the sequencer, which lets the quality of the window before out first.
-    WindowSequencer sequencer(variant, site, assessor, diagnostics);
+    WindowSequencer sequencer(variant, site, assessor, samplers, diagnostics);
 
     const std::unique_ptr<ProgramTable> table = makeTable(config, paths, streams.console, sequencer);
-    int status = createTables(*table, quality, config, variant.program, options, streams.console, diagnostics) ? 0 : 1;
+    int status =
+        createTables(*table, quality, samplers, config, variant.program, options, streams.console, diagnostics) ? 0 : 1;
     const bool keepQuality = quality.file.isOpen();
     if (keepQuality) sequencer.keepQuality();
 
@@ -135,7 +147,8 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
     CaseWindowReader reader(paths, streams.console, variant, timestampRule(variant, *campaign), buffer, record,
                             sequencer);
     WindDataWalk walk(paths, streams.console, config.layout().loggerFilePattern, sequencer);
-    if (!readCases(config, variant, paths, reader, walk, sequencer, *table, quality, diagnostics, streams.console))
+    if (!readCases(config, variant, paths, reader, walk, sequencer, *table, quality, samplers, diagnostics,
+                   streams.console))
         status = 1;
 
     walk.close();
@@ -143,12 +156,37 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
     table->finish();
     table->file().close();
     quality.file.close();
+    samplers.file.close();
     if (reportFailedTable(table->file(), diagnostics)) status = 1;
     if (reportFailedTable(quality.file, diagnostics)) status = 1;
+    if (reportFailedTable(samplers.file, diagnostics)) status = 1;
     if (diagnostics.readErrors() > 0 || assessor.notAssessed() > 0) status = 1;
     diagnostics.summary(keepQuality);
     if (options.strict && status == 0 && (diagnostics.rowsWritten() == 0 || diagnostics.problems() > 0))
         status = kExitStrict;
+    if (streams.report) {
+        RunReport& r = *streams.report;
+        r.field = config.fieldName();
+        r.material = config.materialName();
+        r.status = status;
+        const std::string measurements = paths.toLocal(config.MeasurementResultPath);
+        r.inputs = {{"measurement-result file", measurements, fileSize(measurements)},
+                    {"wind-data folder", paths.toLocal(config.WindDirectory), -1}};
+        if (variant.program == Program::Fieldjoin)
+            r.inputs.push_back({"station folder", paths.toLocal(campaign->stationDirectory), -1});
+        const auto output = [&r](std::string kind, const TableFile& file, std::int64_t rows) {
+            if (!file.path().empty()) r.outputs.push_back({std::move(kind), file.path(), rows});
+        };
+        output("table", table->file(), diagnostics.rowsWritten());
+        if (keepQuality) output("quality table", quality.file, quality.file.rows() - 2);
+        output("sampler table", samplers.file, sequencer.samplerRowsWritten());
+        r.casesRead = diagnostics.casesRead();
+        r.rowsWritten = diagnostics.rowsWritten();
+        r.windowsWithoutSamples = diagnostics.windowsWithoutSamples();
+        if (keepQuality)
+            r.rowsByFlag = {diagnostics.rowsWithFlag(0), diagnostics.rowsWithFlag(1), diagnostics.rowsWithFlag(2)};
+        r.diagnostics = diagnostics.records();
+    }
     return status;
 }
 

@@ -29,6 +29,14 @@ public:
     virtual TableFile& file() = 0;
     /// Closes what the program keeps open across cases.
     virtual void finish() {}
+    /// The name of the sampler table beside the table `tableName`; empty for a program without one.
+    virtual std::string samplerTableName(const std::string& /*tableName*/) const { return {}; }
+    /// Writes the sampler table's header row.
+    virtual void writeSamplerHeader(TableRows& /*samplers*/) const {}
+    /// Appends the sampler-table rows of the window just written, each line ending in a comma
+    /// for the window's QcFlag (a program without a sampler table appends nothing).
+    virtual void appendSamplerRows(const ClosedWindow& /*window*/, const WindSummary& /*wind*/, std::string& /*rows*/) {
+    }
 };
 
 /// Makes a program's table for the configuration; it may report through `diagnostics`.

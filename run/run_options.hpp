@@ -2,14 +2,18 @@
 // What a run is asked to do and where it talks: the answers, the output
 // folder, the quality table and the site facts, and the run's streams.
 
+#include <array>
+#include <cstdint>
 #include <istream>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "input/campaign_file.hpp"
 #include "quality/window_quality.hpp"
+#include "text/diagnostics.hpp"
 
 namespace field {
 
@@ -47,15 +51,32 @@ struct RunOptions {
     std::optional<Answers> answers;            // none: the two questions are asked on the console
     std::string outputDirectory = ".";
     bool qualityTable = true;
-    bool strict = false;  // exit status 3 for a run without rows or with data problems
+    bool samplerTable = true;  // fieldjoin's sampler table beside its table
+    bool strict = false;       // exit status 3 for a run without rows or with data problems
     SiteFacts site;
+};
+
+/// What a run did, for the summary of --summary-json.
+struct RunReport {
+    struct File {
+        std::string kind;        // "measurement-result file", "table", "quality table", ...
+        std::string path;        // local path
+        std::int64_t size = -1;  // inputs: bytes (-1: not found); outputs: data rows
+    };
+    std::string field, material;
+    int status = 0;
+    std::vector<File> inputs, outputs;
+    std::int32_t casesRead = 0, rowsWritten = 0, windowsWithoutSamples = 0;
+    std::optional<std::array<std::int32_t, 3>> rowsByFlag;  // with a quality table
+    std::vector<DiagnosticRecord> diagnostics;
 };
 
 /// Where a run reads its answers and writes its messages.
 struct RunStreams {
     std::istream& in;
-    std::ostream& console;      // the programs' own messages (standard output)
-    std::ostream& diagnostics;  // problems and the closing summary (standard error)
+    std::ostream& console;        // the programs' own messages (standard output)
+    std::ostream& diagnostics;    // problems and the closing summary (standard error)
+    RunReport* report = nullptr;  // where the run tells what it did; none: not kept
 };
 
 }  // namespace field

@@ -4,6 +4,28 @@
 
 namespace field {
 
+void WindowSequencer::settle() {
+    assessor_.settle();
+    if (pendingSamplers_.empty()) return;
+    // Each line ends in a comma: the window's flag follows, or nothing without a quality table.
+    const std::string flag = keepQuality_ ? std::to_string(assessor_.lastFlag()) : std::string();
+    std::string& rows = samplers_.row;
+    rows.clear();
+    std::size_t from = 0;
+    std::int64_t lines = 0;
+    for (std::size_t end = pendingSamplers_.find('\n'); end != std::string::npos;
+         from = end + 1, end = pendingSamplers_.find('\n', from)) {
+        rows.append(pendingSamplers_, from, end - from);
+        rows += flag;
+        rows += '\n';
+        ++lines;
+    }
+    pendingSamplers_.clear();
+    const std::int64_t writesBefore = samplers_.file.rows();
+    samplers_.file.writeRow(rows);  // the window's rows in one write: all or none of them
+    if (samplers_.file.rows() > writesBefore) samplerRows_ += lines;
+}
+
 void WindowSequencer::closeWindow(const ClosedWindow& w, ProgramTable& table) {
     settle();  // the window before comes out first
     if (keepQuality_) assessor_.take(w);
@@ -14,6 +36,7 @@ void WindowSequencer::closeWindow(const ClosedWindow& w, ProgramTable& table) {
     // Only a row that reached the file counts, and only it gets a quality row.
     const bool written = table.file().rows() > rowsBefore;
     if (written) out_.countRowWritten();
+    if (written && samplers_.file.isOpen()) table.appendSamplerRows(w, wind_, pendingSamplers_);
 
     const CaseRef row{w.caseNumber, w.windowCase.DayIndex, w.windowCase.BeginMinute, w.askedEndMinute};
     if (w.buffer.count == 0) {

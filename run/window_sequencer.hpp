@@ -20,9 +20,11 @@ namespace field {
 class WindowSequencer final : public Diagnostics {
 public:
     /// Writes lines to `out`; the windows are assessed by `assessor` once keepQuality() is called.
+    /// The sampler rows of each window go to `samplers` once it is open, after the window's
+    /// quality row, with its flag.
     WindowSequencer(const ProgramVariant& variant, const SourceSite& site, WindowAssessor& assessor,
-                    RunDiagnostics& out)
-        : variant_(variant), site_(site), assessor_(assessor), out_(out) {}
+                    TableRows& samplers, RunDiagnostics& out)
+        : variant_(variant), site_(site), assessor_(assessor), samplers_(samplers), out_(out) {}
 
     /// From now on each window's quality is assessed (its quality table has been created).
     void keepQuality() { keepQuality_ = true; }
@@ -30,8 +32,10 @@ public:
     /// The end of a window, the same for both programs: the statistics and `table`'s row, then
     /// the window's quality (written out by the next line or window, or by settle()).
     void closeWindow(const ClosedWindow& window, ProgramTable& table);
-    /// Writes out the quality of the last window closed, if still pending.
-    void settle() { assessor_.settle(); }
+    /// Writes out the quality of the last window closed, if still pending, then its sampler rows.
+    void settle();
+    /// Sampler-table rows that reached the file.
+    std::int64_t samplerRowsWritten() const { return samplerRows_; }
 
     void aboutCase(const CaseRef& c, std::string_view text) override {
         settle();
@@ -50,6 +54,9 @@ private:
     const ProgramVariant& variant_;
     const SourceSite& site_;
     WindowAssessor& assessor_;
+    TableRows& samplers_;
+    std::string pendingSamplers_;  // the last window's sampler rows, waiting for its flag
+    std::int64_t samplerRows_ = 0;
     bool keepQuality_ = false;
     RunDiagnostics& out_;
     WindSummary wind_;

@@ -2,6 +2,8 @@
 // later, and a campaign of three fields from June to October, each generated and run.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -135,7 +137,7 @@ TEST_F(CampaignRun, PrintedBuiltInCampaignGivesByteIdenticalTables) {
     writeFile(work.path() / "campaign.toml", printed.out);
     runBoth(shared_->root.path(), out.path(), {"--campaign", (work.path() / "campaign.toml").string()});
     const auto expected = filesOf(shared_->tables.path());
-    EXPECT_EQ(16u, expected.size());  // 2 programs x 4 runs x table and quality table
+    EXPECT_EQ(20u, expected.size());  // 2 programs x 4 runs x table and quality table, fieldjoin's sampler tables
     EXPECT_EQ(expected, filesOf(out.path()));
 }
 
@@ -153,8 +155,10 @@ TEST_F(CampaignRun, NextSeasonGivesTheSameTablesButForTheYear) {
         nextName.replace(0, 4, "2015");
         ASSERT_TRUE(got.count(nextName)) << nextName;
         std::string asLastYear = got.at(nextName);
-        for (std::size_t at = asLastYear.find("/2015,"); at != std::string::npos; at = asLastYear.find("/2015,", at))
-            asLastYear.replace(at, 6, "/2014,");
+        // The dates of the rows: 8/15/2015 in Date, 2015-08-15T10:00 in the sampler table's times.
+        for (const auto& [next, last] : {std::pair{"/2015,", "/2014,"}, std::pair{",2015-", ",2014-"}})
+            for (std::size_t at = asLastYear.find(next); at != std::string::npos; at = asLastYear.find(next, at))
+                asLastYear.replace(at, 6, last);
         EXPECT_EQ(text, asLastYear) << nextName;
     }
 }
@@ -167,7 +171,7 @@ TEST_F(CampaignRun, ThreeFieldsFromJuneToOctoberEndToEnd) {
     generate(root.path(), "--campaign \"" + campaign.string() + "\" --first-day 2016-08-15");
     runBoth(root.path(), out.path(), {"--campaign", campaign.string()});
     const auto got = filesOf(out.path());
-    EXPECT_EQ(24u, got.size());  // 2 programs x 3 fields x 2 materials x 2
+    EXPECT_EQ(30u, got.size());  // 2 programs x 3 fields x 2 materials x 2, and fieldjoin's 6 sampler tables
 
     // The north field: its columns from the campaign, its wind as the fence field's in 2014.
     const auto north = linesOf(got.at("2016 TN Seed Whole Data_north.txt"));
@@ -201,6 +205,44 @@ TEST_F(CampaignRun, ThreeFieldsFromJuneToOctoberEndToEnd) {
     const auto east = linesOf(got.at("2016 TN Seed Whole Data_east.txt"));
     EXPECT_GT(east.size(), 2u);
     EXPECT_EQ("HD1_x", fieldsOf(east[0])[wholeData::FirstSampler]);
+}
+
+// The summary for scripts holds what the tables and standard error say, and parses as JSON.
+TEST_F(CampaignRun, SummaryJsonTellsWhatEachRunDid) {
+    TempDir out;
+    const fs::path summary = out.path() / "summary.json";
+    const MainOutput r =
+        runMain(Program::Fieldjoin, {"--all", "--data-root", (shared_->root.path() / "c" / "Vantrel").string(),
+                                     "--output-dir", out.str(), "--summary-json", summary.string()});
+    ASSERT_EQ(0, r.status) << r.err;
+    const auto j = nlohmann::json::parse(readFile(summary));
+    EXPECT_EQ("fieldjoin", j["program"]);
+    EXPECT_EQ("built in", j["campaign"]["source"]);
+    EXPECT_EQ(0, j["exit_status"]);
+    ASSERT_EQ(4u, j["runs"].size());
+    std::size_t diagnostics = 0;
+    for (const auto& run : j["runs"]) {
+        SCOPED_TRACE(run["field"].get<std::string>() + " " + run["material"].get<std::string>());
+        ASSERT_EQ(3u, run["outputs"].size());
+        for (const auto& output : run["outputs"]) {
+            const auto lines = linesOf(readFile(output["path"].get<std::string>()));
+            const std::size_t header = output["kind"] == "sampler table" ? 1 : 2;
+            EXPECT_EQ(lines.size() - header, output["rows"].get<std::size_t>()) << output["kind"];
+        }
+        EXPECT_GT(run["inputs"][0]["bytes"].get<std::int64_t>(), 0);
+        const auto& flags = run["rows_by_flag"];
+        EXPECT_EQ(run["rows_written"].get<int>(),
+                  flags["0"].get<int>() + flags["1"].get<int>() + flags["2"].get<int>());
+        diagnostics += run["diagnostics"].size();
+    }
+    // Standard error: a line per diagnostic and a closing summary per run.
+    EXPECT_EQ(diagnostics + 4, linesOf(r.err).size()) << r.err;
+
+    const MainOutput unwritable = runMain(
+        Program::Casetable, {"--all", "--data-root", (shared_->root.path() / "c" / "Vantrel").string(), "--output-dir",
+                             out.str(), "--summary-json", (out.path() / "no" / "s.json").string()});
+    EXPECT_EQ(1, unwritable.status);
+    EXPECT_NE(std::string::npos, unwritable.err.find("casetable: summary cannot be written: ")) << unwritable.err;
 }
 
 TEST_F(CampaignRun, CheckCampaignFindsTheInputsAndNamesWhatIsMissing) {

@@ -226,6 +226,19 @@ TEST(CampaignFile, EachBadFileGetsItsMessage) {
     }
 }
 
+// The TOML library's Unicode tables reached an "unreachable" case for letters U+00A1 to U+0499
+// where whitespace may stand (the sanitizer build tells undefined behaviour apart).
+TEST(CampaignFile, LetterWhereWhitespaceMayStandIsAnErrorNotUndefinedBehaviour) {
+    for (const char* letter : {"\xc3\xbc", "\xcb\x88", "\xd2\x99", "\xc2\xa1"}) {  // ü, ˈ, ҙ, ¡
+        EXPECT_THROW(readCampaign(builtInWith("year = 2014", std::string("year = 20") + letter + "14"), "u.toml"),
+                     CampaignError)
+            << letter;
+    }
+    const CampaignPtr named =
+        readCampaign(builtInWith("name = \"2014 TN", "name = \"M\xc3\xbcncheberg 2014 TN"), "n.toml");
+    EXPECT_EQ("M\xc3\xbcncheberg 2014 TN seed and pollen dispersal", named->name);
+}
+
 TEST(CampaignFile, PrintedBuiltInReadsBackToTheSameCampaign) {
     const CampaignPtr again = readCampaign(campaign2014().sourceText, "again.toml");
     for (std::size_t i = 0; i < 2; ++i) {

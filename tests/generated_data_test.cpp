@@ -10,6 +10,7 @@
 #include "campaign_2014.hpp"
 #include "casetable/casetable_run.hpp"
 #include "fieldjoin/fieldjoin_run.hpp"
+#include "fieldjoin/sampler_table.hpp"
 #include "input/run_configuration.hpp"
 #include "table_columns.hpp"
 #include "test_support.hpp"
@@ -101,6 +102,84 @@ TEST(GeneratedData, CasetableSubWindowsCoverEachCase) {
         SCOPED_TRACE(i + 1);
         EXPECT_EQ((std::stoi(cases[i][2]) - std::stoi(cases[i][1])) * 60, seconds[i + 1]);
     }
+}
+// The sampler table holds, case by case, exactly the whole-data table's sampler blocks, in long
+// form: the same positions and readings, a missing reading (-1) left empty.
+TEST(GeneratedData, SamplerTableRowsAreTheWholeDataSamplerColumns) {
+    GeneratedSet set;
+    for (const bool fence : {true, false}) {
+        SCOPED_TRACE(fence ? "fence" : "hill");
+        std::istringstream in(fence ? "1 0" : "0 0");
+        std::ostringstream console;
+        ASSERT_EQ(0, runFieldjoin(in, console, PathMapper(set.root.str()), set.work.str()));
+        const auto config = configFor(fence, false, Program::Fieldjoin);
+        const auto rows = linesOf(readFile(set.work.path() / config.OutputFileName));
+        const auto samplers = linesOf(readFile(
+            set.work.path() / (config.OutputFileName.substr(0, config.OutputFileName.size() - 4) + " Samplers.txt")));
+        const auto count = static_cast<std::size_t>(config.SamplerCount);
+        ASSERT_EQ((rows.size() - 2) * count + 1, samplers.size());
+        const auto names = fieldsOf(samplers[0]);
+        ASSERT_EQ(23u, names.size());
+        int missing = 0;
+        for (std::size_t r = 2; r < rows.size(); ++r) {
+            const auto whole = fieldsOf(rows[r]);
+            for (std::size_t k = 0; k < count; ++k) {
+                const auto s = fieldsOf(samplers[1 + (r - 2) * count + k]);
+                ASSERT_EQ(names.size(), s.size());
+                const std::size_t at = wholeData::FirstSampler + k * wholeData::kSamplerColumns;
+                SCOPED_TRACE(samplers[1 + (r - 2) * count + k]);
+                EXPECT_EQ(whole[wholeData::DayIndex], s[0]);
+                EXPECT_EQ(whole[wholeData::BeginMinute], s[1]);
+                EXPECT_EQ(whole[wholeData::EndMinute], s[2]);
+                EXPECT_EQ(fieldLayout(fence).sampler(static_cast<int>(k)).id, s[6]);
+                EXPECT_EQ(whole[at], s[8]);
+                EXPECT_EQ(whole[at + 1], s[9]);
+                EXPECT_EQ(whole[at + 2], s[10]);
+                if (whole[at + 3] == "-1") {
+                    EXPECT_EQ("", s[15]);
+                    ++missing;
+                } else {
+                    EXPECT_EQ(whole[at + 3], s[15]);
+                }
+                EXPECT_EQ(whole[wholeData::UStar], s[18]);
+                EXPECT_EQ(whole[wholeData::WindDirection], s[21]);
+                EXPECT_TRUE(s[22] == "0" || s[22] == "1" || s[22] == "2") << s[22];
+            }
+        }
+        EXPECT_GT(missing, 0) << "the generator loses some samplers";
+    }
+}
+
+TEST(SamplerTable, DistanceBearingAndTheWindFrame) {
+    const FieldLayout& fence = fieldLayout(true);
+    struct Case {
+        double x, y;
+        std::optional<double> bearing;
+    };
+    // The rings' frame: the inner ring's at_0 sampler (-3, 0) at 0 degrees, its at_90 (0, 3) at 90.
+    const Case cases[] = {{-3, 0, 0.0},   {0, 3, 90.0},        {3, 0, 180.0},
+                          {0, -3, 270.0}, {-4.24, 4.24, 45.0}, {0, 0, std::nullopt}};
+    for (const Case& c : cases) {
+        const std::optional<double> b = samplerBearing(fence, c.x, c.y);
+        ASSERT_EQ(c.bearing.has_value(), b.has_value()) << c.x << "," << c.y;
+        if (b) {
+            EXPECT_NEAR(*c.bearing, *b, 1e-9) << c.x << "," << c.y;
+        }
+    }
+    struct Date {
+        const char* text;
+        std::int64_t minute;
+        const char* iso;
+    };
+    const Date dates[] = {{"8/15/2014", 600, "2014-08-15T10:00"},
+                          {"8/15/2014", 1440 + 61, "2014-08-16T01:01"},
+                          {"8/1/2014", -1, "2014-07-31T23:59"},
+                          {"2014/8/15", 0, "2014-08-15T00:00"},
+                          {"12/31/2015", 1440, "2016-01-01T00:00"},
+                          {"8/15", 600, ""},
+                          {" 8/15/2014 x", 600, ""},
+                          {"13/40/2014", 0, ""}};
+    for (const Date& d : dates) EXPECT_EQ(d.iso, isoDateTime(d.text, d.minute)) << d.text << " " << d.minute;
 }
 #endif  // a cross build has no host generator to run: no test here
 

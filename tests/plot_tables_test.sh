@@ -139,24 +139,27 @@ cp "$cases" "$qcases"
 "$plot" "$qwhole" "$qcases" >"$work/stdout" 2>"$work/stderr" || fail "tables without quality tables: failed"
 for f in "$qdir"/*.png; do mv "$f" "${f%.png}.plain"; done
 cat >"$qdir/2014 TN Seed Whole Data_fence QC.txt" <<'EOF'
-DayIndex,BeginMinute,Stationarity,Spikes,LongestGap,Coverage,QcFlag,Note
-Day,Minute,%,count,s,%,,
+DayIndex,BeginMinute,Stationarity,Spikes,LongestGap,Coverage,QcFlag,QcReasons
+Day,Minute,%,count,s,%,,text
 15,313,5.1,0,0.1,100,0,
-15,774,1885,0,0.1,100,2,step
+15,774,1885,0,0.1,100,2,steady-uw;steady-wts
 15,1281,16,0,1200,82,2,gap
-16,79,4,0,10,60,1,
-16,741,2,13,0.1,100,2,spikes
+16,79,4,0,10,60,1,coverage
+16,741,2,13,0.1,100,2,spikes-u;spikes-w;coverage
 16,1095,2,0,0.1,100,0,
 EOF
 printf 'TestCaseID,QcFlag\r\n,\r\n1,0\r\n1,2\r\n2,1\r\n2,0\r\n4,2\r\n' >"$qdir/2014 TN Pollen Test Cases_hill QC.txt"
 plot_quietly "quality tables: " "$qwhole" "$qcases" "$qdir/2014 TN Seed Whole Data_fence QC.txt"
-expect_line "  quality table: 2014 TN Seed Whole Data_fence QC.txt, 3 windows of flag 2 (hollow markers)"
-expect_line "  quality table: 2014 TN Pollen Test Cases_hill QC.txt, 2 windows of flag 2 (hollow markers)"
+expect_line "  quality table: 2014 TN Seed Whole Data_fence QC.txt, 3 windows of flag 2 (hollow markers), flag 1 crossed, their reasons counted"
+expect_line "  quality table: 2014 TN Pollen Test Cases_hill QC.txt, 2 windows of flag 2 (hollow markers), flag 1 crossed, their reasons counted"
 expect_line "$qdir/2014 TN Seed Whole Data_fence QC.txt: quality table, marks the figures of 2014 TN Seed Whole Data_fence.txt"
 check_png "$qdir/2014 TN Seed Whole Data_fence_series.png" 1100 1400
 check_png "$qdir/2014 TN Seed Whole Data_fence_windrose.png" 800 800
 check_png "$qdir/2014 TN Seed Whole Data_fence_source_ustar.png" 900 650
 check_png "$qdir/2014 TN Pollen Test Cases_hill_series.png" 1100 1400
+# The reasons counted: a bar each (coverage twice); a quality table without QcReasons gives the empty chart.
+check_png "$qdir/2014 TN Seed Whole Data_fence_qc_reasons.png" 900 500
+check_png "$qdir/2014 TN Pollen Test Cases_hill_qc_reasons.png" 900 500
 [ ! -e "$qdir/2014 TN Seed Whole Data_fence QC_series.png" ] || fail "a quality table was drawn as a table"
 for stem in "2014 TN Seed Whole Data_fence_series" "2014 TN Seed Whole Data_fence_source_ustar" \
     "2014 TN Pollen Test Cases_hill_series"; do

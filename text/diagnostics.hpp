@@ -6,10 +6,20 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "text/case_ref.hpp"
 
 namespace field {
+
+/// One problem as a record: what a summary for scripts lists.
+struct DiagnosticRecord {
+    std::string kind;  // "case", "run" or "read-error"
+    CaseRef forCase;   // number 0: about the run
+    std::string file;  // the file of a read error
+    std::string message;
+};
 
 /// Where the stages report the problems they meet.
 class Diagnostics {
@@ -49,6 +59,13 @@ public:
     /// The closing summary line; the flags only when a quality table was written.
     void summary(bool withFlags);
 
+    std::int32_t casesRead() const { return casesRead_; }
+    std::int32_t rowsWithFlag(int flag) const { return rowsByFlag_[flag]; }
+    std::int32_t windowsWithoutSamples() const { return windowsWithoutSamples_; }
+    /// Every line written, as records (the first kMaxRecords of them).
+    const std::vector<DiagnosticRecord>& records() const { return records_; }
+    static constexpr std::size_t kMaxRecords = 100000;
+
 private:
     std::ostream& out_;
     std::string program_;
@@ -58,6 +75,13 @@ private:
     std::int32_t windowsWithoutSamples_ = 0;
     std::int32_t readErrors_ = 0;
     std::int32_t problems_ = 0;
+    std::vector<DiagnosticRecord> records_;
+
+    void keep(DiagnosticRecord record) {
+        if (records_.size() < kMaxRecords) records_.push_back(std::move(record));
+    }
+    void caseLine(const CaseRef& c, std::string_view text);
+    void runLine(std::string_view text);
 };
 
 /// A Diagnostics that writes nothing: for a part used where no one reads its problems.

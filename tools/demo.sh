@@ -2,8 +2,9 @@
 # The main job on the bundled demo data: builds the programs, generates a small
 # synthetic field season (with its deliberate data problems), runs fieldjoin and
 # casetable for the four answer combinations and leaves the eight tables in
-# demo/output, with their quality tables ("* QC.txt") where the programs write
-# them, each run's console transcript (.log) and standard error (.diagnostics.log).
+# demo/output, with their quality tables ("* QC.txt") and fieldjoin's sampler
+# tables ("* Samplers.txt"), each run's console transcript (.log) and standard
+# error (.diagnostics.log).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/ci/packages.sh
@@ -15,6 +16,7 @@ command -v g++ >/dev/null || need+=(g++)
 command -v gnuplot >/dev/null || need+=(gnuplot-nox)
 [ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
 [ -f /usr/include/toml++/toml.h ] || need+=(libtomlplusplus-dev)
+[ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
 apt_install ${need[@]+"${need[@]}"}
 
 cmake --preset release >/dev/null
@@ -45,10 +47,12 @@ done
 # The tables, and apart from them the quality tables the programs write beside them.
 tables=()
 quality=()
+samplers=()
 for file in "$out"/*.txt; do
   [ -e "$file" ] || continue
   case "$file" in
     *" QC.txt") quality+=("$file") ;;
+    *" Samplers.txt") samplers+=("$file") ;;
     *) tables+=("$file") ;;
   esac
 done
@@ -63,6 +67,12 @@ if [ ${#quality[@]} -gt 0 ]; then
   echo "Quality tables (one row per data row of their table):"
   for table in "${quality[@]}"; do
     printf '  %6d  %s\n' "$(data_rows "$table")" "$(basename "$table")"
+  done
+fi
+if [ ${#samplers[@]} -gt 0 ]; then
+  echo "Sampler tables (one row per case and sampler, header row only):"
+  for table in "${samplers[@]}"; do
+    printf '  %6d  %s\n' "$(($(wc -l <"$table") - 1))" "$(basename "$table")"
   done
 fi
 echo "Console transcripts: $out/*.log; standard error of each run: $out/*.diagnostics.log"

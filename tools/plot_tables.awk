@@ -59,21 +59,30 @@ function log10(v) {
 }
 
 # The quality flags of the rows, from the quality table; qc_state "used" or "unusable".
-function read_quality(   line, n, nf, f, i, flagcol, got) {
+function read_quality(   line, n, nf, f, i, flagcol, reasoncol, got, k, nr, r) {
     n = 0
     flagcol = 0
+    reasoncol = 0
     while ((got = (getline line < qcpath)) > 0) {
         sub(/\r$/, "", line)
         n++
         if (n == 1) {
             nf = split(line, f, ",")
-            for (i = 1; i <= nf; i++) if (trim(f[i]) == "QcFlag") { flagcol = i; break }
+            for (i = 1; i <= nf; i++) {
+                if (trim(f[i]) == "QcFlag") flagcol = i
+                if (trim(f[i]) == "QcReasons") reasoncol = i
+            }
             if (!flagcol) return quality_fails("no QcFlag column in its first row")
             continue
         }
         if (n == 2 || line ~ /^[ \t]*$/) continue
         split(line, f, ",")
         qflag[++nflags] = trim(f[flagcol])
+        # What raised the flag, counted per reason ("coverage;gap" counts for both).
+        if (reasoncol) {
+            nr = split(trim(f[reasoncol]), r, ";")
+            for (k = 1; k <= nr; k++) if (r[k] != "") reason_count[r[k]]++
+        }
     }
     close(qcpath)
     if (got < 0) return quality_fails("cannot be read")
@@ -173,6 +182,7 @@ NR == 2 {
     }
     flag = (qc_state == "used" && qflag[rows] ~ /^[0-9]+$/) ? qflag[rows] + 0 : 0
     if (flag == 2) flagged++
+    if (flag == 1) flagged1++
     if (ok["UStar"] && ok["SourceStrength"]) {
         if (npairs == 0 || value["UStar"] < pxmin) pxmin = value["UStar"]
         if (npairs == 0 || value["UStar"] > pxmax) pxmax = value["UStar"]
@@ -314,6 +324,18 @@ END {
     print "flag_column = " (nq + 4) > settings
     print "quality = " (qc_state == "used" ? 1 : 0) > settings
     print "flagged = " (flagged + 0) > settings
+    print "flagged1 = " (flagged1 + 0) > settings
+    # The reasons in the order the quality table lists them; those no window has are left out.
+    nknown = split("no-samples foreign invalid steady-not-run coverage gap spikes-u spikes-v spikes-w spikes-ts steady-uw steady-wts itc not-assessed", known, " ")
+    nreasons = 0
+    printf "" > (dir "/reasons.dat")
+    for (k = 1; k <= nknown; k++) {
+        if (!(known[k] in reason_count)) continue
+        print known[k] " " reason_count[known[k]] > (dir "/reasons.dat")  # names without blanks: no quotes
+        nreasons++
+    }
+    close(dir "/reasons.dat")
+    print "nreasons = " nreasons > settings
     print "flagged_pairs = " (flagged_pairs + 0) > settings
     print "xlabels = " gpquote("(" xlabels ")") > settings
     print "caselabels = " gpquote("(" caselabels ")") > settings

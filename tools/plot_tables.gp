@@ -2,6 +2,7 @@
 # tools/plot_tables.sh, which sets before this script:
 #   workdir                         folder holding series.dat, rose.dat and settings.gp
 #   out_series, out_rose, out_scatter  PNG files to write (the last two for whole-data tables only)
+#   out_reasons                     PNG of the QcReasons counts (with a quality table only)
 
 load workdir.'/settings.gp'
 series = workdir.'/series.dat'
@@ -22,11 +23,12 @@ axis_text(q) = qunit[q] eq '' ? qname[q] : qname[q].' ('.qunit[q].')'
 
 # Quantities by name (q_<name> from settings.gp): their columns in series.dat.
 qcol(q) = q + 2
-# Windows of quality flag 2 are drawn with hollow markers, the others as before.
+# Windows of quality flag 2 are drawn with hollow markers, those of flag 1 crossed, the others as before.
 filled(y) = (quality && column(flag_column) == 2) ? NaN : y
 hollow(y) = (quality && column(flag_column) == 2) ? y : NaN
+crossed(y) = (quality && column(flag_column) == 1) ? y : NaN
 stability = 'column(stability_column)'
-flag_note = quality ? sprintf("\nhollow markers: quality flag 2 (%d of %d)", flagged, rows) : ''
+flag_note = quality ? sprintf("\nhollow markers: quality flag 2 (%d of %d); crossed: flag 1 (%d)", flagged, rows, flagged1) : ''
 
 # Symmetric log scale for the Obukhov length: linear near 0, logarithmic in |L| beyond 1 m.
 symlog(v) = v >= 0 ? log10(1 + v) : -log10(1 - v)
@@ -116,13 +118,15 @@ do for [q = 1:nq] {
                      '' using 1:(@stability > 0 ? filled(symlog(column(c))) : NaN):2 with points pt 7 ps 0.9 lc rgb variable, \
                      '' using 1:(@stability < 0 ? filled(symlog(column(c))) : NaN):2 with points pt 9 ps 1.1 lc rgb variable, \
                      '' using 1:(@stability > 0 ? hollow(symlog(column(c))) : NaN):2 with points pt 6 ps 1.1 lw 1.5 lc rgb variable, \
-                     '' using 1:(@stability < 0 ? hollow(symlog(column(c))) : NaN):2 with points pt 8 ps 1.3 lw 1.5 lc rgb variable
+                     '' using 1:(@stability < 0 ? hollow(symlog(column(c))) : NaN):2 with points pt 8 ps 1.3 lw 1.5 lc rgb variable, \
+                     '' using 1:(crossed(symlog(column(c)))) with points pt 2 ps 0.9 lc rgb 'black'
             } else {
                 plot series using 1:(symlog(column(c))) with lines lw 1.2 lc rgb grey, \
                      '' using 1:(@stability > 0 ? filled(symlog(column(c))) : NaN) with points pt 7 ps 1.1 lc rgb blue, \
                      '' using 1:(@stability < 0 ? filled(symlog(column(c))) : NaN) with points pt 9 ps 1.3 lc rgb red, \
                      '' using 1:(@stability > 0 ? hollow(symlog(column(c))) : NaN) with points pt 6 ps 1.3 lw 1.5 lc rgb blue, \
-                     '' using 1:(@stability < 0 ? hollow(symlog(column(c))) : NaN) with points pt 8 ps 1.5 lw 1.5 lc rgb red
+                     '' using 1:(@stability < 0 ? hollow(symlog(column(c))) : NaN) with points pt 8 ps 1.5 lw 1.5 lc rgb red, \
+                     '' using 1:(crossed(symlog(column(c)))) with points pt 2 ps 1.0 lc rgb 'black'
             }
         } else {
             if (q == q_WindDirection) {
@@ -137,20 +141,24 @@ do for [q = 1:nq] {
             if (kind eq 'test') {
                 if (q == q_WindDirection) {
                     plot series using 1:(filled(column(c))):2 with points pt 7 ps 0.9 lc rgb variable, \
-                         '' using 1:(hollow(column(c))):2 with points pt 6 ps 1.1 lw 1.5 lc rgb variable
+                         '' using 1:(hollow(column(c))):2 with points pt 6 ps 1.1 lw 1.5 lc rgb variable, \
+                         '' using 1:(crossed(column(c))) with points pt 2 ps 0.9 lc rgb 'black'
                 } else {
                     plot series using 1:(column(c)):2 with lines lw 1.5 lc rgb variable, \
                          '' using 1:(filled(column(c))):2 with points pt 7 ps 0.8 lc rgb variable, \
-                         '' using 1:(hollow(column(c))):2 with points pt 6 ps 1.0 lw 1.5 lc rgb variable
+                         '' using 1:(hollow(column(c))):2 with points pt 6 ps 1.0 lw 1.5 lc rgb variable, \
+                         '' using 1:(crossed(column(c))) with points pt 2 ps 0.9 lc rgb 'black'
                 }
             } else {
                 if (q == q_WindDirection) {
                     plot series using 1:(filled(column(c))) with points pt 7 ps 1.1 lc rgb blue, \
-                         '' using 1:(hollow(column(c))) with points pt 6 ps 1.3 lw 1.5 lc rgb blue
+                         '' using 1:(hollow(column(c))) with points pt 6 ps 1.3 lw 1.5 lc rgb blue, \
+                         '' using 1:(crossed(column(c))) with points pt 2 ps 1.0 lc rgb 'black'
                 } else {
                     plot series using 1:(column(c)) with lines lw 1.5 lc rgb blue, \
                          '' using 1:(filled(column(c))) with points pt 7 ps 0.9 lc rgb blue, \
-                         '' using 1:(hollow(column(c))) with points pt 6 ps 1.1 lw 1.5 lc rgb blue
+                         '' using 1:(hollow(column(c))) with points pt 6 ps 1.1 lw 1.5 lc rgb blue, \
+                         '' using 1:(crossed(column(c))) with points pt 2 ps 1.0 lc rgb 'black'
                 }
             }
         }
@@ -164,6 +172,42 @@ unset object
 set xtics norotate
 set autoscale xfix
 set autoscale yfix
+
+# ---------------------------------------------------------------- what raised the flags
+if (quality) {
+    eval png(900, 500)
+    set output out_reasons
+    set title sprintf("%s: what raised the quality flag (QcReasons of %s)", title, \
+                      count(rows, kind eq 'test' ? 'sub-window' : 'case')) font ',12'
+    set style fill solid 0.85 border lc rgb '#404040'
+    set boxwidth 0.7
+    set xtics rotate by 30 right scale 0
+    set ytics autofreq
+    set format y '%g'
+    set ylabel 'windows'
+    set grid ytics lc rgb '#dcdcdc'
+    unset xlabel
+    if (nreasons == 0) {
+        set xrange [0:1]
+        set yrange [0:1]
+        set label 1 'no window has a reason: every flag is 0' at graph 0.5, graph 0.5 center
+        plot NaN notitle
+        unset label
+    } else {
+        set xrange [-0.6 : nreasons - 0.4]
+        set yrange [0:*]
+        set offsets 0, 0, graph 0.12, 0
+        plot workdir.'/reasons.dat' using 0:2:xtic(1) with boxes lc rgb blue notitle, \
+             '' using 0:2:(sprintf('%d', $2)) with labels offset 0, 0.8 notitle
+        set offsets
+    }
+    unset title
+    unset ylabel
+    unset grid
+    set xtics norotate
+    set autoscale xfix
+    set autoscale yfix
+}
 
 if (kind ne 'whole') { exit }
 

@@ -51,6 +51,10 @@ for table in "$@"; do
       echo "$table: quality table, marks the figures of ${name% QC.txt}.txt"
       continue
       ;;
+    *" Samplers.txt")
+      echo "$table: sampler table, not drawn"
+      continue
+      ;;
   esac
   stem=${name%.txt}
   [ "$dir" = . ] || stem="$dir/$stem"
@@ -67,6 +71,7 @@ for table in "$@"; do
   { read -r kind rows qc flagged; IFS= read -r left_line; } <<<"$summary"
 
   outputs=("${stem}_series.png")
+  [ "$qc" != used ] || outputs+=("${stem}_qc_reasons.png")
   if [ "$kind" = whole ]; then
     outputs+=("${stem}_windrose.png" "${stem}_source_ustar.png")
     echo "$table: whole-data table, $rows case$([ "$rows" -eq 1 ] || echo s)"
@@ -75,7 +80,7 @@ for table in "$@"; do
   fi
   echo "$left_line"
   case "$qc" in
-    used) echo "  quality table: $(basename "$quality"), $flagged window$([ "$flagged" -eq 1 ] || echo s) of flag 2 (hollow markers)" ;;
+    used) echo "  quality table: $(basename "$quality"), $flagged window$([ "$flagged" -eq 1 ] || echo s) of flag 2 (hollow markers), flag 1 crossed, their reasons counted" ;;
     unusable) status=1 ;;
   esac
 
@@ -83,6 +88,7 @@ for table in "$@"; do
       -e "out_series = $(gp_string "${stem}_series.png")" \
       -e "out_rose = $(gp_string "${stem}_windrose.png")" \
       -e "out_scatter = $(gp_string "${stem}_source_ustar.png")" \
+      -e "out_reasons = $(gp_string "${stem}_qc_reasons.png")" \
       "$here/plot_tables.gp"; then
     echo "$table: gnuplot failed" >&2
     status=1

@@ -12,11 +12,14 @@ apt_install() {
 }
 
 # need_build_tools: adds to the caller's `need` array what a native build with
-# tests lacks (CMake, g++, GoogleTest, the CLI11 and toml++ headers).
+# tests lacks (CMake, g++, GoogleTest, the CLI11, toml++ and nlohmann-json headers, python3 for the sampler
+# table's reading test).
 need_build_tools() {
   command -v cmake >/dev/null || need+=(cmake)
   command -v g++ >/dev/null || need+=(g++)
   [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
   [ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
   [ -f /usr/include/toml++/toml.h ] || need+=(libtomlplusplus-dev)
+  [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
+  command -v python3 >/dev/null || need+=(python3-minimal)
 }

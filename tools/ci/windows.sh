@@ -30,6 +30,7 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-6
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 [ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
 [ -f /usr/include/toml++/toml.h ] || need+=(libtomlplusplus-dev)
+[ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
 [ -n "$(find_wine)" ] || need+=(wine64)
 apt_install ${need[@]+"${need[@]}"}
 wine=$(find_wine)
