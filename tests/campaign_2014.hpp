@@ -2,6 +2,7 @@
 // The built-in 2014 campaign as the older tests speak of it: the fence field
 // (true) or the hill field, seed (true) or pollen.
 
+#include <stdexcept>
 #include <string>
 
 #include "input/campaign_file.hpp"
@@ -25,6 +26,15 @@ inline RunConfiguration configFor(bool fence, bool seed, Program program) {
 
 /// What the logger files of its fence (true) or hill field end with ("_data.DAT").
 inline std::string loggerSuffix(bool fence) { return fieldLayout(fence).loggerFilePattern.substr(1); }
+
+/// The built-in campaign's text with the first `from` replaced by `to` (`from` must be there).
+inline std::string builtInWith(const std::string& from, const std::string& to) {
+    std::string text = campaign2014().sourceText;
+    const std::size_t at = text.find(from);
+    if (at == std::string::npos) throw std::logic_error("not in the built-in campaign: " + from);
+    text.replace(at, from.size(), to);
+    return text;
+}
 
 /// A case with room for the readings of either built-in field, all 0.
 inline MeasurementCase sizedCase2014() {

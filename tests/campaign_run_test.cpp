@@ -43,15 +43,6 @@ MainOutput runMain(Program program, std::vector<std::string> args) {
     return r;
 }
 
-// The built-in text with one piece replaced (the piece must be there).
-std::string builtInWith(const std::string& from, const std::string& to) {
-    std::string text = campaign2014().sourceText;
-    const std::size_t at = text.find(from);
-    EXPECT_NE(std::string::npos, at) << from;
-    if (at != std::string::npos) text.replace(at, from.size(), to);
-    return text;
-}
-
 // Three fields from June to October: moved samplers, another mast, another year.
 std::string threeFieldCampaign() {
     std::string text = campaign2014().sourceText;

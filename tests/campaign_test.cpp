@@ -164,15 +164,6 @@ TEST(DayCalendar, DayIndexesAcrossMonthEnds) {
     EXPECT_LT(june.dayIndex(INT32_MIN, INT32_MIN, INT32_MIN), 0);
 }
 
-// Every part of the built-in text that a campaign file must have; a case replaces one piece.
-std::string builtInWith(const std::string& from, const std::string& to) {
-    std::string text(campaign2014().sourceText);
-    const std::size_t at = text.find(from);
-    EXPECT_NE(std::string::npos, at) << from;
-    if (at != std::string::npos) text.replace(at, from.size(), to);
-    return text;
-}
-
 TEST(CampaignFile, EachBadFileGetsItsMessage) {
     struct Case {
         const char* what;
