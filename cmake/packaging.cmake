@@ -11,6 +11,39 @@ install(TARGETS fieldjoin casetable generate_field_data RUNTIME DESTINATION ${CM
 install(PROGRAMS tools/plot_tables.sh DESTINATION ${FIELD_PACKAGE_DATA_DIR})
 install(FILES tools/plot_tables.awk tools/plot_tables.gp DESTINATION ${FIELD_PACKAGE_DATA_DIR})
 install(FILES README.md DESTINATION ${FIELD_PACKAGE_DOC_DIR})
+# fieldplot: the plotting command on PATH, under a name of its own.
+install(PROGRAMS tools/fieldplot DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Completion of the options and of the campaign's field and material names, for both programs.
+set(FIELD_COMPLETION_DIR ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+foreach(program fieldjoin casetable)
+  install(FILES tools/completion/fielddata.bash DESTINATION ${FIELD_COMPLETION_DIR} RENAME ${program})
+endforeach()
+
+# Manual pages made from each program's own --help text (so the two cannot drift), where the
+# build can run what it builds.
+if(NOT CMAKE_CROSSCOMPILING AND NOT WIN32)
+  set(FIELD_MAN_DIR ${CMAKE_BINARY_DIR}/man)
+  file(MAKE_DIRECTORY ${FIELD_MAN_DIR})
+  set(FIELD_MAN_PAGES)
+  foreach(entry "fieldjoin|" "casetable|" "generate_field_data|writes a synthetic field-data tree")
+    string(REPLACE "|" ";" parts "${entry}")
+    list(GET parts 0 program)
+    list(LENGTH parts count)
+    set(summary "")
+    if(count GREATER 1)
+      list(GET parts 1 summary)
+    endif()
+    set(page ${FIELD_MAN_DIR}/${program}.1.gz)
+    add_custom_command(OUTPUT ${page}
+      COMMAND bash ${PROJECT_SOURCE_DIR}/tools/help_to_man.sh $<TARGET_FILE:${program}> ${program}
+              ${PROJECT_VERSION} "${summary}" | gzip -9n > ${page}
+      DEPENDS ${program} ${PROJECT_SOURCE_DIR}/tools/help_to_man.sh
+      COMMENT "Manual page of ${program}" VERBATIM)
+    list(APPEND FIELD_MAN_PAGES ${page})
+  endforeach()
+  add_custom_target(man_pages ALL DEPENDS ${FIELD_MAN_PAGES})
+  install(FILES ${FIELD_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 set(FIELD_PACKAGE_MAINTAINER "fielddata maintainers <fielddata@example.org>"
     CACHE STRING "Maintainer field of the Debian package")
@@ -27,7 +60,7 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "friction velocity, Obukhov length) and the source strength with a"
   "stability-corrected wind profile, join the weather-station means and write"
   "comma-separated tables. generate_field_data makes synthetic data trees;"
-  "plot_tables.sh draws quick-look figures of the tables with gnuplot.")
+  "fieldplot draws quick-look figures of the tables with gnuplot.")
 set(CPACK_STRIP_FILES ON)
 # Only the project's own files: GoogleTest's install rules (cross builds) stay out.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/")

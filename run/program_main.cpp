@@ -16,6 +16,7 @@
 #include "platform/process_setup.hpp"
 #include "run/campaign_check.hpp"
 #include "run/command_line.hpp"
+#include "run/data_root.hpp"
 #include "run/run_summary.hpp"
 
 namespace field {
@@ -128,7 +129,11 @@ int programMain(Program program, RunFunction run, int argc, const char* const* a
         case CommandLine::Action::CheckCampaign: break;
     }
     PathMapper paths = environmentPaths;
-    if (line.dataRoot) paths.setDataRoot(*line.dataRoot, line.options.campaign->paths.dataRoot);
+    if (line.dataRoot) {
+        std::string note;
+        paths = mapDataRoot(environmentPaths, *line.dataRoot, *line.options.campaign, note);
+        if (!note.empty()) err << programName(program) << ": " << note << '\n' << std::flush;
+    }
     if (line.action == CommandLine::Action::CheckCampaign) return checkCampaign(*line.options.campaign, paths, out);
     std::vector<RunReport> reports(1);
     int status = line.action == CommandLine::Action::RunAll

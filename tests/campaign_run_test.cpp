@@ -236,6 +236,29 @@ TEST_F(CampaignRun, SummaryJsonTellsWhatEachRunDid) {
     EXPECT_NE(std::string::npos, unwritable.err.find("casetable: summary cannot be written: ")) << unwritable.err;
 }
 
+// --data-root took only the folder standing for C:\Vantrel; the generator's --root and
+// DRIVE_MOUNT_ROOT name the level two above it.
+TEST_F(CampaignRun, DataRootAtAnyLevelFindsTheSameInputs) {
+    const fs::path root = shared_->root.path();
+    const auto expected = readFile(shared_->tables.path() / "2014 TN Seed Whole Data_fence.txt");
+    for (const fs::path& level : {root, root / "c", root / "c" / "Vantrel"}) {
+        TempDir out;
+        const MainOutput r = runMain(Program::Fieldjoin, {"--field", "fence", "--material", "seed", "--data-root",
+                                                          level.string(), "--output-dir", out.str()});
+        EXPECT_EQ(0, r.status) << level << ": " << r.err;
+        EXPECT_EQ(expected, readFile(out.path() / "2014 TN Seed Whole Data_fence.txt")) << level;
+    }
+    TempDir elsewhere, out;
+    const MainOutput none = runMain(Program::Fieldjoin, {"--field", "fence", "--material", "seed", "--data-root",
+                                                         elsewhere.str(), "--output-dir", out.str()});
+    EXPECT_EQ(1, none.status);
+    EXPECT_EQ("fieldjoin: the data root " + elsewhere.str() + " holds none of the campaign's inputs (such as ",
+              none.err.substr(0, none.err.find("(such as ") + 9));
+    EXPECT_NE(std::string::npos, none.err.find("looked for them in " + elsewhere.str() + ", " + elsewhere.str() +
+                                               "/Vantrel and " + elsewhere.str() + "/c/Vantrel\n"))
+        << none.err;
+}
+
 TEST_F(CampaignRun, CheckCampaignFindsTheInputsAndNamesWhatIsMissing) {
     const std::string dataRoot = (shared_->root.path() / "c" / "Vantrel").string();
     const MainOutput all = runMain(Program::Fieldjoin, {"--check-campaign", "--data-root", dataRoot});

@@ -37,12 +37,27 @@ done
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
-for f in usr/bin/fieldjoin usr/bin/casetable usr/bin/generate_field_data usr/share/fielddata/plot_tables.sh; do
+for f in usr/bin/fieldjoin usr/bin/casetable usr/bin/generate_field_data usr/bin/fieldplot \
+    usr/share/fielddata/plot_tables.sh; do
   [ -x "$root/$f" ] || fail "$f missing or not executable"
 done
-for f in usr/share/fielddata/plot_tables.awk usr/share/fielddata/plot_tables.gp usr/share/doc/fielddata/README.md; do
+for f in usr/share/fielddata/plot_tables.awk usr/share/fielddata/plot_tables.gp usr/share/doc/fielddata/README.md \
+    usr/share/bash-completion/completions/fieldjoin usr/share/bash-completion/completions/casetable; do
   [ -f "$root/$f" ] || fail "$f missing"
 done
+# The manual pages, made from --help: each names its program and lists the options.
+for program in fieldjoin casetable generate_field_data; do
+  page="$root/usr/share/man/man1/$program.1.gz"
+  [ -f "$page" ] || fail "no manual page of $program"
+  zcat "$page" | grep -q "^\.TH $(echo "$program" | tr a-z A-Z) 1" || fail "$program.1.gz is no manual page of $program"
+  zcat "$page" | grep -q -e "--root\|--field" || fail "$program.1.gz lists no options"
+done
+# fieldplot finds its scripts from the unpacked tree: with no table it prints its usage.
+if "$root/usr/bin/fieldplot" >/dev/null 2>"$root/fieldplot.err"; then fail "fieldplot without a table exited 0"; fi
+grep -q "usage: plot_tables.sh" "$root/fieldplot.err" || fail "fieldplot did not reach plot_tables.sh: $(cat "$root/fieldplot.err")"
+# The completion offers the campaign's names.
+bash -c ". '$root/usr/share/bash-completion/completions/fieldjoin'; COMP_WORDS=('$root/usr/bin/fieldjoin' --field ''); COMP_CWORD=2; _fielddata; echo \"\${COMPREPLY[*]}\"" |
+  grep -qx "fence hill" || fail "completion of --field does not offer fence and hill"
 
 # The unpacked program's version. Run in an empty folder with no input, so a
 # program that took the option for a run could only write an empty table there.
