@@ -24,4 +24,11 @@ struct SpikeScreen {
 SpikeScreen screenSpikes(const float* x, std::int32_t count, std::int64_t width, const QualityRules& rules,
                          const std::vector<std::uint8_t>& invalid, std::vector<std::uint8_t>& state);
 
+/// The spikes screenSpikes's first pass finds in each of four series (u, v, w, Ts) with no
+/// sample out of play: all four in one pass, two to an SSE2 register where the processor has
+/// it (the plain code otherwise), the same counts as four first passes. A series that has
+/// none here has none at all; only the others need the passes after it.
+void firstPassSpikesOfFour(const float* const* x, std::int32_t count, std::int64_t windowSamples, double threshold,
+                           int maxRun, std::int32_t* spikes);
+
 }  // namespace field

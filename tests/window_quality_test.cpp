@@ -129,6 +129,37 @@ TEST(ScreenSpikes, InvalidSampleEarlyDoesNotHideTheSpikesAfterIt) {
     EXPECT_LT(q.spikeShare[0], 0.2);
 }
 
+// The four series' first pass runs together (two to an SSE2 register where there is one); each
+// count must be that of the series' own first pass, whatever the window, threshold and run.
+TEST(ScreenSpikes, FourFirstPassesTogetherCountAsEachAlone) {
+    std::mt19937 random(11);
+    std::normal_distribution<float> noise(0.0f, 1.0f);
+    for (const std::size_t n :
+         {std::size_t{0}, std::size_t{2}, std::size_t{3}, std::size_t{2999}, std::size_t{3001}, std::size_t{20000}}) {
+        std::vector<float> series[4];
+        for (auto& s : series) s.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            for (auto& s : series) s[i] = noise(random);
+            const auto roll = random() % 1000;
+            if (roll < 6) series[roll % 4][i] = 12.0f * (roll % 2 ? 1.0f : -1.0f);  // spikes, now and then in runs
+        }
+        const float* x[4] = {series[0].data(), series[1].data(), series[2].data(), series[3].data()};
+        for (const std::int64_t width : {std::int64_t{1}, std::int64_t{600}, std::int64_t{3000}}) {
+            QualityRules onePass;
+            onePass.spikePasses = 1;
+            onePass.spikeThreshold = width == 600 ? 3.5 : 5.0;
+            std::int32_t together[4];
+            firstPassSpikesOfFour(x, static_cast<std::int32_t>(n), width, onePass.spikeThreshold, onePass.spikeMaxRun,
+                                  together);
+            std::vector<std::uint8_t> state;
+            for (int k = 0; k < 4; ++k)
+                EXPECT_EQ(screenSpikes(x[k], static_cast<std::int32_t>(n), width, onePass, {}, state).spikes,
+                          together[k])
+                    << "n " << n << ", width " << width << ", series " << k;
+        }
+    }
+}
+
 TEST(WindowRate, NominalOrTheMedianStep) {
     struct Case {
         const char* name;
