@@ -49,6 +49,88 @@ std::string namesText(const std::vector<std::string>& names) {
     return text;
 }
 
+// The help, laid out by hand: the option, its value and what it does in plain words, grouped by
+// what a user asks; CLI11 reads the line, but its own layout ("TEXT:{fence,hill} Needs: ...")
+// reads badly. The field and material names come from the campaign in force.
+std::string helpText(Program program, const Campaign& campaign) {
+    const std::string name = programName(program);
+    std::vector<std::string> fields;
+    for (const FieldLayout& f : campaign.fields) fields.push_back(f.name);
+    const bool fieldjoin = program == Program::Fieldjoin;
+    std::string text = name + ": " +
+                       (fieldjoin ? "writes the whole-data table of a field and material, one row per case."
+                                  : "writes the test-case table of a field and material, one row per 30-minute "
+                                    "sub-window.") +
+                       "\n\nUsage:\n";
+    const auto usage = [&text, &name](std::string_view rest, std::string_view meaning) {
+        std::string line = "  " + name + std::string(rest);
+        if (!meaning.empty()) {
+            line.resize(std::max<std::size_t>(line.size() + 2, 52), ' ');
+            line += meaning;
+        }
+        text += line + "\n";
+    };
+    usage("", "the two questions on the console, as always");
+    usage(" --field F --material M [OPTION...]", "one run, no questions asked");
+    usage(" --all [OPTION...]", "every field with every material, in parallel");
+    usage(" --print-campaign | --check-campaign | --help | --version", "");
+    // The option and its value, then its meaning from column 25, wrapped at 100 columns.
+    const auto option = [&text](std::string_view left, std::string_view meaning) {
+        constexpr std::size_t kColumn = 25, kWidth = 100;
+        std::string line = "  " + std::string(left);
+        if (line.size() + 2 > kColumn) {
+            text += line + "\n";
+            line.clear();
+        }
+        line.resize(kColumn, ' ');
+        std::size_t at = 0;
+        while (at < meaning.size()) {
+            std::size_t end = meaning.find(' ', at);
+            if (end == std::string_view::npos) end = meaning.size();
+            const std::string_view word = meaning.substr(at, end - at);
+            if (line.size() > kColumn && line.size() + 1 + word.size() > kWidth) {
+                text += line + "\n";
+                line.assign(kColumn, ' ');
+            }
+            if (line.size() > kColumn) line += ' ';
+            line += word;
+            at = end + 1;
+        }
+        text += line + "\n";
+    };
+    text += "\nThe run:\n";
+    option("--field NAME", namesText(fields) + " (with --material: no questions are asked)");
+    option("--material NAME", namesText(campaign.materials) + " (with --field)");
+    option("--all", "every field with every material at once, in parallel (not with --field or --material)");
+    option("--campaign FILE", "the campaign file (TOML) to run; default: the built-in 2014 campaign");
+    option("--data-root DIR", "where the data lie: the folder standing for " + campaign.paths.dataRoot +
+                                  ", the one holding it, or the one above its drive letter's folder "
+                                  "(default: DRIVE_MOUNT_ROOT, else the drives)");
+    option("--output-dir DIR", "the folder of the tables (default: the current folder)");
+    text += "\nWhat is written:\n";
+    option("--no-qc", "no quality table");
+    option("--no-samplers", "no sampler table (fieldjoin)");
+    option("--summary-json FILE",
+           "also what the run did (inputs, outputs, counts, every problem, the exit status) "
+           "as JSON, for scripts");
+    option("--strict", "exit status 3 when a run wrote no row at all or reported a problem of the data");
+    text += "\nThe quality table:\n";
+    option("--sonic-height-fence M", "the fence field sonic's height above the displacement height, in m (ITC test)");
+    option("--sonic-height-hill M", "the hill field sonic's height above the displacement height, in m (ITC test)");
+    option("--latitude DEG", "the site's latitude, degrees north, -90 to 90 (ITC test)");
+    option("--qc NAME=VALUE",
+           "a rule of the quality flag for this run, as the campaign's [quality] table names "
+           "it (repeatable): --qc coverage_flag1=70");
+    text += "\nThe campaign:\n";
+    option("--print-campaign", "write the campaign in force as TOML to standard output and exit");
+    option("--check-campaign",
+           "find the campaign's inputs under the data root; no table is written (exit 0 when "
+           "all are there, 1 when something is missing)");
+    option("-h, --help", "this help, and exit");
+    option("--version", "the version, and exit");
+    return text + "\n" + helpFooter(campaign);
+}
+
 // A site fact as a plain decimal number: blanks around it allowed, no hexadecimal, no
 // "nan" or "inf"; `positive` or within [low, high]. Empty when it is fine, else the reason.
 std::string siteNumberError(const std::string& text, double& value, bool positive, double low, double high) {
@@ -306,9 +388,9 @@ CommandLine parseCommandLine(Program program, int argc, const char* const* argv)
     app.set_version_flag("--version", versionText, "Print the version and exit");
     OptionValues v;
     declareOptions(app, v, line.options.outputDirectory, campaign);
-    line.usage = app.help();
+    line.usage = helpText(program, campaign);
 
-    if (help) return answered(line, Action::Help, app.help());
+    if (help) return answered(line, Action::Help, line.usage);
     if (version) return answered(line, Action::Version, versionText + "\n");
     if (problem) return answered(line, Action::Error, *problem);
     if (campaignError) {
@@ -318,7 +400,7 @@ CommandLine parseCommandLine(Program program, int argc, const char* const* argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        return answered(line, Action::Help, app.help());
+        return answered(line, Action::Help, line.usage);
     } catch (const CLI::CallForVersion&) {
         return answered(line, Action::Version, versionText + "\n");
     } catch (const CLI::ParseError& e) {

@@ -100,6 +100,24 @@ TEST(CommandLine, BadCommandLinesGiveAReasonTheUsageAndStatusTwo) {
     }
 }
 
+// The help is laid out by hand: each option the parser takes is in it, with its value in plain
+// words, and no line runs past 100 columns.
+TEST(CommandLine, HelpNamesEveryOptionInPlainWords) {
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        const MainOutput help = runMain(program, {"--help"});
+        for (const char* option :
+             {"--field NAME", "--material NAME", "--all", "--campaign FILE", "--data-root DIR", "--output-dir DIR",
+              "--no-qc", "--no-samplers", "--summary-json FILE", "--strict", "--sonic-height-fence M",
+              "--sonic-height-hill M", "--latitude DEG", "--qc NAME=VALUE", "--print-campaign", "--check-campaign",
+              "-h, --help", "--version"})
+            EXPECT_NE(std::string::npos, help.out.find("  " + std::string(option))) << option;
+        for (const char* cli11 : {"TEXT:", "Needs:", "Excludes:", "FLOAT"})
+            EXPECT_EQ(std::string::npos, help.out.find(cli11)) << cli11;
+        std::istringstream lines(help.out);
+        for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 100u) << line;
+    }
+}
+
 TEST(CommandLine, HelpAndVersionWinWhereverTheyStandAndCreateNoFile) {
     TempDir work;
     for (const Program program : {Program::Fieldjoin, Program::Casetable}) {

@@ -8,8 +8,9 @@ _fielddata_choices() {
     local words=("$@")
     [ "${words[i]}" = --campaign ] && campaign=(--campaign "${words[i + 1]}")
   done
+  # The help's line "  --field NAME   fence or hill (with ...": the names before the parenthesis.
   "$program" "${campaign[@]}" --help 2>/dev/null |
-    sed -n "s/^ *${option} TEXT:{\([^}]*\)}.*/\1/p" | tr ',' ' '
+    sed -n "s/^  ${option} NAME  *\(.*\) (with.*/\1/p" | sed 's/,/ /g; s/ or / /g'
 }
 
 _fielddata() {
