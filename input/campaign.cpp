@@ -40,6 +40,12 @@ constexpr RuleField kRuleFields[] = {
     {"spike_passes",          nullptr, &QualityRules::spikePasses,        1, 100},
     {"spike_max_run",         nullptr, &QualityRules::spikeMaxRun,        1, 1000},
     {"wind_limit",            &QualityRules::windLimit,          nullptr, 1, 1000},
+    {"interval_draws",        nullptr, &QualityRules::intervalDraws,      0, 100000},
+    {"interval_seed",         nullptr, &QualityRules::intervalSeed,       0, 2147483647},
+    {"roughness_length_factor", &QualityRules::roughnessLengthFactor, nullptr, 1, 100},
+    {"canopy_height_factor",  &QualityRules::canopyHeightFactor, nullptr, 1, 100},
+    {"mast_reading_factor",   &QualityRules::mastReadingFactor,  nullptr, 1, 100},
+    {"source_spread_flag1",   &QualityRules::sourceSpreadFlag1,  nullptr, 0, 100000},
 };
 // clang-format on
 

@@ -53,6 +53,15 @@ struct QualityRules {
     int spikePasses = 10;             // at most
     int spikeMaxRun = 3;              // longer runs beyond are taken as real changes
     double windLimit = 50;            // m/s: |u|, |v|, |w| beyond it is no measurement
+
+    // The source strength's uncertainty interval: draws of its inputs, log-normal factors as
+    // one geometric standard deviation, and the relative half-width that raises the flag.
+    int intervalDraws = 1000;            // 0: no interval
+    int intervalSeed = 2014;             // the draws are the same for every window of every run
+    double roughnessLengthFactor = 1.5;  // z0
+    double canopyHeightFactor = 1.5;     // h
+    double mastReadingFactor = 1.2;      // each mast level's concentration
+    double sourceSpreadFlag1 = 50;       // %: a wider interval gives flag 1 at least
 };
 
 /// Sets the rule named `name` (as the campaign file's [quality] table names it) to `value`;

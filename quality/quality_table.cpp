@@ -48,7 +48,23 @@ constexpr Column kColumns[] = {
     {"ItcTest",        "text",       true,  true},
     {"QcFlag",         "0-2",        true,  true},
     {"QcReasons",      "text",       true,  true},
+    {"UWError",        "m2/s2",      true,  true},
+    {"VWError",        "m2/s2",      true,  true},
+    {"WTsError",       "K m/s",      true,  true},
+    {"DirectionError", "deg",        true,  true},
+    {"SourceStrengthMedian", "Grains/m2/s", true, true},
+    {"SourceStrengthLow",    "Grains/m2/s", true, true},
+    {"SourceStrengthHigh",   "Grains/m2/s", true, true},
+    {"SourceStrengthSpread", "%",           true, true},
+    {"SourceStrengthDriver", "text",        true, true},
+    {"SourceShareUstar",     "%",           true, true},
+    {"SourceShareZ0",        "%",           true, true},
+    {"SourceShareCanopy",    "%",           true, true},
+    {"SourceShareDirection", "%",           true, true},
+    {"SourceShareMast",      "%",           true, true},
 };
+
+constexpr int kUncertaintyColumns = 14;  // from UWError on
 // clang-format on
 
 bool hasColumn(const Column& c, Program program) { return program == Program::Fieldjoin ? c.fieldjoin : c.casetable; }
@@ -62,6 +78,32 @@ std::string_view itcText(ItcStatus status) {
         case ItcStatus::NearEquator: return "near-equator";
     }
     return "";
+}
+
+// ",UWError,...,SourceShareMast": empty where the window has no sampling error or no interval.
+void appendUncertainty(std::string& row, const WindowQuality& quality) {
+    const SamplingErrors& e = quality.errors;
+    for (const double error : {e.uw, e.vw, e.wTs, e.directionDegrees}) {
+        row += ',';
+        if (e.known()) appendGeneral(row, error);
+    }
+    const SourceInterval& s = quality.source;
+    if (!s.computed) {
+        row.append(kUncertaintyColumns - 4, ',');
+        return;
+    }
+    for (const double value : {s.median, s.low, s.high}) {
+        row += ',';
+        appendGeneral(row, value);
+    }
+    row += ',';
+    appendFixed(row, s.spreadPercent, 1);
+    row += ',';
+    if (s.driver >= 0) row += sourceInputName(static_cast<SourceInput>(s.driver));
+    for (const double share : s.share) {
+        row += ',';
+        appendFixed(row, share, 1);
+    }
 }
 
 }  // namespace
@@ -113,7 +155,9 @@ void writeQualityRow(TableRows& table, Program program, const QualityRowKeys& ke
         row += ",,,";
         if (program == Program::Fieldjoin) integer(keys.stationRecords);
         integer(record.foreignSamples);
-        row += ",,,,,,,,,,,,,,,,not-assessed,2,not-assessed\n";
+        row += ",,,,,,,,,,,,,,,,not-assessed,2,not-assessed";
+        row.append(kUncertaintyColumns, ',');
+        row += '\n';
         table.file.writeRow(row);
         return;
     }
@@ -150,6 +194,7 @@ void writeQualityRow(TableRows& table, Program program, const QualityRowKeys& ke
     appendInteger(row, quality.flag);
     row += ',';
     row += qcReasonsText(quality.reasons);
+    appendUncertainty(row, quality);
     row += '\n';
     table.file.writeRow(row);
 }

@@ -16,10 +16,10 @@ std::string percentText(double value) {
 
 }  // namespace
 
-WindowAssessor::WindowAssessor(const ProgramVariant& variant, const QualitySite& site, TableRows& table,
-                               RunDiagnostics& diagnostics)
+WindowAssessor::WindowAssessor(const ProgramVariant& variant, const QualitySite& site, const SourceSite& source,
+                               TableRows& table, RunDiagnostics& diagnostics)
     : variant_(variant), site_(site), table_(table), diagnostics_(diagnostics), samples_(0),
-      task_([this] { assess(); }) {}
+      interval_(variant, source, site.rules), task_([this] { assess(); }) {}
 
 void WindowAssessor::waitQuietly() {
     try {
@@ -63,6 +63,7 @@ void WindowAssessor::take(const ClosedWindow& window) {
         return;
     }
     try {
+        case_ = window.windowCase;
         // The copy is made the first time a window fits it, and never grows past the room.
         if (static_cast<std::size_t>(window.buffer.count) <= variant_.sampleCapacity &&
             window.record.size() <= variant_.sampleCapacity) {
@@ -91,6 +92,7 @@ void WindowAssessor::start(const WindSummary& wind) {
         // The row is computed by now and the reader clears the buffer next: rotated in place.
         rotateSamples(*spotBuffer_);
         assessRotatedSamples(*spotBuffer_, *spotRecord_, asked_, wind_, site_, quality_);
+        assessSourceInterval(interval_, case_, wind_, site_.rules, quality_);
     } catch (...) {
         fail(std::current_exception());
     }
@@ -112,6 +114,7 @@ void WindowAssessor::assess() {
     assessRawSamples(samples_, record_, asked_, site_, quality_);
     rotateSamples(samples_);
     assessRotatedSamples(samples_, record_, asked_, wind_, site_, quality_);
+    assessSourceInterval(interval_, case_, wind_, site_.rules, quality_);
 }
 
 void WindowAssessor::settle() {
@@ -124,7 +127,11 @@ void WindowAssessor::settle() {
             fail(std::current_exception());
         }
     }
-    if (!failure_.empty()) quality_ = WindowQuality{.samples = samplesTaken_, .assessed = false};
+    if (!failure_.empty()) {
+        quality_ = WindowQuality{};
+        quality_.samples = samplesTaken_;
+        quality_.assessed = false;
+    }
     const std::int64_t rowsBefore = table_.file.rows();
     writeQualityRow(table_, variant_.program, keys_, record_, quality_);
     if (table_.file.rows() > rowsBefore) diagnostics_.countQualityRow(quality_.flag);

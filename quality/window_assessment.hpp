@@ -25,8 +25,8 @@ namespace field {
 
 class WindowAssessor {
 public:
-    /// Writes rows to `table` and lines to `diagnostics`; both outlive the assessor.
-    WindowAssessor(const ProgramVariant& variant, const QualitySite& site, TableRows& table,
+    /// Writes rows to `table` and lines to `diagnostics`; they and `source` outlive the assessor.
+    WindowAssessor(const ProgramVariant& variant, const QualitySite& site, const SourceSite& source, TableRows& table,
                    RunDiagnostics& diagnostics);
 
     /// Copies a closed window's samples and record (or, for a window larger than the copy's
@@ -62,7 +62,9 @@ private:
     SampleBuffer samples_;
     WindowRecord record_;
     AskedWindow asked_;
+    MeasurementCase case_;
     WindSummary wind_;
+    SourceIntervalEstimator interval_;
     WindowQuality quality_;
 
     // A window assessed on the spot: its own buffer and record, between take() and start().

@@ -19,9 +19,9 @@ int deviationClass(double percent) {
 }
 
 std::string qcReasonsText(unsigned reasons) {
-    static constexpr const char* kNames[] = {"no-samples", "foreign",    "invalid",  "steady-not-run", "coverage",
-                                             "gap",        "spikes-u",   "spikes-v", "spikes-w",       "spikes-ts",
-                                             "steady-uw",  "steady-wts", "itc"};
+    static constexpr const char* kNames[] = {"no-samples", "foreign",    "invalid",  "steady-not-run",  "coverage",
+                                             "gap",        "spikes-u",   "spikes-v", "spikes-w",        "spikes-ts",
+                                             "steady-uw",  "steady-wts", "itc",      "source-uncertain"};
     std::string text;
     for (unsigned bit = 0; bit < std::size(kNames); ++bit) {
         if (!(reasons & (1u << bit))) continue;
@@ -145,6 +145,7 @@ void assessRotatedSamples(const SampleBuffer& buffer, const WindowRecord& record
         const float* series[2] = {buffer.u.data(), buffer.Ts.data()};
         std::optional<double> deviations[2];
         steadyStateDeviationsOfTwo(series, buffer.w.data(), parts, deviations);
+        quality.errors = samplingErrors(buffer, parts);
         const auto& uw = deviations[0];
         const auto& wt = deviations[1];
         if (uw && wt) {
@@ -208,6 +209,18 @@ void assessRotatedSamples(const SampleBuffer& buffer, const WindowRecord& record
     }
     quality.flag = flag;
     quality.reasons = reasons;
+}
+
+void assessSourceInterval(SourceIntervalEstimator& estimator, const MeasurementCase& windowCase,
+                          const WindSummary& wind, const QualityRules& rules, WindowQuality& quality) {
+    quality.source = estimator.estimate(windowCase, wind, quality.errors);
+    const SourceInterval& s = quality.source;
+    if (!s.computed) return;
+    const bool tooFewDraws = 40 * s.validDraws < 39 * rules.intervalDraws;  // over 2.5 % without a value
+    if (s.spreadPercent > rules.sourceSpreadFlag1 || tooFewDraws) {
+        quality.flag = std::max(quality.flag, 1);
+        quality.reasons |= kReasonSourceUncertain;
+    }
 }
 
 }  // namespace field

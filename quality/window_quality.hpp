@@ -16,6 +16,8 @@
 #include "input/measurement_case.hpp"
 #include "input/window_record.hpp"
 #include "quality/itc.hpp"
+#include "quality/sampling_error.hpp"
+#include "quality/source_interval.hpp"
 #include "quality/spikes.hpp"
 #include "quality/steady_state.hpp"
 #include "wind/wind_statistics.hpp"
@@ -43,6 +45,7 @@ enum QcReason : unsigned {
     kReasonSteadyUW = 1u << 10,
     kReasonSteadyWTs = 1u << 11,
     kReasonItc = 1u << 12,
+    kReasonSourceUncertain = 1u << 13,
 };
 
 /// "coverage;spikes-w" and the like: the reasons' names joined by ';' (empty for none).
@@ -71,6 +74,9 @@ struct WindowQuality {
     double itcW = 0;  // %
     int itcWClass = 0;
 
+    SamplingErrors errors;  // of the rotated fluxes and the direction
+    SourceInterval source;  // the source strength's interval
+
     int flag = 2;
     unsigned reasons = 0;  // QcReason bits: what raised the flag
     bool assessed = true;  // false: the window could not be assessed (flag 2, no test values)
@@ -93,5 +99,11 @@ void assessRawSamples(const SampleBuffer& buffer, const WindowRecord& record, co
 /// ITC, the flag and its reasons.
 void assessRotatedSamples(const SampleBuffer& buffer, const WindowRecord& record, const AskedWindow& window,
                           const WindSummary& wind, const QualitySite& site, WindowQuality& quality);
+
+/// The source strength's interval of a window whose table row is `wind`, from the errors
+/// assessRotatedSamples found; a wider one than the rules allow (or one with more than 2.5 %
+/// of its draws without a value) raises flag 1 at least with `source-uncertain`.
+void assessSourceInterval(SourceIntervalEstimator& estimator, const MeasurementCase& windowCase,
+                          const WindSummary& wind, const QualityRules& rules, WindowQuality& quality);
 
 }  // namespace field

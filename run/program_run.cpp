@@ -131,8 +131,8 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
             : chooseRunConfiguration(streams.in, streams.console, campaign, variant.program);
     RunDiagnostics diagnostics(streams.diagnostics, programName(variant.program));
     TableRows quality, samplers;
-    WindowAssessor assessor(variant, options.site.forField(config.layout(), *campaign), quality, diagnostics);
     const SourceSite site = sourceSiteOf(*campaign, config.layout());
+    WindowAssessor assessor(variant, options.site.forField(config.layout(), *campaign), site, quality, diagnostics);
     // Every stage reports through the sequencer, which lets the quality of the window before out first.
     WindowSequencer sequencer(variant, site, assessor, samplers, diagnostics);
 

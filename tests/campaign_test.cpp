@@ -93,7 +93,13 @@ TEST(BuiltInCampaign, QualityRulesAreTheDefaults) {
     EXPECT_EQ(d.spikePasses, q.spikePasses);
     EXPECT_EQ(d.spikeMaxRun, q.spikeMaxRun);
     EXPECT_EQ(d.windLimit, q.windLimit);
-    EXPECT_EQ(qualityRuleNames().size(), 12u);
+    EXPECT_EQ(d.intervalDraws, q.intervalDraws);
+    EXPECT_EQ(d.intervalSeed, q.intervalSeed);
+    EXPECT_EQ(d.roughnessLengthFactor, q.roughnessLengthFactor);
+    EXPECT_EQ(d.canopyHeightFactor, q.canopyHeightFactor);
+    EXPECT_EQ(d.mastReadingFactor, q.mastReadingFactor);
+    EXPECT_EQ(d.sourceSpreadFlag1, q.sourceSpreadFlag1);
+    EXPECT_EQ(qualityRuleNames().size(), 18u);
 }
 
 TEST(QualityRules, EachRuleCheckedByName) {

@@ -4,13 +4,18 @@
 
 namespace field {
 
+void setProfileSite(SourceSite& site, double canopyHeight, double roughnessLength) {
+    site.canopyHeightValue = canopyHeight;
+    site.roughnessLengthValue = roughnessLength;
+    site.canopyHeight = static_cast<float>(canopyHeight);
+    site.roughnessLength = static_cast<float>(roughnessLength);
+    // Of the decimals, not of the float quotient: ln(1.3 / 0.13) gives the float of ln(10).
+    site.logCanopyOverRoughness = static_cast<float>(std::log(canopyHeight / roughnessLength));
+}
+
 SourceSite sourceSiteOf(const Campaign& campaign, const FieldLayout& field) {
     SourceSite site;
-    site.canopyHeight = static_cast<float>(campaign.profile.canopyHeight);
-    site.roughnessLength = static_cast<float>(campaign.profile.roughnessLength);
-    // Of the decimals, not of the float quotient: ln(1.3 / 0.13) gives the float of ln(10).
-    site.logCanopyOverRoughness =
-        static_cast<float>(std::log(campaign.profile.canopyHeight / campaign.profile.roughnessLength));
+    setProfileSite(site, campaign.profile.canopyHeight, campaign.profile.roughnessLength);
     for (const MastLevel& level : field.mast) {
         site.mastHeights.push_back(static_cast<float>(level.height));
         site.mastLayers.push_back(static_cast<float>(level.layer));

@@ -10,6 +10,8 @@
 namespace field {
 
 struct SourceSite {
+    double canopyHeightValue = 0;               // h, m, as the campaign gives it
+    double roughnessLengthValue = 0;            // z0, m, as the campaign gives it
     float canopyHeight = 0;                     // h, m
     float roughnessLength = 0;                  // z0, m
     float logCanopyOverRoughness = 0;           // ln(h/z0) of the decimal values, rounded once to float
@@ -20,6 +22,9 @@ struct SourceSite {
     double ringSpacing = 0;                     // m: inner ring to the outer ring
     double balanceLength = 0;                   // m, per which the source strength is given
 };
+
+/// Sets the canopy height and the roughness length, and the floats made of them.
+void setProfileSite(SourceSite& site, double canopyHeight, double roughnessLength);
 
 /// The source site of `field` in `campaign`.
 SourceSite sourceSiteOf(const Campaign& campaign, const FieldLayout& field);

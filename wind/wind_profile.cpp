@@ -27,26 +27,34 @@ float stabilityCorrection(float height, const WindSummary& summary) {
     return static_cast<float>(-5.0 * z / l);
 }
 
+ProfileCorrections profileCorrections(const WindSummary& summary, const SourceSite& site) {
+    return {stabilityCorrection(site.roughnessLength, summary), stabilityCorrection(site.canopyHeight, summary)};
+}
+
 float profileWindSpeed(float z, const WindSummary& summary, const SourceSite& site) {
+    return profileWindSpeed(z, summary, site, profileCorrections(summary, site));
+}
+
+float profileWindSpeed(float z, const WindSummary& summary, const SourceSite& site, const ProfileCorrections& psi) {
     const double k = static_cast<double>(summary.UStar) / kVonKarman;
     const float h = site.canopyHeight;
-    const float psiZ0 = stabilityCorrection(site.roughnessLength, summary);
     if (z <= h) {
         // ln(h/z0) is of the decimal values rounded to float, not the log of the float quotient.
-        const float bracket = site.logCanopyOverRoughness - stabilityCorrection(h, summary) + psiZ0;
+        const float bracket = site.logCanopyOverRoughness - psi.atCanopy + psi.atRoughness;
         const float uh = static_cast<float>(static_cast<double>(bracket) * k);
         const float ratio = z / h;
         return static_cast<float>(std::exp(2.0 * (static_cast<double>(ratio) - 1.0)) * static_cast<double>(uh));
     }
     const float logZOverZ0 = static_cast<float>(std::log(static_cast<double>(z / site.roughnessLength)));
-    const float bracket = logZOverZ0 - stabilityCorrection(z, summary) + psiZ0;
+    const float bracket = logZOverZ0 - stabilityCorrection(z, summary) + psi.atRoughness;
     return static_cast<float>(static_cast<double>(bracket) * k);
 }
 
 void computeWindProfile(WindSummary& summary, const SourceSite& site) {
     summary.UZ.resize(site.mastHeights.size());
+    const ProfileCorrections psi = profileCorrections(summary, site);
     for (std::size_t k = 0; k < summary.UZ.size(); ++k)
-        summary.UZ[k] = profileWindSpeed(site.mastHeights[k], summary, site);
+        summary.UZ[k] = profileWindSpeed(site.mastHeights[k], summary, site, psi);
 }
 
 }  // namespace field

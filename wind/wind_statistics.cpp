@@ -97,6 +97,16 @@ RotatedMoments rotatedMoments(const SampleBuffer& buffer, float avgTs) {
     return m;
 }
 
+float frictionVelocity(float uw, float vw) {
+    return static_cast<float>(std::pow(static_cast<double>(uw * uw + vw * vw), 0.25));
+}
+
+float obukhovLength(float uStar, float avgTs, float wTs) {
+    const float uStarCubed = static_cast<float>(std::pow(static_cast<double>(uStar), 3.0));
+    return static_cast<float>(-(static_cast<double>(uStarCubed) * (static_cast<double>(avgTs) + 273.15)) /
+                              (static_cast<double>(wTs) * kKarmanTimesGravity));
+}
+
 void summariseWindow(const SampleBuffer& buffer, WindSummary& summary, const MeasurementCase& windowCase,
                      const ProgramVariant& variant, const SourceSite& site) {
     const float n = static_cast<float>(buffer.count);
@@ -114,10 +124,11 @@ void summariseWindow(const SampleBuffer& buffer, WindSummary& summary, const Mea
     summary.AvgV = m.avgV;
     summary.AvgW = m.avgW;
 
-    summary.UStar = static_cast<float>(std::pow(static_cast<double>(m.uw * m.uw + m.vw * m.vw), 0.25));
-    const float uStarCubed = static_cast<float>(std::pow(static_cast<double>(summary.UStar), 3.0));
-    summary.L = static_cast<float>(-(static_cast<double>(uStarCubed) * (static_cast<double>(summary.AvgTs) + 273.15)) /
-                                   (static_cast<double>(m.tw) * kKarmanTimesGravity));
+    summary.covUW = m.uw;
+    summary.covVW = m.vw;
+    summary.covWTs = m.tw;
+    summary.UStar = frictionVelocity(m.uw, m.vw);
+    summary.L = obukhovLength(summary.UStar, summary.AvgTs, m.tw);
 
     if (variant.standardDeviations) {
         summary.UStd = m.uStd;

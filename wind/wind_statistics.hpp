@@ -31,6 +31,8 @@ struct WindSummary {
     float AvgTs = 0.0f;
     float TsStd = 0.0f;
     std::vector<float> UZ;  // at the mast heights, top first (fieldjoin)
+    // Not columns: the rotated covariances u* and L come from, for the quality's uncertainty.
+    float covUW = 0.0f, covVW = 0.0f, covWTs = 0.0f;
 };
 
 /// The double rotation of a window: u along the mean wind, mean v and mean w zero, the
@@ -71,6 +73,12 @@ RotatedMoments rotatedMoments(const SampleBuffer& buffer, float avgTs);
 
 /// Rotates a buffer's samples in place, as Rotation turns them; for a copy of a window.
 void rotateSamples(SampleBuffer& buffer);
+
+/// u* from the rotated covariances of u and v with w, in float as the tables take it.
+float frictionVelocity(float uw, float vw);
+
+/// The Obukhov length from u*, the mean sonic temperature (degrees C) and cov(w, Ts).
+float obukhovLength(float uStar, float avgTs, float wTs);
 
 /// The statistics of a window's row: mean wind, speed and direction, the rotated moments, u*
 /// and L, then the source strength and, where the variant says so, the wind profile. Reads the
