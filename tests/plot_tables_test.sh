@@ -139,14 +139,14 @@ cp "$cases" "$qcases"
 "$plot" "$qwhole" "$qcases" >"$work/stdout" 2>"$work/stderr" || fail "tables without quality tables: failed"
 for f in "$qdir"/*.png; do mv "$f" "${f%.png}.plain"; done
 cat >"$qdir/2014 TN Seed Whole Data_fence QC.txt" <<'EOF'
-DayIndex,BeginMinute,Stationarity,Spikes,LongestGap,Coverage,QcFlag,QcReasons
-Day,Minute,%,count,s,%,,text
-15,313,5.1,0,0.1,100,0,
-15,774,1885,0,0.1,100,2,steady-uw;steady-wts
-15,1281,16,0,1200,82,2,gap
-16,79,4,0,10,60,1,coverage
-16,741,2,13,0.1,100,2,spikes-u;spikes-w;coverage
-16,1095,2,0,0.1,100,0,
+DayIndex,BeginMinute,Stationarity,Spikes,LongestGap,Coverage,QcFlag,QcReasons,SourceStrengthMedian,SourceStrengthLow,SourceStrengthHigh,SourceShareUstar,SourceShareZ0,SourceShareCanopy,SourceShareDirection,SourceShareMast
+Day,Minute,%,count,s,%,,text,,,,%,%,%,%,%
+15,313,5.1,0,0.1,100,0,,4.5,3.7,5.7,2.6,50.9,26,1,19.5
+15,774,1885,0,0.1,100,2,steady-uw;steady-wts,0.93,0.7,1.23,29.9,38.7,17.8,0.6,13
+15,1281,16,0,1200,82,2,gap,,,,,,,,
+16,79,4,0,10,60,1,coverage;source-uncertain,1.28,0.2,2.5,80,10,5,0,5
+16,741,2,13,0.1,100,2,spikes-u;spikes-w;coverage,2.4,1.8,3.2,2.1,54.8,24.5,0.4,18.2
+16,1095,2,0,0.1,100,0,,1.9,1.5,2.5,3.6,54.5,16.4,1.3,24.2
 EOF
 printf 'TestCaseID,QcFlag\r\n,\r\n1,0\r\n1,2\r\n2,1\r\n2,0\r\n4,2\r\n' >"$qdir/2014 TN Pollen Test Cases_hill QC.txt"
 plot_quietly "quality tables: " "$qwhole" "$qcases" "$qdir/2014 TN Seed Whole Data_fence QC.txt"
@@ -160,6 +160,9 @@ check_png "$qdir/2014 TN Pollen Test Cases_hill_series.png" 1100 1400
 # The reasons counted: a bar each (coverage twice); a quality table without QcReasons gives the empty chart.
 check_png "$qdir/2014 TN Seed Whole Data_fence_qc_reasons.png" 900 500
 check_png "$qdir/2014 TN Pollen Test Cases_hill_qc_reasons.png" 900 500
+# The interval: five of six cases have one; a quality table without its columns gives the empty chart.
+check_png "$qdir/2014 TN Seed Whole Data_fence_source_interval.png" 1000 700
+check_png "$qdir/2014 TN Pollen Test Cases_hill_source_interval.png" 1000 700
 [ ! -e "$qdir/2014 TN Seed Whole Data_fence QC_series.png" ] || fail "a quality table was drawn as a table"
 for stem in "2014 TN Seed Whole Data_fence_series" "2014 TN Seed Whole Data_fence_source_ustar" \
     "2014 TN Pollen Test Cases_hill_series"; do

@@ -59,10 +59,12 @@ function log10(v) {
 }
 
 # The quality flags of the rows, from the quality table; qc_state "used" or "unusable".
-function read_quality(   line, n, nf, f, i, flagcol, reasoncol, got, k, nr, r) {
+function read_quality(   line, n, nf, f, i, flagcol, reasoncol, got, k, nr, r, c, ncols) {
     n = 0
     flagcol = 0
     reasoncol = 0
+    # The source strength's interval and the inputs' shares, where the quality table has them.
+    ncols = split("SourceStrengthLow SourceStrengthHigh SourceStrengthMedian SourceShareUstar SourceShareZ0 SourceShareCanopy SourceShareDirection SourceShareMast", icol_name, " ")
     while ((got = (getline line < qcpath)) > 0) {
         sub(/\r$/, "", line)
         n++
@@ -71,6 +73,7 @@ function read_quality(   line, n, nf, f, i, flagcol, reasoncol, got, k, nr, r) {
             for (i = 1; i <= nf; i++) {
                 if (trim(f[i]) == "QcFlag") flagcol = i
                 if (trim(f[i]) == "QcReasons") reasoncol = i
+                for (c = 1; c <= ncols; c++) if (trim(f[i]) == icol_name[c]) icol[c] = i
             }
             if (!flagcol) return quality_fails("no QcFlag column in its first row")
             continue
@@ -83,7 +86,9 @@ function read_quality(   line, n, nf, f, i, flagcol, reasoncol, got, k, nr, r) {
             nr = split(trim(f[reasoncol]), r, ";")
             for (k = 1; k <= nr; k++) if (r[k] != "") reason_count[r[k]]++
         }
+        for (c = 1; c <= ncols; c++) ival[nflags, c] = (c in icol) ? trim(f[icol[c]]) : ""
     }
+    ninterval_cols = ncols
     close(qcpath)
     if (got < 0) return quality_fails("cannot be read")
     qc_state = "used"
@@ -195,6 +200,7 @@ NR == 2 {
         if (flag == 2) flagged_pairs++
     }
     print line " " stability " " flag > series
+    source_value[rows] = ok["SourceStrength"] ? value["SourceStrength"] : "NaN"
 
     # Rose: speed-weighted counts per direction sector and speed class.
     if (ok["WindSpeed"] && ok["WindDirection"] && value["WindSpeed"] >= 0) {
@@ -326,7 +332,7 @@ END {
     print "flagged = " (flagged + 0) > settings
     print "flagged1 = " (flagged1 + 0) > settings
     # The reasons in the order the quality table lists them; those no window has are left out.
-    nknown = split("no-samples foreign invalid steady-not-run coverage gap spikes-u spikes-v spikes-w spikes-ts steady-uw steady-wts itc not-assessed", known, " ")
+    nknown = split("no-samples foreign invalid steady-not-run coverage gap spikes-u spikes-v spikes-w spikes-ts steady-uw steady-wts itc source-uncertain not-assessed", known, " ")
     nreasons = 0
     printf "" > (dir "/reasons.dat")
     for (k = 1; k <= nknown; k++) {
@@ -336,6 +342,19 @@ END {
     }
     close(dir "/reasons.dat")
     print "nreasons = " nreasons > settings
+    # interval.dat: x, the table's value, low, high, median, the five shares (NaN where empty).
+    intervals = 0
+    printf "" > (dir "/interval.dat")
+    if (qc_state == "used") {
+        for (x = 1; x <= rows; x++) {
+            line = x " " source_value[x]
+            for (c = 1; c <= ninterval_cols; c++) line = line " " (present(ival[x, c]) ? ival[x, c] : "NaN")
+            if (present(ival[x, 1])) intervals++
+            print line > (dir "/interval.dat")
+        }
+    }
+    close(dir "/interval.dat")
+    print "intervals = " intervals > settings
     print "flagged_pairs = " (flagged_pairs + 0) > settings
     print "xlabels = " gpquote("(" xlabels ")") > settings
     print "caselabels = " gpquote("(" caselabels ")") > settings

@@ -3,6 +3,7 @@
 #   workdir                         folder holding series.dat, rose.dat and settings.gp
 #   out_series, out_rose, out_scatter  PNG files to write (the last two for whole-data tables only)
 #   out_reasons                     PNG of the QcReasons counts (with a quality table only)
+#   out_interval                    PNG of the source strength's interval and its drivers (the same)
 
 load workdir.'/settings.gp'
 series = workdir.'/series.dat'
@@ -172,6 +173,57 @@ unset object
 set xtics norotate
 set autoscale xfix
 set autoscale yfix
+
+# ---------------------------------------------------------------- how sure the source strength is
+if (quality) {
+    eval png(1000, 700)
+    set output out_interval
+    set multiplot layout 2, 1 title sprintf("%s: source strength with its 95 %% interval (%s of %s)", title, \
+        count(intervals, 'interval'), count(rows, kind eq 'test' ? 'sub-window' : 'case')) font ',12'
+    set xrange [0.5 : xmax]
+    eval 'set xtics '.xlabels
+    set xtics rotate by 45 right font ',8'
+    set grid ytics lc rgb '#dcdcdc'
+    set ytics autofreq
+    set format y '%g'
+    set ylabel 'SourceStrength (Grains/m2/s)'
+    set yrange [0:*]
+    set key top left opaque
+    if (intervals == 0) {
+        set label 1 'no row has an interval (no quality columns, or -999 and short windows only)' \
+            at graph 0.5, graph 0.5 center
+        set yrange [0:1]
+        plot NaN notitle
+        unset label
+    } else {
+        plot workdir.'/interval.dat' using 1:5:3:4 with yerrorbars lc rgb blue pt 7 ps 0.6 \
+                 title 'median, 2.5 to 97.5 %', \
+             '' using 1:2 with points lc rgb red pt 2 ps 0.8 title 'table value'
+    }
+    set ylabel 'share of the variance (%)'
+    set yrange [0:100]
+    set style fill solid 0.85 border lc rgb '#404040'
+    set boxwidth 0.8 relative
+    set key outside right top vertical
+    share(c) = column(c) == column(c) ? column(c) : 0
+    stack(n) = sum [c = 6 : 5 + n] share(c)
+    if (intervals == 0) {
+        plot NaN notitle
+    } else {
+        plot workdir.'/interval.dat' using 1:(stack(5)) with boxes lc rgb '#9467bd' title 'mast', \
+             '' using 1:(stack(4)) with boxes lc rgb '#17becf' title 'direction', \
+             '' using 1:(stack(3)) with boxes lc rgb '#2ca02c' title 'canopy', \
+             '' using 1:(stack(2)) with boxes lc rgb '#ff7f0e' title 'z0', \
+             '' using 1:(stack(1)) with boxes lc rgb blue title 'ustar'
+    }
+    unset multiplot
+    unset ylabel
+    unset grid
+    unset key
+    set xtics norotate font ''
+    set autoscale xfix
+    set autoscale yfix
+}
 
 # ---------------------------------------------------------------- what raised the flags
 if (quality) {

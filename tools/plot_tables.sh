@@ -3,6 +3,9 @@
 #   whole-data table:  <table>_series.png   SourceStrength, UStar, L, WindSpeed, WindDirection per case
 #                      <table>_windrose.png wind directions of the cases weighted by wind speed
 #                      <table>_source_ustar.png  SourceStrength against UStar
+#   with a quality table: <table>_qc_reasons.png what raised the flags
+#                      <table>_source_interval.png  SourceStrength with its interval, and the
+#                      inputs' shares of it as stacked bars
 #   test-case table:   <table>_series.png   the same series per sub-window, coloured by test case
 # <table> is the table's file name without .txt. The kind of table is told by its first header row.
 # Values that are not numbers (NaN, inf, empty) or are -999 are left out; the count left out of each
@@ -71,7 +74,7 @@ for table in "$@"; do
   { read -r kind rows qc flagged; IFS= read -r left_line; } <<<"$summary"
 
   outputs=("${stem}_series.png")
-  [ "$qc" != used ] || outputs+=("${stem}_qc_reasons.png")
+  [ "$qc" != used ] || outputs+=("${stem}_qc_reasons.png" "${stem}_source_interval.png")
   if [ "$kind" = whole ]; then
     outputs+=("${stem}_windrose.png" "${stem}_source_ustar.png")
     echo "$table: whole-data table, $rows case$([ "$rows" -eq 1 ] || echo s)"
@@ -89,6 +92,7 @@ for table in "$@"; do
       -e "out_rose = $(gp_string "${stem}_windrose.png")" \
       -e "out_scatter = $(gp_string "${stem}_source_ustar.png")" \
       -e "out_reasons = $(gp_string "${stem}_qc_reasons.png")" \
+      -e "out_interval = $(gp_string "${stem}_source_interval.png")" \
       "$here/plot_tables.gp"; then
     echo "$table: gnuplot failed" >&2
     status=1
