@@ -12,6 +12,7 @@
 #include "platform/line_reader.hpp"
 #include "tests/campaign_2014.hpp"
 #include "tests/logger_text.hpp"
+#include "quality/source_interval.hpp"
 #include "wind/wind_statistics.hpp"
 
 namespace {
@@ -71,7 +72,7 @@ void BM_CanonicalTimestamp(benchmark::State& state) {
         long sum = 0;
         for (std::string_view line : lines) {
             LoggerTime t;
-            parseCanonicalTimestamp(line, true, t);
+            parseCanonicalTimestamp(line, field::rule2014(true), t);
             sum += t.day + t.minute;
         }
         benchmark::DoNotOptimize(sum);
@@ -86,7 +87,7 @@ void BM_GeneralTimestamp(benchmark::State& state) {
         long sum = 0;
         for (std::string_view line : lines) {
             std::string_view rest;
-            const LoggerTime t = parseLoggerTimestamp(timestampField(line, rest), true);
+            const LoggerTime t = parseLoggerTimestamp(timestampField(line, rest), field::rule2014(true));
             sum += t.day + t.minute;
         }
         benchmark::DoNotOptimize(sum);
@@ -148,5 +149,31 @@ void BM_WindSummary(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * n);
 }
 BENCHMARK(BM_WindSummary);
+
+// The source strength's interval of one window: 1000 draws (the quality thread's cost per row).
+void BM_SourceInterval(benchmark::State& state) {
+    MeasurementCase c = field::sizedCase2014();
+    c.Deposition = {1, 2, 4, 3, 1, 2, 5, 4, 10};
+    c.SourceDeposition = 10;
+    c.SourceProfile = {50, 80, 120, 150, 160};
+    WindSummary table;
+    table.UStar = frictionVelocity(-0.08f, 0.01f);
+    table.covUW = -0.08f;
+    table.covVW = 0.01f;
+    table.covWTs = 0.05f;
+    table.AvgTs = 20.0f;
+    table.L = obukhovLength(table.UStar, table.AvgTs, table.covWTs);
+    table.WindDirection = 250.0f;
+    computeSourceStrength(c, table, kFieldjoinVariant, field::site2014());
+    SourceIntervalEstimator estimator(kFieldjoinVariant, field::site2014(), QualityRules{});
+    SamplingErrors errors;
+    errors.uw = 0.005;
+    errors.vw = 0.004;
+    errors.wTs = 0.003;
+    errors.directionDegrees = 2;
+    for (auto _ : state) benchmark::DoNotOptimize(estimator.estimate(c, table, errors));
+    state.SetItemsProcessed(state.iterations() * QualityRules{}.intervalDraws);
+}
+BENCHMARK(BM_SourceInterval);
 
 }  // namespace

@@ -67,8 +67,29 @@ SourceIntervalEstimator::SourceIntervalEstimator(const ProgramVariant& variant, 
       roughnessFactor_(rules.roughnessLengthFactor), canopyFactor_(rules.canopyHeightFactor),
       mastFactor_(rules.mastReadingFactor) {}
 
+void SourceIntervalEstimator::prepareFactors(const SourceRanges& ranges) {
+    const std::array<double, 3> wanted = {ranges.roughnessFactor, ranges.canopyFactor, ranges.mastFactor};
+    if (wanted == factorsFor_) return;
+    factorsFor_ = wanted;
+    // exp(0) is 1 exactly: a factor of 1 moves nothing, and the campaign's decimal stays as it is.
+    const double logZ0 = std::log(ranges.roughnessFactor), logH = std::log(ranges.canopyFactor),
+                 logMast = std::log(ranges.mastFactor);
+    const std::size_t width = normals_.width();
+    factors_.assign(static_cast<std::size_t>(normals_.draws()) * width, 1.0);
+    for (int d = 0; d < normals_.draws(); ++d) {
+        const double* z = normals_.of(d);
+        double* f = factors_.data() + static_cast<std::size_t>(d) * width;
+        f[kZ0] = std::exp(logZ0 * z[kZ0]);
+        f[kCanopy] = std::exp(logH * z[kCanopy]);
+        for (std::size_t i = kMast; i < width; ++i) f[i] = std::exp(logMast * z[i]);
+    }
+}
+
 float SourceIntervalEstimator::draw(const SourceReadings& readings, const WindSummary& table,
-                                    const SourceRanges& ranges, const double* z, unsigned held) {
+                                    const SourceRanges& ranges, int d, unsigned held) {
+    prepareFactors(ranges);
+    const double* z = normals_.of(d);
+    const double* factor = factors_.data() + static_cast<std::size_t>(d) * normals_.width();
     const auto active = [held](SourceInput input) { return (held & bitOf(input)) == 0; };
     WindSummary& wind = movedWind_;
     wind.WindDirection = table.WindDirection;
@@ -86,18 +107,13 @@ float SourceIntervalEstimator::draw(const SourceReadings& readings, const WindSu
     if (active(SourceInput::Direction)) {
         const double by = e.directionDegrees * z[kDirection];
         if (by != 0) {
-            double d = static_cast<double>(table.WindDirection) + by;
-            d -= 360.0 * std::floor(d / 360.0);
-            wind.WindDirection = static_cast<float>(d);
+            double direction = static_cast<double>(table.WindDirection) + by;
+            direction -= 360.0 * std::floor(direction / 360.0);
+            wind.WindDirection = static_cast<float>(direction);
         }
     }
-    // exp(0) is 1 exactly: an input held or not moved keeps the campaign's decimal.
-    const double z0 = active(SourceInput::RoughnessLength)
-                          ? site_.roughnessLengthValue * std::exp(std::log(ranges.roughnessFactor) * z[kZ0])
-                          : site_.roughnessLengthValue;
-    const double h = active(SourceInput::CanopyHeight)
-                         ? site_.canopyHeightValue * std::exp(std::log(ranges.canopyFactor) * z[kCanopy])
-                         : site_.canopyHeightValue;
+    const double z0 = site_.roughnessLengthValue * (active(SourceInput::RoughnessLength) ? factor[kZ0] : 1.0);
+    const double h = site_.canopyHeightValue * (active(SourceInput::CanopyHeight) ? factor[kCanopy] : 1.0);
     setProfileSite(moved_, h, z0);
 
     const SourceReadings* r = &readings;
@@ -106,10 +122,9 @@ float SourceIntervalEstimator::draw(const SourceReadings& readings, const WindSu
         movedReadings_.inner = readings.inner;
         movedReadings_.outer = readings.outer;
         movedReadings_.mast.assign(readings.mast.begin(), readings.mast.end());
-        const double logFactor = std::log(ranges.mastFactor);
         for (std::size_t i = 0; i < movedReadings_.mast.size(); ++i) {
             float& c = movedReadings_.mast[i];
-            if (c >= 0.0f) c = static_cast<float>(static_cast<double>(c) * std::exp(logFactor * z[kMast + i]));
+            if (c >= 0.0f) c = static_cast<float>(static_cast<double>(c) * factor[kMast + i]);
         }
         r = &movedReadings_;
     }
@@ -121,7 +136,7 @@ void SourceIntervalEstimator::interval(const SourceReadings& readings, const Win
     values_.clear();
     drawn_.clear();
     for (int d = 0; d < normals_.draws(); ++d) {
-        const float q = draw(readings, table, ranges, normals_.of(d), 0);
+        const float q = draw(readings, table, ranges, d, 0);
         // -999 marks a draw whose balance came out negative: it has no source strength.
         if (!std::isfinite(q) || q < 0.0f) continue;
         values_.push_back(q);
@@ -129,23 +144,28 @@ void SourceIntervalEstimator::interval(const SourceReadings& readings, const Win
     }
 }
 
-std::array<double, kSourceInputs> SourceIntervalEstimator::varianceParts(const SourceRanges& ranges) const {
+std::array<double, kSourceInputs> SourceIntervalEstimator::varianceParts(const SourceRanges& ranges) {
     // The draws' numbers are independent: the slope of the value on each number alone is its
     // coefficient in the linear fit, and slope squared times the number's variance its part.
     const std::size_t n = values_.size();
+    const std::size_t width = normals_.width();
     double mean = 0;
     for (const double q : values_) mean += q;
     mean /= static_cast<double>(n);
-    const auto part = [&](std::size_t column) {
-        double zMean = 0;
-        for (const int d : drawn_) zMean += normals_.of(d)[column];
-        zMean /= static_cast<double>(n);
-        double products = 0, squares = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const double dz = normals_.of(drawn_[i])[column] - zMean;
-            products += (values_[i] - mean) * dz;
-            squares += dz * dz;
+    sums_.assign(3 * width, 0.0);  // per number: sum of (q - mean) z, of z, of z squared
+    for (std::size_t i = 0; i < n; ++i) {
+        const double* z = normals_.of(drawn_[i]);
+        const double dq = values_[i] - mean;
+        for (std::size_t j = 0; j < width; ++j) {
+            sums_[j] += dq * z[j];
+            sums_[width + j] += z[j];
+            sums_[2 * width + j] += z[j] * z[j];
         }
+    }
+    const auto part = [&](std::size_t j) {
+        const double zMean = sums_[width + j] / static_cast<double>(n);
+        const double squares = sums_[2 * width + j] - static_cast<double>(n) * zMean * zMean;
+        const double products = sums_[j];  // the sum of (q - mean) is 0: z's own mean drops out
         return squares > 0 ? products * products / squares / static_cast<double>(n) : 0.0;
     };
     const SamplingErrors& e = ranges.errors;

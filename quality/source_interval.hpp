@@ -43,8 +43,7 @@ public:
 private:
     int draws_;
     std::size_t width_;
-    std::vector<double> values_, sorted_;  // the draws with a value, in draw order and sorted
-    std::vector<int> drawn_;               // the draw each value came from
+    std::vector<double> values_;
 };
 
 /// How far each input moves: standard errors (from the window) and geometric standard deviations.
@@ -74,13 +73,14 @@ public:
     /// The interval of given readings under given ranges (the public seam of estimate()).
     SourceInterval estimate(const SourceReadings& readings, const WindSummary& table, const SourceRanges& ranges);
 
-    /// One draw's source strength, the inputs whose bit is set in `held` kept as the table has them.
-    float draw(const SourceReadings& readings, const WindSummary& table, const SourceRanges& ranges, const double* z,
+    /// Draw `d`'s source strength, the inputs whose bit is set in `held` kept as the table has them.
+    float draw(const SourceReadings& readings, const WindSummary& table, const SourceRanges& ranges, int d,
                unsigned held);
 
 private:
+    void prepareFactors(const SourceRanges& ranges);
     void interval(const SourceReadings& readings, const WindSummary& table, const SourceRanges& ranges);
-    std::array<double, kSourceInputs> varianceParts(const SourceRanges& ranges) const;
+    std::array<double, kSourceInputs> varianceParts(const SourceRanges& ranges);
 
     const ProgramVariant& variant_;
     const SourceSite& site_;
@@ -88,10 +88,15 @@ private:
     NormalDraws normals_;
     SourceScratch scratch_;
     double roughnessFactor_, canopyFactor_, mastFactor_;
+    // exp(ln(factor) z) of every draw for z0, h and the mast levels (the columns of the normals),
+    // made once for the factors they were made for.
+    std::vector<double> factors_;
+    std::array<double, 3> factorsFor_{0, 0, 0};
     SourceReadings readings_, movedReadings_;
     WindSummary movedWind_;
     std::vector<double> values_, sorted_;  // the draws with a value, in draw order and sorted
     std::vector<int> drawn_;               // the draw each value came from
+    std::vector<double> sums_;             // the linear fit's sums
 };
 
 /// The p-quantile (0..1) of sorted values, interpolated between order statistics.
