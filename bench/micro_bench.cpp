@@ -10,9 +10,9 @@
 #include "input/logger_record.hpp"
 #include "platform/c_numbers.hpp"
 #include "platform/line_reader.hpp"
+#include "quality/source_interval.hpp"
 #include "tests/campaign_2014.hpp"
 #include "tests/logger_text.hpp"
-#include "quality/source_interval.hpp"
 #include "wind/wind_statistics.hpp"
 
 namespace {

@@ -102,7 +102,8 @@ TEST(WindowAssessment, WindowWithoutItsTimesGetsANotAssessedRowAndLine) {
         SCOPED_TRACE("room " + std::to_string(room));
         const Assessed a = assessWindows(room, {{10, 0, 0, true}, {10}});
         ASSERT_EQ(2u, a.rows.size());
-        EXPECT_EQ("15,600,609,10,6000,6000,0,,,,3,0,,,,,,,,,,,,,,,,,not-assessed,2,not-assessed,,,,,,,,,,,,,,", a.rows[0]);
+        EXPECT_EQ("15,600,609,10,6000,6000,0,,,,3,0,,,,,,,,,,,,,,,,,not-assessed,2,not-assessed,,,,,,,,,,,,,,",
+                  a.rows[0]);
         EXPECT_EQ(fieldsOf(a.rows[1]).size(), fieldsOf(a.rows[0]).size());
         EXPECT_EQ("run", fieldsOf(a.rows[1]).at(28)) << "the next window is assessed again: " << a.rows[1];
         EXPECT_EQ(1, a.notAssessed);
