@@ -70,6 +70,8 @@ public:
 
     /// Reports samples left in the buffer that no row will hold (end of the run).
     void endRun();
+    /// Bytes of logger data read so far.
+    std::uint64_t loggerBytesRead() const { return file_.bytesRead(); }
 
     std::int32_t lastWindowMinute() const { return lastWindowMinute_; }
     /// The case being read as the diagnostics name it.

@@ -111,6 +111,7 @@ bool LineReader::refill() {
         return false;
     }
     end_ += got;
+    bytesRead_ += got;
     return true;
 }
 
@@ -130,6 +131,7 @@ bool LineReader::refillFromPrefetch() {
     data_ = block.data;
     begin_ = front - tail;
     end_ = front + block.size;
+    bytesRead_ += block.size;
     capacity_ = front + blockSize_;
     return true;
 }
@@ -151,6 +153,7 @@ void LineReader::leavePrefetch() {
     capacity_ = size;
     begin_ = 0;
     end_ = tail + block.size;
+    bytesRead_ += block.size;
     if (block.size == 0) endOfFile(block.errorNumber);
 }
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -50,6 +51,8 @@ public:
     /// file (a pipe, a device, a directory), with the reason in error().
     bool open(const std::string& localPath);
     bool isOpen() const { return file_ != nullptr; }
+    /// Bytes read from every file this reader has opened.
+    std::uint64_t bytesRead() const { return bytesRead_; }
     /// Closes the file; failed() and error() stay until the next open.
     void close();
 
@@ -119,6 +122,7 @@ private:
     BlockPrefetch::Buffers prefetchBuffers_;  // its buffers, kept from file to file
     std::size_t begin_ = 0;                   // first unread byte
     std::size_t end_ = 0;                     // one past the last byte read
+    std::uint64_t bytesRead_ = 0;             // from every file opened
     bool eof_ = false;
     bool failed_ = false;
     std::string error_;

@@ -16,4 +16,7 @@ void prepareProcess();
 /// command line on Windows, where `argv` holds them in the ANSI code page.
 std::vector<std::string> programArguments(int argc, char** argv);
 
+/// True when standard error is a terminal (a console window on Windows).
+bool standardErrorIsTerminal();
+
 }  // namespace field

@@ -24,4 +24,6 @@ void prepareProcess() {
 
 std::vector<std::string> programArguments(int argc, char** argv) { return {argv, argv + argc}; }
 
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
 }  // namespace field

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstdio>
+
 #include "platform/utf8_windows.hpp"
 
 namespace field {
@@ -28,5 +30,7 @@ std::vector<std::string> programArguments(int argc, char** argv) {
     LocalFree(wide);
     return arguments;
 }
+
+bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 }  // namespace field

@@ -114,6 +114,10 @@ std::string helpText(Program program, const Campaign& campaign) {
            "also what the run did (inputs, outputs, counts, every problem, the exit status) "
            "as JSON, for scripts");
     option("--strict", "exit status 3 when a run wrote no row at all or reported a problem of the data");
+    option("--progress",
+           "one updating line on standard error: cases done, MB read, rate (by default only "
+           "when standard error is a terminal, and from 2 s into the run; not with --all)");
+    option("--no-progress", "no progress line");
     text += "\nThe quality table:\n";
     option("--sonic-height-fence M", "the fence field sonic's height above the displacement height, in m (ITC test)");
     option("--sonic-height-hill M", "the hill field sonic's height above the displacement height, in m (ITC test)");
@@ -155,7 +159,7 @@ std::string siteNumberError(const std::string& text, double& value, bool positiv
 constexpr std::string_view kValueOptions[] = {"--field", "--material", "--data-root", "--output-dir",
                                               "--sonic-height-fence", "--sonic-height-hill", "--latitude",
                                               "--campaign", "--qc", "--summary-json"};
-constexpr std::string_view kFlags[] = {"--all", "--no-qc", "--no-samplers", "--strict", "--help", "--version",
+constexpr std::string_view kFlags[] = {"--all", "--no-qc", "--no-samplers", "--strict", "--progress", "--no-progress", "--help", "--version",
                                        "--print-campaign", "--check-campaign"};
 // clang-format on
 
@@ -237,8 +241,8 @@ struct OptionValues {
     std::string summaryJson;
     CLI::Option* qcOption = nullptr;
     CLI::Option* summaryOption = nullptr;
-    bool all = false, noQuality = false, noSamplers = false, strict = false, printCampaign = false,
-         checkCampaign = false;
+    bool all = false, noQuality = false, noSamplers = false, strict = false, progress = false, noProgress = false,
+         printCampaign = false, checkCampaign = false;
     CLI::Option* noSamplersOption = nullptr;
     CLI::Option* printOption = nullptr;
     CLI::Option* checkOption = nullptr;
@@ -248,6 +252,8 @@ struct OptionValues {
     CLI::Option* rootOption = nullptr;
     CLI::Option* noQcOption = nullptr;
     CLI::Option* strictOption = nullptr;
+    CLI::Option* progressOption = nullptr;
+    CLI::Option* noProgressOption = nullptr;
     CLI::Option* fenceOption = nullptr;
     CLI::Option* hillOption = nullptr;
     CLI::Option* latitudeOption = nullptr;
@@ -276,6 +282,8 @@ void declareOptions(CLI::App& app, OptionValues& v, std::string& outputDirectory
     v.noSamplersOption = app.add_flag("--no-samplers", v.noSamplers, "Write no sampler table (fieldjoin)");
     v.strictOption = app.add_flag("--strict", v.strict,
                                   "Exit status 3 when a run wrote no row at all or reported a problem of the data");
+    v.progressOption = app.add_flag("--progress", v.progress, "One updating line on standard error");
+    v.noProgressOption = app.add_flag("--no-progress", v.noProgress, "No progress line");
     // Read as text and checked below: CLI11 would take "0x10" as 16 and "nan" as a number.
     v.fenceOption = app.add_option("--sonic-height-fence", v.fenceHeight,
                                    "Fence field sonic height above the displacement height, m (ITC test)")
@@ -416,6 +424,10 @@ CommandLine parseCommandLine(Program program, int argc, const char* const* argv)
     line.options.qualityTable = !*v.noQcOption;
     line.options.samplerTable = !*v.noSamplersOption;
     line.options.strict = static_cast<bool>(*v.strictOption);
+    if (*v.progressOption && *v.noProgressOption)
+        return answered(line, Action::Error, "--progress excludes --no-progress");
+    if (*v.progressOption) line.progress = true;
+    if (*v.noProgressOption) line.progress = false;
     const std::string siteError = readSiteFacts(v, campaign, line.options.site);
     if (!siteError.empty()) return answered(line, Action::Error, siteError);
     const std::string rulesError = readQualityRules(v, campaign, line.options.site);

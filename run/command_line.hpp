@@ -17,6 +17,7 @@ struct CommandLine {
     RunOptions options;
     std::optional<std::string> dataRoot;     // the folder that stands for the data drive's folder
     std::optional<std::string> summaryJson;  // --summary-json FILE
+    std::optional<bool> progress;            // --progress or --no-progress; none: as standard error is
     std::string text;                        // help, version, the campaign's TOML or the error's one-line reason
     std::string usage;                       // the usage and options, for an error (empty: none to show)
 };

@@ -113,8 +113,9 @@ void reportLostConsole(Program program, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int programMain(Program program, RunFunction run, int argc, const char* const* argv, std::istream& in,
-                std::ostream& out, std::ostream& err, const PathMapper& environmentPaths, ThreadStarter startThread) {
-    const CommandLine line = parseCommandLine(program, argc, argv);
+                std::ostream& out, std::ostream& err, const PathMapper& environmentPaths, ThreadStarter startThread,
+                bool errIsTerminal) {
+    CommandLine line = parseCommandLine(program, argc, argv);
     switch (line.action) {
         case CommandLine::Action::Help:
         case CommandLine::Action::Version:
@@ -135,6 +136,11 @@ int programMain(Program program, RunFunction run, int argc, const char* const* a
         if (!note.empty()) err << programName(program) << ": " << note << '\n' << std::flush;
     }
     if (line.action == CommandLine::Action::CheckCampaign) return checkCampaign(*line.options.campaign, paths, out);
+    // Asked for: from the start; unasked, on a terminal: only a run that lasts. --all draws none,
+    // as four runs would draw over each other.
+    constexpr double kUnaskedProgressDelay = 2.0;
+    if (line.action == CommandLine::Action::Run && line.progress.value_or(errIsTerminal))
+        line.options.progressDelay = line.progress ? 0.0 : kUnaskedProgressDelay;
     std::vector<RunReport> reports(1);
     int status = line.action == CommandLine::Action::RunAll
                      ? runAll(program, run, paths, line.options, out, err, startThread, reports)
@@ -159,7 +165,7 @@ int programEntry(Program program, RunFunction run, int argc, char** argv) {
     std::vector<const char*> texts;
     for (const std::string& a : arguments) texts.push_back(a.c_str());
     return programMain(program, run, static_cast<int>(texts.size()), texts.data(), std::cin, std::cout, std::cerr,
-                       PathMapper::fromEnvironment());
+                       PathMapper::fromEnvironment(), field::startThread, standardErrorIsTerminal());
 }
 
 }  // namespace field

@@ -18,10 +18,11 @@ inline constexpr int kExitBadCommandLine = 2;
 
 /// Runs `program` for the arguments `argv[1..argc)` and gives its exit status. A run that
 /// throws is reported on `err` and gives 1 (the other runs of --all go on); `startThread`
-/// makes the threads of --all (where it fails, the runs left are run in the caller).
+/// makes the threads of --all (where it fails, the runs left are run in the caller); a run
+/// draws its progress line on `err` when asked, or unasked when `errIsTerminal`.
 int programMain(Program program, RunFunction run, int argc, const char* const* argv, std::istream& in,
                 std::ostream& out, std::ostream& err, const PathMapper& environmentPaths,
-                ThreadStarter startThread = field::startThread);
+                ThreadStarter startThread = field::startThread, bool errIsTerminal = false);
 
 /// A program's whole process: its setup (standard descriptors, signals), its arguments in
 /// UTF-8, then programMain on the console streams and the environment's paths.

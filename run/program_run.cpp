@@ -1,5 +1,6 @@
 #include "run/program_run.hpp"
 
+#include <limits>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -11,6 +12,7 @@
 #include "quality/quality_table.hpp"
 #include "quality/window_assessment.hpp"
 #include "run/console_answers.hpp"
+#include "run/run_progress.hpp"
 #include "run/window_sequencer.hpp"
 #include "text/messages.hpp"
 
@@ -75,11 +77,25 @@ bool createTables(ProgramTable& table, TableRows& quality, TableRows& samplers, 
     return true;
 }
 
+// The cases of the measurement-result file, read once before the run for the progress line; -1
+// when it cannot be read (the run says why).
+std::int32_t countCases(const RunConfiguration& config, const ProgramVariant& variant, const PathMapper& paths) {
+    LineReader measurements;
+    if (!measurements.open(paths.toLocal(config.MeasurementResultPath))) return -1;
+    skipMeasurementHeader(measurements);
+    MeasurementCase next;
+    BlockFit fit;
+    std::int32_t cases = 0;
+    while (readMeasurementCase(measurements, config, variant, next, fit)) ++cases;
+    return cases;
+}
+
 // The case loop: every case of the measurement-result file through the walk, each closed
 // window through the sequencer. False when the file cannot be opened.
 bool readCases(const RunConfiguration& config, const ProgramVariant& variant, const PathMapper& paths,
                CaseWindowReader& reader, WindDataWalk& walk, WindowSequencer& sequencer, ProgramTable& table,
-               TableRows& quality, TableRows& samplers, RunDiagnostics& diagnostics, std::ostream& console) {
+               TableRows& quality, TableRows& samplers, RunDiagnostics& diagnostics, std::ostream& console,
+               ProgressLine& progress) {
     LineReader measurements;
     const std::string measurementPath = paths.toLocal(config.MeasurementResultPath);
     if (!measurements.open(measurementPath)) {
@@ -105,7 +121,11 @@ bool readCases(const RunConfiguration& config, const ProgramVariant& variant, co
         }
         reader.beginCase(next, number);
         walk.beginCase(next);
-        while (walk.nextWindow(config.WindDirectory, reader)) sequencer.closeWindow(reader.closedWindow(), table);
+        while (walk.nextWindow(config.WindDirectory, reader)) {
+            sequencer.closeWindow(reader.closedWindow(), table);
+            progress.update(number - 1, reader.loggerBytesRead());
+        }
+        progress.update(number, reader.loggerBytesRead());
         // A table that can no longer be written ends the run: rows would be lost.
         if (!tablesWritable(table.file(), quality.file, samplers.file)) break;
     }
@@ -129,7 +149,12 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
         options.answers
             ? makeRunConfiguration(campaign, options.answers->field, options.answers->material, variant.program)
             : chooseRunConfiguration(streams.in, streams.console, campaign, variant.program);
-    RunDiagnostics diagnostics(streams.diagnostics, programName(variant.program));
+    // Every line on standard error goes through the progress line, which gives way to it.
+    ProgressLine progress(streams.diagnostics, programName(variant.program),
+                          options.progressDelay.value_or(std::numeric_limits<double>::infinity()));
+    std::ostream throughProgress(&progress);
+    RunDiagnostics diagnostics(options.progressDelay ? throughProgress : streams.diagnostics,
+                               programName(variant.program));
     TableRows quality, samplers;
     const SourceSite site = sourceSiteOf(*campaign, config.layout());
     WindowAssessor assessor(variant, options.site.forField(config.layout(), *campaign), site, quality, diagnostics);
@@ -147,8 +172,9 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
     CaseWindowReader reader(paths, streams.console, variant, timestampRule(variant, *campaign), buffer, record,
                             sequencer);
     WindDataWalk walk(paths, streams.console, config.layout().loggerFilePattern, sequencer);
+    if (options.progressDelay) progress.setCases(countCases(config, variant, paths));
     if (!readCases(config, variant, paths, reader, walk, sequencer, *table, quality, samplers, diagnostics,
-                   streams.console))
+                   streams.console, progress))
         status = 1;
 
     walk.close();
@@ -161,6 +187,7 @@ int runProgram(const ProgramVariant& variant, ProgramTableFactory makeTable, con
     if (reportFailedTable(quality.file, diagnostics)) status = 1;
     if (reportFailedTable(samplers.file, diagnostics)) status = 1;
     if (diagnostics.readErrors() > 0 || assessor.notAssessed() > 0) status = 1;
+    progress.clear();
     diagnostics.summary(keepQuality);
     if (options.strict && status == 0 && (diagnostics.rowsWritten() == 0 || diagnostics.problems() > 0))
         status = kExitStrict;

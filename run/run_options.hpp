@@ -53,6 +53,8 @@ struct RunOptions {
     bool qualityTable = true;
     bool samplerTable = true;  // fieldjoin's sampler table beside its table
     bool strict = false;       // exit status 3 for a run without rows or with data problems
+    // The progress line on standard error, drawn from this many seconds into the run; none: no line.
+    std::optional<double> progressDelay;
     SiteFacts site;
 };
 

@@ -63,6 +63,7 @@ TEST(CommandLine, BadCommandLinesGiveAReasonTheUsageAndStatusTwo) {
         {{"--field", "fence"}, "--material"},
         {{"--material", "seed"}, "--field"},
         {{"--all", "--field", "fence", "--material", "seed"}, "excludes"},
+        {{"--progress", "--no-progress"}, "--progress excludes --no-progress"},
         {{"--bogus"}, "unknown option --bogus"},
         // An unknown option is named with the closest known one; prefixes are no options.
         {{"--feild", "fence", "--material", "seed"}, "unknown option --feild; did you mean --field?"},
@@ -105,11 +106,26 @@ TEST(CommandLine, BadCommandLinesGiveAReasonTheUsageAndStatusTwo) {
 TEST(CommandLine, HelpNamesEveryOptionInPlainWords) {
     for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
         const MainOutput help = runMain(program, {"--help"});
-        for (const char* option :
-             {"--field NAME", "--material NAME", "--all", "--campaign FILE", "--data-root DIR", "--output-dir DIR",
-              "--no-qc", "--no-samplers", "--summary-json FILE", "--strict", "--sonic-height-fence M",
-              "--sonic-height-hill M", "--latitude DEG", "--qc NAME=VALUE", "--print-campaign", "--check-campaign",
-              "-h, --help", "--version"})
+        for (const char* option : {"--field NAME",
+                                   "--material NAME",
+                                   "--all",
+                                   "--campaign FILE",
+                                   "--data-root DIR",
+                                   "--output-dir DIR",
+                                   "--no-qc",
+                                   "--no-samplers",
+                                   "--summary-json FILE",
+                                   "--strict",
+                                   "--progress",
+                                   "--no-progress",
+                                   "--sonic-height-fence M",
+                                   "--sonic-height-hill M",
+                                   "--latitude DEG",
+                                   "--qc NAME=VALUE",
+                                   "--print-campaign",
+                                   "--check-campaign",
+                                   "-h, --help",
+                                   "--version"})
             EXPECT_NE(std::string::npos, help.out.find("  " + std::string(option))) << option;
         for (const char* cli11 : {"TEXT:", "Needs:", "Excludes:", "FLOAT"})
             EXPECT_EQ(std::string::npos, help.out.find(cli11)) << cli11;
@@ -231,6 +247,64 @@ TEST(CommandLine, StrictRunWithoutRowsOrWithDataProblemsExitsThree) {
         EXPECT_EQ(plain.out, strict.out);
         // A run that failed stays a failure: 1, not 3.
         EXPECT_EQ(1, runMain(program, with({"--data-root", empty.str(), "--strict"})).status);
+    }
+}
+
+// The progress line is drawn only on standard error, asked for or on a terminal, and gives way to
+// every other line there: without its drawings standard error is the plain run's.
+TEST(CommandLine, ProgressLineLeavesTablesConsoleAndOtherLinesAsTheyAre) {
+    const TwoFieldTree tree;
+    // A drawing is the clearing sequence and its text, which the next clearing takes away.
+    const auto withoutProgress = [](std::string err) {
+        const std::string clear = "\r\033[K";
+        for (std::size_t at; (at = err.find(clear)) != std::string::npos;) {
+            const std::size_t next = err.find(clear, at + clear.size());
+            const bool drawing = next != std::string::npos && err.find('\n', at) > next;
+            err.erase(at, drawing ? next - at : clear.size());
+        }
+        return err;
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        bool terminal;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {"asked", {"--progress"}, false, true},
+        {"on a terminal, a short run", {}, true, false},  // unasked only from 2 s into the run
+        {"refused on a terminal", {"--no-progress"}, true, false},
+        {"neither", {}, false, false},
+    };
+    for (const Program program : {Program::Fieldjoin, Program::Casetable}) {
+        TempDir plainDir;
+        const std::vector<std::string> run{"--field", "hill", "--material", "seed", "--data-root", tree.dataRoot()};
+        std::vector<std::string> plainArgs = run;
+        plainArgs.insert(plainArgs.end(), {"--output-dir", plainDir.str()});
+        const MainOutput plain = runMain(program, plainArgs);
+        ASSERT_EQ(0, plain.status) << plain.err;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            TempDir work;
+            std::vector<std::string> args = run;
+            args.insert(args.end(), {"--output-dir", work.str()});
+            args.insert(args.end(), c.args.begin(), c.args.end());
+            args.insert(args.begin(), program == Program::Fieldjoin ? "fieldjoin" : "casetable");
+            std::vector<const char*> argv;
+            for (const std::string& a : args) argv.push_back(a.c_str());
+            std::istringstream in;
+            std::ostringstream out, err;
+            const RunFunction f = program == Program::Fieldjoin ? RunFunction{runFieldjoin} : RunFunction{runCasetable};
+            const int status = programMain(program, f, static_cast<int>(argv.size()), argv.data(), in, out, err,
+                                           PathMapper("/nonexistent-mount-root"), startThread, c.terminal);
+            EXPECT_EQ(0, status);
+            EXPECT_EQ(plain.out, out.str());
+            EXPECT_EQ(c.drawn, err.str().find(" cases, ") != std::string::npos) << err.str();
+            EXPECT_EQ(plain.err, withoutProgress(err.str()));
+            const RunConfiguration config = configFor(false, true, program);
+            EXPECT_EQ(readTable(plainDir.path() / config.OutputFileName),
+                      readTable(work.path() / config.OutputFileName));
+        }
     }
 }
 
