@@ -10,7 +10,7 @@ install(TARGETS fieldjoin casetable generate_field_data RUNTIME DESTINATION ${CM
 # The plotting command finds its awk and gnuplot scripts beside itself.
 install(PROGRAMS tools/plot_tables.sh DESTINATION ${FIELD_PACKAGE_DATA_DIR})
 install(FILES tools/plot_tables.awk tools/plot_tables.gp DESTINATION ${FIELD_PACKAGE_DATA_DIR})
-install(FILES README.md DESTINATION ${FIELD_PACKAGE_DOC_DIR})
+install(FILES README.md packaging/copyright DESTINATION ${FIELD_PACKAGE_DOC_DIR})
 # fieldplot: the plotting command on PATH, under a name of its own.
 install(PROGRAMS tools/fieldplot DESTINATION ${CMAKE_INSTALL_BINDIR})
 # Completion of the options and of the campaign's field and material names, for both programs.
@@ -41,12 +41,33 @@ if(NOT CMAKE_CROSSCOMPILING AND NOT WIN32)
       COMMENT "Manual page of ${program}" VERBATIM)
     list(APPEND FIELD_MAN_PAGES ${page})
   endforeach()
+  # fieldplot's, from the plotting script's own --help under the installed name.
+  set(page ${FIELD_MAN_DIR}/fieldplot.1.gz)
+  add_custom_command(OUTPUT ${page}
+    COMMAND ${CMAKE_COMMAND} -E env FIELD_PLOT_NAME=fieldplot bash ${PROJECT_SOURCE_DIR}/tools/help_to_man.sh
+            ${PROJECT_SOURCE_DIR}/tools/plot_tables.sh fieldplot ${PROJECT_VERSION}
+            "draws quick-look figures of whole-data and test-case tables" | gzip -9n > ${page}
+    DEPENDS ${PROJECT_SOURCE_DIR}/tools/plot_tables.sh ${PROJECT_SOURCE_DIR}/tools/help_to_man.sh
+    COMMENT "Manual page of fieldplot" VERBATIM)
+  list(APPEND FIELD_MAN_PAGES ${page})
   add_custom_target(man_pages ALL DEPENDS ${FIELD_MAN_PAGES})
   install(FILES ${FIELD_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
 set(FIELD_PACKAGE_MAINTAINER "fielddata maintainers <fielddata@example.org>"
     CACHE STRING "Maintainer field of the Debian package")
+
+# The Debian changelog of this version, with the maintainer above (a binary package carries one).
+if(NOT WIN32)
+  configure_file(packaging/changelog.Debian.in ${CMAKE_BINARY_DIR}/changelog.Debian @ONLY)
+  # A native package's (no Debian revision in its version): changelog.gz.
+  set(FIELD_CHANGELOG ${CMAKE_BINARY_DIR}/changelog.gz)
+  add_custom_command(OUTPUT ${FIELD_CHANGELOG}
+    COMMAND gzip -9nc ${CMAKE_BINARY_DIR}/changelog.Debian > ${FIELD_CHANGELOG}
+    DEPENDS ${CMAKE_BINARY_DIR}/changelog.Debian COMMENT "Debian changelog" VERBATIM)
+  add_custom_target(debian_changelog ALL DEPENDS ${FIELD_CHANGELOG})
+  install(FILES ${FIELD_CHANGELOG} DESTINATION ${FIELD_PACKAGE_DOC_DIR})
+endif()
 
 set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
 set(CPACK_PACKAGE_VENDOR "fielddata")

@@ -14,13 +14,33 @@
 # quality table given as TABLE is passed over. Needs gnuplot (Debian: gnuplot-nox).
 set -euo pipefail
 
+name=${FIELD_PLOT_NAME:-$(basename "$0")}
+usage_text() {
+  echo "usage: $name [--] TABLE..."
+  echo "  TABLE: a whole-data table (fieldjoin) or a test-case table (casetable)"
+}
 usage() {
-  echo "usage: $(basename "$0") [--] TABLE..." >&2
-  echo "  TABLE: a whole-data table (fieldjoin) or a test-case table (casetable)" >&2
+  usage_text >&2
   exit 2
 }
 case "${1:-}" in
-  -h | --help) usage ;;
+  -h | --help)
+    usage_text
+    cat <<'EOF'
+
+Draws PNG figures beside each table, named after it without .txt:
+  <table>_series.png           SourceStrength, UStar, L, WindSpeed and WindDirection per row
+  <table>_windrose.png         the cases' wind directions weighted by wind speed (whole-data)
+  <table>_source_ustar.png     SourceStrength against UStar (whole-data)
+  <table>_qc_reasons.png       what raised the quality flag (with the quality table beside it)
+  <table>_source_interval.png  SourceStrength with its interval and what drives it (the same)
+Values that are not numbers or are -999 are left out and counted. With the quality table
+("<table> QC.txt") beside a table, rows of flag 2 are hollow and rows of flag 1 crossed.
+Needs gnuplot (Debian: gnuplot-nox). Exit status 0 when every table was drawn, 1 when one
+could not be, 2 for a bad command line.
+EOF
+    exit 0
+    ;;
   --) shift ;;
 esac
 [ $# -gt 0 ] || usage

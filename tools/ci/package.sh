@@ -12,6 +12,7 @@ need_build_tools
 # cpack's DEB generator: dpkg-shlibdeps works out the Depends line, file finds the executables.
 command -v dpkg-shlibdeps >/dev/null || need+=(dpkg-dev)
 command -v file >/dev/null || need+=(file)
+command -v lintian >/dev/null || need+=(lintian)
 apt_install ${need[@]+"${need[@]}"}
 
 cmake --preset ci >/dev/null
@@ -46,15 +47,15 @@ for f in usr/share/fielddata/plot_tables.awk usr/share/fielddata/plot_tables.gp 
   [ -f "$root/$f" ] || fail "$f missing"
 done
 # The manual pages, made from --help: each names its program and lists the options.
-for program in fieldjoin casetable generate_field_data; do
+for program in fieldjoin casetable generate_field_data fieldplot; do
   page="$root/usr/share/man/man1/$program.1.gz"
   [ -f "$page" ] || fail "no manual page of $program"
   zcat "$page" | grep -q "^\.TH $(echo "$program" | tr a-z A-Z) 1" || fail "$program.1.gz is no manual page of $program"
-  zcat "$page" | grep -q -e "--root\|--field" || fail "$program.1.gz lists no options"
+  zcat "$page" | grep -q -e "--root\|--field\|TABLE" || fail "$program.1.gz lists no options"
 done
 # fieldplot finds its scripts from the unpacked tree: with no table it prints its usage.
 if "$root/usr/bin/fieldplot" >/dev/null 2>"$root/fieldplot.err"; then fail "fieldplot without a table exited 0"; fi
-grep -q "usage: plot_tables.sh" "$root/fieldplot.err" || fail "fieldplot did not reach plot_tables.sh: $(cat "$root/fieldplot.err")"
+grep -q "usage: fieldplot" "$root/fieldplot.err" || fail "fieldplot did not reach plot_tables.sh: $(cat "$root/fieldplot.err")"
 # The completion offers the campaign's names.
 bash -c ". '$root/usr/share/bash-completion/completions/fieldjoin'; COMP_WORDS=('$root/usr/bin/fieldjoin' --field ''); COMP_CWORD=2; _fielddata; echo \"\${COMPREPLY[*]}\"" |
   grep -qx "fence hill" || fail "completion of --field does not offer fence and hill"
@@ -68,4 +69,8 @@ case "$output" in
   *"$version"*) echo "package: fieldjoin --version: $output" ;;
   *) fail "fieldjoin --version does not print $version: $output" ;;
 esac
+# Debian's package checker: no error, no warning (root runs it too, as CI does).
+lint=$(lintian --tag-display-limit 0 "$deb" 2>&1 | grep -v "running with root privileges" || true)
+echo "package: lintian: ${lint:-no tags}"
+if printf '%s\n' "$lint" | grep -q '^[EW]: '; then fail "lintian reports errors or warnings"; fi
 echo "package: $deb checked"

@@ -44,6 +44,16 @@ win="$top/build/windows"
 for exe in fieldjoin casetable generate_field_data tests/unit_tests tests/end_to_end_tests; do
   [ -f "$win/$exe.exe" ] || fail "$exe.exe was not built"
 done
+# The zip users unpack: the programs and the same documents as the Debian package.
+rm -f "$win"/fielddata-*-win64.zip
+(cd "$win" && cpack -G ZIP >/dev/null)
+zip=$(ls "$win"/fielddata-*-win64.zip)
+listing=$(cmake -E tar tf "$zip")
+for f in bin/fieldjoin.exe bin/casetable.exe bin/generate_field_data.exe share/doc/fielddata/README.md \
+    share/doc/fielddata/copyright share/fielddata/plot_tables.sh; do
+  printf '%s\n' "$listing" | grep -q "/$f\$" || fail "$(basename "$zip") lacks $f"
+done
+say "$(basename "$zip"): the programs, the README and the copyright file"
 
 # --- Wine, headless -------------------------------------------------------------
 # A fresh prefix each run; no display, no debug chatter, and no Mono or Gecko
