@@ -5,26 +5,33 @@
 # demo/output, with their quality tables ("* QC.txt") and fieldjoin's sampler
 # tables ("* Samplers.txt"), each run's console transcript (.log) and standard
 # error (.diagnostics.log).
+# FIELD_DEMO_BIN=DIR takes the programs built there instead (no packages, no build);
+# FIELD_DEMO_DIR=DIR puts data and output below DIR instead of demo/ (the README test uses both).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/ci/packages.sh
 top=$(pwd)
 
-need=()
-command -v cmake >/dev/null || need+=(cmake)
-command -v g++ >/dev/null || need+=(g++)
-command -v gnuplot >/dev/null || need+=(gnuplot-nox)
-[ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
-[ -f /usr/include/toml++/toml.h ] || need+=(libtomlplusplus-dev)
-[ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
-apt_install ${need[@]+"${need[@]}"}
+if [ -z "${FIELD_DEMO_BIN:-}" ]; then
+  need=()
+  command -v cmake >/dev/null || need+=(cmake)
+  command -v g++ >/dev/null || need+=(g++)
+  command -v gnuplot >/dev/null || need+=(gnuplot-nox)
+  [ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
+  [ -f /usr/include/toml++/toml.h ] || need+=(libtomlplusplus-dev)
+  [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
+  apt_install ${need[@]+"${need[@]}"}
 
-cmake --preset release >/dev/null
-cmake --build --preset release -j2 >/dev/null
-bin="$top/build/release"
+  cmake --preset release >/dev/null
+  cmake --build --preset release -j2 >/dev/null
+  bin="$top/build/release"
+else
+  bin=$FIELD_DEMO_BIN
+fi
 
-data="$top/demo/data"
-out="$top/demo/output"
+demo=${FIELD_DEMO_DIR:-$top/demo}
+data="$demo/data"
+out="$demo/output"
 rm -rf "$data" "$out"
 mkdir -p "$data" "$out"
 "$bin/generate_field_data" --root "$data" --days 2 --seed 2014 --list-problems
