@@ -92,8 +92,16 @@ public:
         assessRotatedSamples(buffer_, w.record, asked, wind, site, quality);
         FUZZ_CHECK(quality.flag >= 0 && quality.flag <= 2);
         FUZZ_CHECK((quality.flag == 0) == (quality.reasons == 0));
+        QualityRules fewDraws;
+        fewDraws.intervalDraws = 20;
+        SourceIntervalEstimator interval(variant_, field::site2014(), fewDraws);
+        assessSourceInterval(interval, windowCase, wind, fewDraws, quality);
+        const SourceInterval& s = quality.source;
+        FUZZ_CHECK(!s.computed || (s.low <= s.median && s.median <= s.high && s.validDraws > 0));
+        FUZZ_CHECK((quality.flag == 0) == (quality.reasons == 0));
         writeQualityRow(quality_, variant_.program, QualityRowKeys{}, w.record, quality);
-        FUZZ_CHECK(std::count(quality_.row.begin(), quality_.row.end(), ',') == 30);
+        // 45 columns in either program's quality table.
+        FUZZ_CHECK(std::count(quality_.row.begin(), quality_.row.end(), ',') == 44);
         if (variant_.program == Program::Fieldjoin) {
             WeatherSummary weather;
             writeWholeDataRow(wholeData_, windowCase, lastWindowMinute, wind, weather, config_);

@@ -2,6 +2,7 @@
 // its deliberate data problems touch only logger lines, never the rest.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -64,6 +65,40 @@ TEST(GeneratorOutput, SameOptionsGiveTheSameBytesTwice) {
             const auto other = b.find(path);
             ASSERT_NE(b.end(), other) << "only in the first run: " << path;
             EXPECT_TRUE(bytes == other->second) << "differs between runs: " << path;
+        }
+    }
+}
+
+// The share of each day inside the cases' windows, from the measurement-result files' case lines.
+TEST(GeneratorOutput, WindowShareSetsTheDaysShareInWindows) {
+    struct Case {
+        const char* options;
+        double lowPercent, highPercent;
+        int shortest, longest;  // minutes of a case
+    };
+    const Case cases[] = {
+        {"--cases-per-day 6", 15, 45, 30, 120},  // lengths as they always were
+        {"--cases-per-day 6 --window-share 33", 28, 38, 40, 120},
+        {"--cases-per-day 3 --window-share 10", 6, 14, 30, 72},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        TempDir root;
+        ASSERT_EQ(0, generate(root, std::string("--days 6 --rate 1 --seed 5 ") + c.options));
+        for (const auto& [path, bytes] : treeOf(root)) {
+            if (path.find("Measurement Result") == std::string::npos) continue;
+            double minutes = 0;
+            for (const std::string& line : linesOf(bytes)) {
+                const std::vector<std::string> f = fieldsOf(line);
+                if (f.size() < 3 || f[1].empty() || !std::isdigit(static_cast<unsigned char>(f[1][0]))) continue;
+                const int length = std::stoi(f[2]) - std::stoi(f[1]);
+                EXPECT_GE(length, c.shortest) << line;
+                EXPECT_LE(length, c.longest) << line;
+                minutes += length;
+            }
+            const double percent = 100.0 * minutes / (6 * 1440);
+            EXPECT_GE(percent, c.lowPercent) << path;
+            EXPECT_LE(percent, c.highPercent) << path;
         }
     }
 }

@@ -3,6 +3,7 @@
 # fields, page cache warm after the first pass) and times fieldjoin and
 # casetable against a memchr line count of the same logger files.
 #   tools/benchmark.sh [DATA_DIR] [DAYS...]     (default: build/benchdata, 1 5 20)
+#   BENCH_WINDOW_SHARE=33 tools/benchmark.sh ...   six cases a day holding about 33 % of it
 # Needs about 2.1 GB of disk per 20 days. Also runs the micro-benchmarks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,12 +16,19 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench -j2 >/dev/null
 bin=build/bench
 
+share=${BENCH_WINDOW_SHARE:-}
 for d in "${days[@]}"; do
-  root="$data/days$d"
-  if [ ! -d "$root/c" ]; then
-    "$bin/generate_field_data" --root "$root" --days "$d" --rate 10 --seed 42 --cases-per-day 4 >/dev/null
+  if [ -n "$share" ]; then
+    root="$data/days${d}_share$share"
+    cases=(--cases-per-day 6 --window-share "$share")
+  else
+    root="$data/days$d"
+    cases=(--cases-per-day 4)
   fi
-  echo "== $d day(s) of 10 Hz data =="
+  if [ ! -d "$root/c" ]; then
+    "$bin/generate_field_data" --root "$root" --days "$d" --rate 10 --seed 42 "${cases[@]}" >/dev/null
+  fi
+  echo "== $d day(s) of 10 Hz data${share:+, about $share % of each day in windows} =="
   "$bin/bench/end_to_end_bench" --root "$root" --bin "$bin" --repeat 5
   echo
 done

@@ -78,7 +78,8 @@ int writeMeasurementFile(const Options& options, const std::vector<CivilDate>& d
     BlockWriter out(path);
     out.write("Day,BeginMinute,EndMinute,Date,BeginTime,EndTime,Sampler,Deposition,Concentration\n");
     out.write("day index,minute of day,minute of day,M/D/YYYY,HHMM,HHMM,id,grains/m2/s,grains/m3\n");
-    const std::vector<SamplingCase> cases = scheduleCases(options.days, options.casesPerDay, random);
+    const std::vector<SamplingCase> cases =
+        scheduleCases(options.days, options.casesPerDay, options.windowShare, random);
     for (const SamplingCase& sampling : cases) {
         const CivilDate date = dates[static_cast<std::size_t>(sampling.day)];
         const std::vector<double> readings = caseReadings(field, material, caseWindOf(wind, sampling), random);

@@ -32,7 +32,7 @@ bool parseDate(std::string_view text, CivilDate& date) {
 
 const std::string_view kUsage =
     "usage: generate_field_data --root DIR [--days N] [--rate HZ] [--seed S]\n"
-    "                           [--first-day YYYY-MM-DD] [--cases-per-day K]\n"
+    "                           [--first-day YYYY-MM-DD] [--cases-per-day K] [--window-share P]\n"
     "                           [--no-data-problems] [--list-problems] [--campaign FILE]\n"
     "  --root DIR           drive mount root; C:\\a\\b is written to DIR/c/a/b\n"
     "  --campaign FILE      the campaign whose tree is written (default: the built-in 2014 one)\n"
@@ -44,6 +44,10 @@ const std::string_view kUsage =
     "  --first-day DATE     first day (default 15 August of the campaign's year; casetable reads\n"
     "                       only timestamps of that year)\n"
     "  --cases-per-day K    sampling periods per day and file, 1 to 35 (default 3)\n"
+    "  --window-share P     about P % of each day (1 to 90) inside the cases' windows: lengths drawn\n"
+    "                       from 0.5 to 1.5 times P % of the day over K (at least 30 minutes),\n"
+    "                       within the cases' slots\n"
+    "                       (default: 30 to 120 minutes each)\n"
     "  --no-data-problems   leave out the data problems below: every window clean\n"
     "  --list-problems      print where the data problems were put\n"
     "\n"
@@ -83,7 +87,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             name = name.substr(0, eq);
         }
         const bool known = name == "--root" || name == "--days" || name == "--rate" || name == "--seed" ||
-                           name == "--first-day" || name == "--cases-per-day" || name == "--campaign";
+                           name == "--first-day" || name == "--cases-per-day" || name == "--campaign" ||
+                           name == "--window-share";
         if (!known) {
             error = "unknown option '" + std::string(name) + "'";
             return false;
@@ -116,6 +121,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
                 error = e.what();
                 return false;
             }
+        } else if (name == "--window-share") {
+            ok = parseNumber(value, 1, 90, options.windowShare);
         } else {
             ok = parseNumber(value, 1, 35, options.casesPerDay);
         }

@@ -20,8 +20,9 @@ struct Options {
     std::uint64_t seed = 1;
     CivilDate firstDay{};
     int casesPerDay = 3;
-    bool dataProblems = true;                                // the deliberate faults of the logger data
-    bool listProblems = false;                               // print where they were put
+    int windowShare = 0;        // % of each day inside the cases' windows; 0: lengths of 30 to 120 minutes
+    bool dataProblems = true;   // the deliberate faults of the logger data
+    bool listProblems = false;  // print where they were put
     field::CampaignPtr campaign = field::builtInCampaign();  // --campaign FILE, else the 2014 one
     bool firstDayGiven = false;
     // The campaign's fields and materials with the generator's models; filled by parseOptions.

@@ -12,7 +12,7 @@ constexpr double kKarmanTimesGravity = 0.4 * 9.8;  // the programs' 3.92 in the 
 
 }  // namespace
 
-std::vector<SamplingCase> scheduleCases(int days, int casesPerDay, RandomStream& random) {
+std::vector<SamplingCase> scheduleCases(int days, int casesPerDay, int windowShare, RandomStream& random) {
     constexpr int kFirst = 10;
     constexpr int kLast = 1430;
     constexpr int kGap = 10;
@@ -21,7 +21,15 @@ std::vector<SamplingCase> scheduleCases(int days, int casesPerDay, RandomStream&
     for (int day = 0; day < days; ++day) {
         for (int k = 0; k < casesPerDay; ++k) {
             const int slotBegin = kFirst + k * slot;
-            const int length = random.uniformInt(30, std::min(120, slot - kGap));
+            // The same two draws either way: without a share the files stay as they always were.
+            int shortest = 30, longest = std::min(120, slot - kGap);
+            if (windowShare > 0) {
+                const double mean = windowShare / 100.0 * kMinutesPerDay / casesPerDay;
+                // Never below 30 minutes: the data problems need a whole sub-window.
+                longest = std::clamp(static_cast<int>(std::lround(1.5 * mean)), 30, std::max(30, slot - kGap));
+                shortest = std::clamp(static_cast<int>(std::lround(0.5 * mean)), 30, longest);
+            }
+            const int length = random.uniformInt(shortest, longest);
             const int begin = slotBegin + random.uniformInt(0, slot - kGap - length);
             cases.push_back({day, begin, begin + length});
         }
@@ -39,7 +47,7 @@ RandomStream measurementStream(const Options& options, const FieldModel& field, 
 
 std::vector<SamplingCase> fileCases(const Options& options, const FieldModel& field, const MaterialModel& material) {
     RandomStream random = measurementStream(options, field, material);
-    return scheduleCases(options.days, options.casesPerDay, random);
+    return scheduleCases(options.days, options.casesPerDay, options.windowShare, random);
 }
 
 CaseWind caseWindOf(const std::vector<FieldMinute>& wind, const SamplingCase& sampling) {

@@ -20,7 +20,7 @@ struct SamplingCase {
 /// the day, so that they come in time order, lie apart by 10 minutes or more and keep 10 minutes
 /// from midnight (a window never crosses a day's files, and station records stamped before its
 /// begin stay on its day).
-std::vector<SamplingCase> scheduleCases(int days, int casesPerDay, RandomStream& random);
+std::vector<SamplingCase> scheduleCases(int days, int casesPerDay, int windowShare, RandomStream& random);
 
 /// The random stream of one measurement-result file: its schedule first, then its readings.
 RandomStream measurementStream(const Options& options, const FieldModel& field, const MaterialModel& material);
