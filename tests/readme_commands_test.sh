@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The README's commands, run as a user would run them on the demo's data: the demo first
 # (tools/demo.sh with the built programs), then every fenced block marked "sh test", in a
-# scratch folder with the programs and fieldplot on PATH. Every other "sh" block must be one
+# scratch folder with the programs and fieldplot on PATH; a plain block right after one of them
+# is what it prints, and must stay so. Every other "sh" block must be one
 # of the two commands CI runs by itself; anything else fails, so the README cannot gain a
 # command no test runs. Needs gnuplot for the figures (skipped, status 77, without it).
 #   readme_commands_test.sh SOURCE_DIR BUILD_DIR SCRATCH_DIR
@@ -22,7 +23,24 @@ FIELD_DEMO_BIN="$build" FIELD_DEMO_DIR="$work/demo" "$src/tools/demo.sh" >"$work
   fail "tools/demo.sh failed: $(tail -5 "$work/demo.log")"
 [ "$(ls "$work/demo/output"/*.txt | wc -l)" -eq 20 ] || fail "the demo did not leave 8 tables, 8 quality tables and 4 sampler tables"
 
-# The blocks: "sh test" ones run in order, each with bash -e in the scratch folder.
+# The blocks, found first: "sh test" ones run in order, each with bash -e in the scratch folder.
+awk -v shown="$work/shown" '
+  /^```/ && !inblock {
+    inblock = 1; kind = substr($0, 4); start = NR; body = ""
+    # A plain block two lines after a tested one shows its output.
+    output = (kind == "" && lastTested && NR == lastEnd + 2) ? lastStart : 0
+    next
+  }
+  /^```/ && inblock {
+    inblock = 0
+    lastTested = (kind == "sh test"); lastEnd = NR; lastStart = start
+    if (output) { printf "%s", body > (shown output ".txt"); close(shown output ".txt") }
+    if (kind == "sh test") printf "%d\n%s%c", start, body, 0
+    else if (kind == "sh" && body != "./tools/demo.sh\n" && body != "./tools/run_tests.sh\n")
+      printf "unmarked sh block at line %d\n", start > "/dev/stderr"
+    next
+  }
+  inblock { body = body $0 "\n" }' "$src/README.md" >"$work/blocks.bin" 2>"$work/unmarked.txt"
 blocks=0
 while IFS= read -r -d '' block; do
   line=${block%%$'\n'*}
@@ -30,17 +48,15 @@ while IFS= read -r -d '' block; do
   blocks=$((blocks + 1))
   (cd "$work" && bash -euo pipefail -c "$body") >"$work/block$blocks.log" 2>&1 ||
     fail "the block at README line $line failed: $(tail -5 "$work/block$blocks.log")"
-  echo "readme: the block at line $line ran"
-done < <(awk '
-  /^```/ && !inblock { inblock = 1; kind = substr($0, 4); start = NR; body = ""; next }
-  /^```/ && inblock {
-    inblock = 0
-    if (kind == "sh test") printf "%d\n%s%c", start, body, 0
-    else if (kind == "sh" && body != "./tools/demo.sh\n" && body != "./tools/run_tests.sh\n")
-      printf "unmarked sh block at line %d\n", start > "/dev/stderr"
-    next
-  }
-  inblock { body = body $0 "\n" }' "$src/README.md" 2>"$work/unmarked.txt")
+  # A plain block right after it (a blank line between) is what it prints: it must still be so.
+  if [ -f "$work/shown$line.txt" ]; then
+    diff -u "$work/shown$line.txt" "$work/block$blocks.log" >"$work/shown$line.diff" ||
+      fail "the output shown under the block at README line $line is no longer what it prints: $(cat "$work/shown$line.diff")"
+    echo "readme: the block at line $line ran and printed what the README shows"
+  else
+    echo "readme: the block at line $line ran"
+  fi
+done <"$work/blocks.bin"
 [ ! -s "$work/unmarked.txt" ] || fail "$(cat "$work/unmarked.txt") (mark it \"sh test\" or make it an output block)"
 [ "$blocks" -ge 5 ] || fail "only $blocks blocks marked \"sh test\""
 # What the blocks leave: the batch's and the campaign's tables, the generator's tree, the figure.
