@@ -109,8 +109,9 @@ inline void CaseWindowReader::acceptLine(std::string_view line, const LoggerTime
     if (record_.kept()) {
         ++record_.loggerLines;
         if (accepted) {
-            // A canonical line's seconds start right behind its minute.
-            const std::string_view secondsPart = line.substr(18);
+            // A canonical line's seconds start right behind its minute; another line may be
+            // shorter than that (its seconds are read from its own timestamp below).
+            const std::string_view secondsPart = line.substr(std::min<std::size_t>(18, line.size()));
             if (canonical && isTenthsText(secondsPart)) {
                 record_.addTenthsSample(t.day, t.minute, tenthsMilliseconds(secondsPart));
             } else {

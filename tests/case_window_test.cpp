@@ -278,6 +278,19 @@ TEST(CaseWindow, EmptyAndShortLinesFollowTheDecidedRules) {
     }
 }
 
+// A line shorter than a timestamp that a case's window takes (an empty Timestamp field reads as
+// day index 61 in fieldjoin): its seconds were read past its end, which threw and ended the run.
+TEST(CaseWindow, LineShorterThanATimestampInsideAWindowIsASampleNotACrash) {
+    ReaderRig rig(kFieldjoinVariant, nullptr, true);
+    rig.put(kFileA, LoggerText().raw("\",7,5,6,7,25").raw(",8,5,6,7,25"));
+    MeasurementCase c = windowCase(61, 0, 1440);
+    EXPECT_FALSE(rig.read(c, kFileA));  // the file ends inside the window
+    EXPECT_EQ(2, rig.buffer.count);
+    EXPECT_EQ(10.0f, rig.buffer.sumU);  // u is the fourth field
+    EXPECT_EQ(2, rig.record.loggerLines);
+    EXPECT_EQ(2u, rig.record.size()) << "both samples have a time for the quality table";
+}
+
 TEST(CaseWindow, EmptyLinesAreCountedInTheLineCount) {
     ReaderRig rig(kFieldjoinVariant);
     rig.put(kFileA, LoggerText().raw(full(600, 1)).raw("").raw("").raw(full(601, 1)).raw(""));

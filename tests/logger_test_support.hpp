@@ -56,9 +56,9 @@ private:
 /// A logger reader of one program variant over a temporary drive root "C:", reporting to
 /// `diagnostics` when given.
 struct ReaderRig {
-    explicit ReaderRig(const ProgramVariant& variant, Diagnostics* report = nullptr)
-        : paths(root.str()), buffer(variant.sampleCapacity), diagnostics(report != nullptr ? *report : silent),
-          sink(buffer),
+    explicit ReaderRig(const ProgramVariant& variant, Diagnostics* report = nullptr, bool keepQuality = false)
+        : paths(root.str()), buffer(variant.sampleCapacity), record(0, keepQuality),
+          diagnostics(report != nullptr ? *report : silent), sink(buffer),
           reader(paths, console, variant, timestampRule(variant, campaign2014()), buffer, record, diagnostics) {}
 
     /// Writes a logger file at a Windows path below the root; gives the path back.
@@ -84,7 +84,7 @@ struct ReaderRig {
     PathMapper paths;
     std::ostringstream console;
     SampleBuffer buffer;
-    WindowRecord record{0, false};
+    WindowRecord record;  // kept only when asked: the quality record
     NoDiagnostics silent;
     Diagnostics& diagnostics;
     RecordingSink sink;
