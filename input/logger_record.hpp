@@ -161,12 +161,17 @@ inline bool plainSonicValue(const char*& p, const char* begin, const char* end, 
     } else {
         haveBytes = false;
     }
-    double value;
     std::size_t length;
-    if (haveBytes && plainDecimalIn8Bytes(bytes, length, value))
+    std::uint32_t mantissa;
+    unsigned fraction;
+    if (haveBytes && plainDigitsIn8Bytes(bytes, length, mantissa, fraction)) {
         p += length;
-    else if (!plainDecimalPrefix(p, end, value))
-        return false;
+        const float value = plainDigitsToFloat(mantissa, fraction);
+        out = negative ? -value : value;
+        return true;
+    }
+    double value;
+    if (!plainDecimalPrefix(p, end, value)) return false;
     out = static_cast<float>(negative ? -value : value);
     return true;
 }
@@ -193,18 +198,17 @@ inline bool plainSonicValues(std::string_view rest, SonicValues& s) {
     while (p < end && *p != ',') ++p;
     if (p == end) return false;
     ++p;
-    float values[4];
-    for (int k = 0; k < 4; ++k) {
-        if (!plainSonicValue(p, begin, end, values[k])) return false;
+    // Each value straight into its member: four stores read back as one vector stall.
+    const auto value = [&](float& out, bool last) {
+        if (!plainSonicValue(p, begin, end, out)) return false;
         if (p < end) {
             if (*p != ',') return false;
             ++p;
-        } else if (k < 3) {
-            return false;  // fewer than four values: the general route
+            return true;
         }
-    }
-    s = SonicValues{values[0], values[1], values[2], values[3]};
-    return true;
+        return last;  // fewer than four values: the general route
+    };
+    return value(s.u, false) && value(s.v, false) && value(s.w, false) && value(s.Ts, true);
 }
 
 }  // namespace detail

@@ -1,7 +1,9 @@
 #pragma once
-// Reading a file's next block on a second thread while the current one is
-// parsed: two buffers, one parsed by the caller while the other is filled.
-// The hand-over happens once per block, never per line. Each buffer keeps
+// Reading a file's next blocks on a second thread while the current one is
+// parsed: a ring of buffers, filled in turn ahead of the caller, so that a
+// reading thread kept off the processor for a while (by the run's other
+// threads) does not hold the caller up. The hand-over happens once per block,
+// never per line. Each buffer keeps
 // room in front of its block, so the caller can put the unfinished line of
 // the previous block right before the new bytes without moving the block.
 
@@ -12,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/large_allocation.hpp"
 
@@ -29,7 +32,11 @@ public:
         int errorNumber = 0;
     };
 
-    /// The two buffers, `front + blockSize` bytes each, in one allocation; kept by the owner
+    /// Buffers in the ring: the caller holds two (the block it parses and the one before, whose
+    /// unfinished line it moves), the reading thread fills the others ahead of it.
+    static constexpr int kSlots = 16;
+
+    /// The ring's buffers, `front + blockSize` bytes each, in one allocation; kept by the owner
     /// from file to file, so their pages are mapped once, not once per file.
     using Buffers = LargeArray<char>;
 
@@ -46,6 +53,10 @@ public:
     Block next();
     /// Gives the buffer handed over before the last next() back to be filled again.
     void releasePrevious();
+    /// Stops the reading thread (waiting for a read under way) and hands over every block it
+    /// has read ahead, in file order, up to and with the first of size 0: the file position
+    /// then follows the last of them. The buffers stay valid as long as the owner's Buffers.
+    std::vector<Block> stop();
     /// Room in front of each block.
     std::size_t front() const { return front_; }
 
@@ -57,10 +68,10 @@ private:
     std::size_t front_;
     std::size_t blockSize_;
     Read read_;
-    char* buffer_[2];
-    Slot state_[2] = {Slot::Free, Slot::Free};
-    std::size_t size_[2] = {0, 0};
-    int error_[2] = {0, 0};
+    char* buffer_[kSlots] = {};
+    Slot state_[kSlots] = {};
+    std::size_t size_[kSlots] = {};
+    int error_[kSlots] = {};
     int nextTaken_ = 0;  // the slot the caller takes next
     bool stop_ = false;
     std::mutex lock_;

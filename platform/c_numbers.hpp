@@ -30,12 +30,13 @@ inline bool plainDecimalPrefix(const char*& p, const char* end, double& value) {
     return true;
 }
 
-/// plainDecimalPrefix for a short decimal, without a loop over its digits: `bytes` are the 8
-/// bytes from the decimal's first character, read little-endian; the bytes after the decimal
-/// may be anything. Gives the decimal's length (digits and point) and the same value as
-/// plainDecimalPrefix; false when it has no digit or may run past the 8 bytes (then at
-/// least 8 characters long: let plainDecimalPrefix decide).
-inline bool plainDecimalIn8Bytes(std::uint64_t bytes, std::size_t& length, double& value) {
+/// The digits of a short decimal without a loop over them: `bytes` are the 8 bytes from the
+/// decimal's first character, read little-endian; the bytes after the decimal may be anything.
+/// Gives the decimal's length (digits and point), its digits as an integer (at most 7 of them,
+/// so below 2^24) and how many of them stand behind the point; false when it has no digit or
+/// may run past the 8 bytes (then at least 8 characters long: let plainDecimalPrefix decide).
+inline bool plainDigitsIn8Bytes(std::uint64_t bytes, std::size_t& length, std::uint32_t& mantissa,
+                                unsigned& fractionDigits) {
     constexpr std::uint64_t kOnes = 0x0101010101010101u;
     const std::uint64_t digits = bytes ^ (kOnes * '0');  // a digit byte becomes its value
     // The high bit of every byte that is no digit (no carry crosses a byte boundary).
@@ -63,9 +64,29 @@ inline bool plainDecimalIn8Bytes(std::uint64_t bytes, std::size_t& length, doubl
     v = (((v & 0x000000ff000000ffu) * (100 + (std::uint64_t{1000000} << 32))) +
          (((v >> 16) & 0x000000ff000000ffu) * (1 + (std::uint64_t{10000} << 32)))) >>
         32;
-    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
-    value = static_cast<double>(static_cast<std::int64_t>(v)) / kPowersOfTen[fraction];
+    mantissa = static_cast<std::uint32_t>(v);
+    fractionDigits = fraction;
     return true;
+}
+
+/// plainDecimalPrefix for a short decimal (plainDigitsIn8Bytes): the same length and value.
+inline bool plainDecimalIn8Bytes(std::uint64_t bytes, std::size_t& length, double& value) {
+    std::uint32_t mantissa;
+    unsigned fraction;
+    if (!plainDigitsIn8Bytes(bytes, length, mantissa, fraction)) return false;
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+    return true;
+}
+
+/// float(mantissa / 10^fractionDigits as strtod rounds it), for plainDigitsIn8Bytes's results,
+/// with a multiplication in place of the division. Exact: below 2^24 the quotient lies at
+/// least 2^-44 (relative) from every halfway point between floats unless it is one, which
+/// takes a mantissa of 2^24 and more; the product's two roundings move it by 2^-52 at most,
+/// so it rounds to the float the correctly rounded double rounds to.
+inline float plainDigitsToFloat(std::uint32_t mantissa, unsigned fractionDigits) {
+    static constexpr double kInversePowersOfTen[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6};
+    return static_cast<float>(static_cast<double>(mantissa) * kInversePowersOfTen[fractionDigits]);
 }
 
 /// Same value as std::atoi on the text (leading white space, sign, digits; 0 when none).

@@ -24,8 +24,8 @@ bool LineReader::open(const std::string& localPath) {
     eof_ = false;
     if (prefetch_) {
         try {
-            // A block and the room before it together take blockSize_, so that the two
-            // buffers of the default sizes fill two 2 MiB pages exactly.
+            // A block and the room before it together take blockSize_, so that the ring's
+            // buffers of the default sizes fill four 2 MiB pages exactly.
             const std::size_t block = blockSize_ >= 2 * prefetchFront_ ? blockSize_ - prefetchFront_ : blockSize_;
             blocks_ =
                 std::make_unique<BlockPrefetch>(f, prefetchFront_, block, prefetchBuffers_,
@@ -87,8 +87,7 @@ bool LineReader::refill() {
     if (eof_) return false;
     if (blocks_) {
         if (end_ - begin_ <= blocks_->front()) return refillFromPrefetch();
-        leavePrefetch();
-        return !eof_;  // the block taken with the tail is the new data
+        return leavePrefetch();
     }
     if (begin_ > 0) {
         std::memmove(data_, data_ + begin_, end_ - begin_);
@@ -137,24 +136,33 @@ bool LineReader::refillFromPrefetch() {
 }
 
 // A line longer than the room before a block: the rest of the file is read in
-// this thread, starting with the unread tail and the block already read ahead.
-void LineReader::leavePrefetch() {
+// this thread, starting with the unread tail and the blocks already read ahead.
+// False when nothing was read ahead and the file has ended.
+bool LineReader::leavePrefetch() {
     const std::size_t tail = end_ - begin_;
-    const BlockPrefetch::Block block = blocks_->next();
     const std::size_t front = blocks_->front();
-    const std::size_t size = std::max(blockSize_, tail + block.size);
+    // Every block read ahead, so that the file position follows the last of them.
+    const std::vector<BlockPrefetch::Block> ahead = blocks_->stop();
+    std::size_t bytes = 0;
+    for (const BlockPrefetch::Block& block : ahead) bytes += block.size;
+    const std::size_t size = std::max(blockSize_, tail + bytes);
     std::unique_ptr<char[]> own(new char[size]);
     std::memcpy(own.get(), data_ + begin_, tail);
-    if (block.size > 0) std::memcpy(own.get() + tail, block.data + front, block.size);
-    blocks_.reset();  // the file position now follows the last block taken
+    std::size_t at = tail;
+    for (const BlockPrefetch::Block& block : ahead) {
+        if (block.size > 0) std::memcpy(own.get() + at, block.data + front, block.size);
+        at += block.size;
+    }
+    blocks_.reset();
     buffer_ = std::move(own);
     bufferSize_ = size;
     data_ = buffer_.get();
     capacity_ = size;
     begin_ = 0;
-    end_ = tail + block.size;
-    bytesRead_ += block.size;
-    if (block.size == 0) endOfFile(block.errorNumber);
+    end_ = at;
+    bytesRead_ += bytes;
+    if (!ahead.empty() && ahead.back().size == 0) endOfFile(ahead.back().errorNumber);
+    return bytes > 0 || !eof_;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // atoi/atof conversion must give the C library's results bit for bit.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -164,6 +165,20 @@ TEST(PlainDecimalIn8Bytes, AgreesWithTheDigitLoop) {
         ASSERT_EQ(0, std::memcmp(&fast, &slow, sizeof fast)) << std::string(text, 8);
     }
     EXPECT_GT(answered, 1 << 20);
+}
+
+// The multiplication against the correctly rounded division, for every mantissa the 8-byte
+// reader can give (up to 7 digits) and every count of digits behind the point.
+TEST(PlainDigitsToFloat, EveryShortDecimalRoundsAsTheDivisionDoes) {
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    for (unsigned fraction = 0; fraction <= 6; ++fraction) {
+        for (std::uint32_t mantissa = 0; mantissa < 10'000'000; ++mantissa) {
+            const auto expected = static_cast<float>(static_cast<double>(mantissa) / kPowersOfTen[fraction]);
+            const float got = plainDigitsToFloat(mantissa, fraction);
+            if (std::bit_cast<std::uint32_t>(expected) != std::bit_cast<std::uint32_t>(got))
+                FAIL() << mantissa << " / 10^" << fraction << ": " << expected << " against " << got;
+        }
+    }
 }
 
 }  // namespace
