@@ -45,12 +45,9 @@ SamplingErrors samplingErrors(const SampleBuffer& rotated, const SubIntervals& p
     mw /= n;
     mt /= n;
 
-    struct Part {
-        double n = 0, uw = 0, vw = 0, tw = 0, u = 0, v = 0;
-    };
-    std::vector<Part> sums(parts.intervals);
+    std::vector<SubRecordSums> sums(parts.intervals);
     for (std::size_t i = 0; i < count; ++i) {
-        Part& p = sums[parts.of(i)];
+        SubRecordSums& p = sums[parts.of(i)];
         const double dw = w[i] - mw;
         p.n += 1;
         p.uw += (u[i] - mu) * dw;
@@ -59,8 +56,13 @@ SamplingErrors samplingErrors(const SampleBuffer& rotated, const SubIntervals& p
         p.u += u[i];
         p.v += v[i];
     }
+    return samplingErrorsOf(sums);
+}
+
+SamplingErrors samplingErrorsOf(const std::vector<SubRecordSums>& sums) {
+    SamplingErrors errors;
     std::vector<double> uw, vw, tw, direction;
-    for (const Part& p : sums) {
+    for (const SubRecordSums& p : sums) {
         if (p.n < 2) continue;
         uw.push_back(p.uw / (p.n - 1));
         vw.push_back(p.vw / (p.n - 1));

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "input/sample_buffer.hpp"
 #include "quality/steady_state.hpp"
@@ -23,6 +24,14 @@ struct SamplingErrors {
     /// True when every error is a number (two sub-records or more, no invalid sample).
     bool known() const;
 };
+
+/// One sub-record's sums: samples, the flux products about the window's means, and u and v.
+struct SubRecordSums {
+    double n = 0, uw = 0, vw = 0, tw = 0, u = 0, v = 0;
+};
+
+/// The errors from the sub-records' sums (those below two samples left out).
+SamplingErrors samplingErrorsOf(const std::vector<SubRecordSums>& sums);
 
 /// The errors of a rotated window's fluxes about the window's means, and of its direction (the
 /// angle of each sub-record's mean horizontal wind in the mean-wind frame); unknown below two

@@ -28,16 +28,38 @@ SubIntervals::SubIntervals(const WindowRecord& record, std::int32_t samples, con
     const bool wholeBegin = std::floor(begin_) == begin_ && std::fabs(begin_) < kExactLimit;
     const auto beginSeconds = wholeBegin ? static_cast<std::int64_t>(begin_) : 0;
     const auto last = static_cast<std::int64_t>(intervals) - 1;
+    // Some 600 samples in a row share a minute at 10 Hz: its sub-interval is found once.
+    std::int64_t lastMinute = -1;
+    std::uint16_t lastIndex = 0;
     for (std::size_t i = 0; i < index_.size(); ++i) {
         std::int64_t minuteIndex = 0;
         if (wholeBegin && record.minuteIndexOf(i, minuteIndex) && minuteIndex < kMinuteLimit) {
-            const std::int64_t from = minuteIndex * 60 - beginSeconds;
-            const std::int64_t k = from >= 0 ? from / 300 : -((-from + 299) / 300);  // floor
-            index_[i] = static_cast<std::uint16_t>(k <= 0 ? 0 : std::min(k, last));
+            if (minuteIndex != lastMinute) {
+                const std::int64_t from = minuteIndex * 60 - beginSeconds;
+                const std::int64_t k = from >= 0 ? from / 300 : -((-from + 299) / 300);  // floor
+                lastIndex = static_cast<std::uint16_t>(k <= 0 ? 0 : std::min(k, last));
+                lastMinute = minuteIndex;
+            }
+            index_[i] = lastIndex;
         } else {
             index_[i] = static_cast<std::uint16_t>(find(i));
         }
     }
+}
+
+std::optional<double> steadyStateDeviationOf(const std::vector<double>& partN, const std::vector<double>& partProducts,
+                                             double wholeProducts, double n) {
+    double sumOfCovariances = 0;
+    int used = 0;
+    for (std::size_t j = 0; j < partN.size(); ++j) {
+        if (partN[j] < 2) continue;
+        sumOfCovariances += partProducts[j] / (partN[j] - 1);
+        ++used;
+    }
+    if (used < 2) return std::nullopt;
+    const double meanOfParts = sumOfCovariances / used;
+    const double covariance = wholeProducts / (n - 1);
+    return 100.0 * std::fabs((meanOfParts - covariance) / covariance);
 }
 
 namespace {
@@ -83,18 +105,11 @@ void steadyStateDeviationsOf(const float* const* a, const float* w, const SubInt
             wholeSum[k] += (a[k][i] - meanA[k]) * wholeDw;
         }
     }
+    std::vector<double> partN(part.size()), partProducts(part.size());
+    for (std::size_t j = 0; j < part.size(); ++j) partN[j] = part[j].n;
     for (int k = 0; k < K; ++k) {
-        double sumOfCovariances = 0;
-        int used = 0;
-        for (const Sums& p : part) {
-            if (p.n < 2) continue;
-            sumOfCovariances += p.aw[k] / (p.n - 1);
-            ++used;
-        }
-        if (used < 2) return;
-        const double meanOfParts = sumOfCovariances / used;
-        const double covariance = wholeSum[k] / (n - 1);
-        deviation[k] = 100.0 * std::fabs((meanOfParts - covariance) / covariance);
+        for (std::size_t j = 0; j < part.size(); ++j) partProducts[j] = part[j].aw[k];
+        deviation[k] = steadyStateDeviationOf(partN, partProducts, wholeSum[k], n);
     }
 }
 
@@ -109,11 +124,6 @@ std::optional<double> steadyStateDeviation(const float* a, const float* w, const
 std::optional<double> steadyStateDeviation(const float* a, const float* w, const WindowRecord& record,
                                            std::int32_t count, const AskedWindow& window) {
     return steadyStateDeviation(a, w, SubIntervals(record, count, window));
-}
-
-void steadyStateDeviationsOfTwo(const float* const* a, const float* w, const SubIntervals& parts,
-                                std::optional<double>* deviation) {
-    steadyStateDeviationsOf<2>(a, w, parts, deviation);
 }
 
 }  // namespace field

@@ -52,8 +52,9 @@ std::optional<double> steadyStateDeviation(const float* a, const float* w, const
 std::optional<double> steadyStateDeviation(const float* a, const float* w, const WindowRecord& record,
                                            std::int32_t count, const AskedWindow& window);
 
-/// The steady-state test of cov(a[0], w) and cov(a[1], w) in one pass, each the single test's.
-void steadyStateDeviationsOfTwo(const float* const* a, const float* w, const SubIntervals& parts,
-                                std::optional<double>* deviation);
+/// The test from its sums: each sub-interval's samples (`partN`) and products about its own
+/// means (`partProducts`), the window's products about its means and its samples.
+std::optional<double> steadyStateDeviationOf(const std::vector<double>& partN, const std::vector<double>& partProducts,
+                                             double wholeProducts, double n);
 
 }  // namespace field

@@ -1,5 +1,7 @@
 #include "quality/window_quality.hpp"
 
+#include "quality/sub_record_moments.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -140,14 +142,17 @@ void assessRotatedSamples(const SampleBuffer& buffer, const WindowRecord& record
     assessCoverage(record, count, window, quality);
 
     quality.steadyRun = false;
+    std::optional<double> sigmaW;  // of w, where the sub-records' passes give it
     if (record.size() >= static_cast<std::size_t>(count)) {
         const SubIntervals parts(record, count, window);
-        const float* series[2] = {buffer.u.data(), buffer.Ts.data()};
-        std::optional<double> deviations[2];
-        steadyStateDeviationsOfTwo(series, buffer.w.data(), parts, deviations);
-        quality.errors = samplingErrors(buffer, parts);
-        const auto& uw = deviations[0];
-        const auto& wt = deviations[1];
+        SubRecordMoments moments;
+        if (parts.intervals >= 2) {
+            moments = subRecordMoments(buffer, parts);
+            sigmaW = moments.sigmaW;
+        }
+        quality.errors = moments.errors;
+        const auto& uw = moments.steadyUW;
+        const auto& wt = moments.steadyWTs;
         if (uw && wt) {
             quality.steadyRun = true;
             quality.steadyUW = *uw;
@@ -167,7 +172,7 @@ void assessRotatedSamples(const SampleBuffer& buffer, const WindowRecord& record
             const double coriolis = 2.0 * kEarthRotation * std::sin(*latitude * std::numbers::pi / 180.0);
             quality.itcStatus = ItcStatus::OutOfRange;
             if (const auto model = modelledSigmaWOverUStar(quality.zeta, coriolis, uStar)) {
-                const double measured = standardDeviationOf(buffer.w.data(), count) / uStar;
+                const double measured = (sigmaW ? *sigmaW : standardDeviationOf(buffer.w.data(), count)) / uStar;
                 quality.itcW = 100.0 * std::fabs((*model - measured) / *model);
                 quality.itcWClass = deviationClass(quality.itcW);
                 quality.itcStatus = ItcStatus::Run;
