@@ -8,7 +8,8 @@ BlockPrefetch::BlockPrefetch(std::FILE* file, std::size_t front, std::size_t blo
     : file_(file), front_(front), blockSize_(blockSize), read_(std::move(read)) {
     // Not zero-filled: only bytes read are ever looked at.
     const std::size_t each = front_ + blockSize_;
-    if (buffers == nullptr || buffers.get_deleter().bytes < std::size_t{kSlots} * each) buffers = makeLargeArray<char>(std::size_t{kSlots} * each);
+    if (buffers == nullptr || buffers.get_deleter().bytes < std::size_t{kSlots} * each)
+        buffers = makeLargeArray<char>(std::size_t{kSlots} * each);
     for (int slot = 0; slot < kSlots; ++slot) buffer_[slot] = buffers.get() + static_cast<std::size_t>(slot) * each;
     thread_ = std::thread([this] { fill(); });
 }

@@ -2,8 +2,8 @@
 // coverage and gap, the flag, and the seconds of a logger timestamp.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <algorithm>
+#include <bit>
 #include <iterator>
 #include <limits>
 #include <string>
@@ -421,7 +421,7 @@ TEST(SubRecordMoments, SameBitsAsTheSeparatePasses) {
         int gapFrom, gapTo;  // samples left out (a sub-record emptied or thinned)
         bool backwards;      // one time out of order
     };
-    const Case cases[] = {{600, 0, 0, false},      {1799, 0, 0, false},       {3600, 0, 0, true},
+    const Case cases[] = {{600, 0, 0, false},        {1799, 0, 0, false},       {3600, 0, 0, true},
                           {1800, 3000, 5999, false}, {1800, 3001, 5999, false}, {900, 0, 2999, true}};
     const auto bits = [](double x) { return std::bit_cast<std::uint64_t>(x); };
     std::mt19937 random(7);
