@@ -9,6 +9,7 @@
 
 #include "input/day_index.hpp"
 #include "platform/c_numbers.hpp"
+#include "platform/simd.hpp"
 
 namespace field {
 
@@ -176,10 +177,66 @@ inline bool plainSonicValue(const char*& p, const char* begin, const char* end, 
     return true;
 }
 
+#if FIELD_SSE2
+// One value that fills the field [from, to) of `rest` exactly, a short plain decimal after an
+// optional minus (plainDigitsIn8Bytes); false for any other field.
+inline bool wholeFieldValue(const char* rest, std::size_t size, std::size_t from, std::size_t to, float& out) {
+    const bool negative = from < to && rest[from] == '-';
+    if (negative) ++from;
+    std::uint64_t bytes;
+    if (from + 8 <= size) {
+        std::memcpy(&bytes, rest + from, 8);
+    } else {
+        // The last 8 bytes of the text (it holds 16 or more), the ones before the field shifted out.
+        std::memcpy(&bytes, rest + size - 8, 8);
+        bytes >>= 8 * (from + 8 - size);
+    }
+    std::size_t length;
+    std::uint32_t mantissa;
+    unsigned fraction;
+    if (!plainDigitsIn8Bytes(bytes, length, mantissa, fraction) || length != to - from) return false;
+    const float value = plainDigitsToFloat(mantissa, fraction);
+    out = negative ? -value : value;
+    return true;
+}
+
+// plainSonicValues with every comma of the first 32 bytes found at once, so that the four
+// values are read side by side rather than each behind the one before it. True only where
+// each value fills its field (the plain route then reads the same digits); false otherwise,
+// for the plain route to decide.
+inline bool sonicValuesByCommas(std::string_view rest, SonicValues& s) {
+    const std::size_t size = rest.size();
+    if (size < 16) return false;
+    const char* const p = rest.data();
+    const __m128i comma = _mm_set1_epi8(',');
+    const auto commasAt = [&](std::size_t at) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, comma)));
+    };
+    // Bit i: a comma at rest[i], for i below `seen`.
+    const std::size_t seen = size < 32 ? size : 32;
+    std::uint32_t commas = commasAt(0) | commasAt(seen - 16) << (seen - 16);
+    std::size_t at[5];
+    for (int k = 0; k < 4; ++k) {
+        if (commas == 0) return false;
+        at[k] = static_cast<std::size_t>(std::countr_zero(commas));
+        commas &= commas - 1;
+    }
+    if (commas != 0)
+        at[4] = static_cast<std::size_t>(std::countr_zero(commas));
+    else if (seen == size)
+        at[4] = size;  // Ts ends the line
+    else
+        return false;
+    return wholeFieldValue(p, size, at[0] + 1, at[1], s.u) && wholeFieldValue(p, size, at[1] + 1, at[2], s.v) &&
+           wholeFieldValue(p, size, at[2] + 1, at[3], s.w) && wholeFieldValue(p, size, at[3] + 1, at[4], s.Ts);
+}
+#endif
+
 // The four values of a line as loggers write them, each followed by a comma (Ts may end
 // the line): each is then the one correctly rounded division cAtof makes of it, so the
 // result has the same bits. False for anything else, for the general route.
-inline bool plainSonicValues(std::string_view rest, SonicValues& s) {
+inline bool plainSonicValuesInTurn(std::string_view rest, SonicValues& s) {
     const char* const begin = rest.data();
     const char* const end = begin + rest.size();
     const char* p = begin;
@@ -209,6 +266,14 @@ inline bool plainSonicValues(std::string_view rest, SonicValues& s) {
         return last;  // fewer than four values: the general route
     };
     return value(s.u, false) && value(s.v, false) && value(s.w, false) && value(s.Ts, true);
+}
+
+/// The plain route: by the commas where the processor allows, else value after value.
+inline bool plainSonicValues(std::string_view rest, SonicValues& s) {
+#if FIELD_SSE2
+    if (sonicValuesByCommas(rest, s)) return true;
+#endif
+    return plainSonicValuesInTurn(rest, s);
 }
 
 }  // namespace detail

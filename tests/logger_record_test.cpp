@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include <bit>
+
 #include <cmath>
 #include <cstdlib>
 
@@ -174,6 +178,45 @@ TEST(ParseSonicValues, PlainDecimalsGiveStrtodsBitsOnEveryRoute) {
             EXPECT_EQ(std::string(tail).size() > 6 ? 20.5f : 0.0f, s.Ts);
         }
     }
+}
+
+// The route by commas must give what the route value after value gives wherever it answers,
+// and answer on the lines loggers write. Random fields from digits, points, signs, commas and
+// stray bytes, of lengths around the 16 and 32 bytes it looks at.
+TEST(ParseSonicValues, ByCommasAgreesWithValueAfterValue) {
+#if FIELD_SSE2
+    std::mt19937 random(2014);
+    const std::string alphabet = "0123456789012345678901234567890123456789...--,,x \r";
+    const auto bits = [](float x) { return std::bit_cast<std::uint32_t>(x); };
+    int answered = 0;
+    for (int round = 0; round < 200000; ++round) {
+        std::string rest = std::to_string(random() % 10000000);
+        const int fields = 3 + static_cast<int>(random() % 4);
+        for (int f = 0; f < fields; ++f) {
+            rest += ',';
+            if (random() % 4 != 0) {  // as loggers write them
+                if (random() % 2) rest += '-';
+                rest += std::to_string(random() % 100) + "." + std::to_string(random() % 1000);
+            } else {
+                for (int k = static_cast<int>(random() % 10); k > 0; --k) rest += alphabet[random() % alphabet.size()];
+            }
+        }
+        SonicValues fast, plain;
+        if (!detail::sonicValuesByCommas(rest, fast)) continue;
+        ++answered;
+        ASSERT_TRUE(detail::plainSonicValuesInTurn(rest, plain)) << rest;
+        ASSERT_EQ(bits(plain.u), bits(fast.u)) << rest;
+        ASSERT_EQ(bits(plain.v), bits(fast.v)) << rest;
+        ASSERT_EQ(bits(plain.w), bits(fast.w)) << rest;
+        ASSERT_EQ(bits(plain.Ts), bits(fast.Ts)) << rest;
+    }
+    EXPECT_GT(answered, 10000);
+    SonicValues s;
+    EXPECT_TRUE(detail::sonicValuesByCommas("12345,0.427,1.302,-0.060,20.16,0", s));
+    EXPECT_TRUE(detail::sonicValuesByCommas("1,0.427,1.302,0.060,20.16", s));
+#else
+    GTEST_SKIP() << "a build without SSE2 reads value after value only";
+#endif
 }
 
 }  // namespace
