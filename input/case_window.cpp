@@ -102,7 +102,14 @@ bool CaseWindowReader::openFile(const std::string& loggerPath) {
 inline void CaseWindowReader::acceptLine(std::string_view line, const LoggerTime& t, bool canonical) {
     lastWindowMinute_ = t.minute;
     std::string_view rest;
-    timestampField(line, rest);
+    // A canonical 10 Hz stamp ("...:SS.f" and its quote) ends at the comma at 23: the first comma
+    // where positions 0 to 17 hold none (the canonical shape) and 18 to 22 none either.
+    const char* c = line.data();
+    if (canonical && line.size() > 23 && c[23] == ',' && c[18] != ',' && c[19] != ',' && c[20] != ',' && c[21] != ',' &&
+        c[22] != ',')
+        rest = line.substr(24);
+    else
+        timestampField(line, rest);
     const SonicValues s = parseSonicValues(rest);
     const bool accepted = s.Ts > 10.0f && s.Ts < 40.0f;
     if (accepted) buffer_.append(s.u, s.v, s.w, s.Ts);

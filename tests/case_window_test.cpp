@@ -291,6 +291,40 @@ TEST(CaseWindow, LineShorterThanATimestampInsideAWindowIsASampleNotACrash) {
     EXPECT_EQ(2u, rig.record.size()) << "both samples have a time for the quality table";
 }
 
+TEST(CaseWindow, CanonicalStampsSplitAtTheirFirstCommaWhereverItLies) {
+    // The reader takes the comma at 23 of a 10 Hz stamp without looking for it; a stamp with an
+    // earlier comma (or a longer one) must still split at its first comma.
+    struct Case {
+        const char* line;
+        float sumU;  // u is the fourth field counted from the stamp's first comma
+    };
+    const Case cases[] = {
+        {"\"2014-08-15 10:00:03.4\",1,2.5,0,0,20,0", 2.5f},   // the comma at 23
+        {"\"2014-08-15 10:00:0,3.4\",1,2.5,0,20,0", 1.0f},    // at 19: "3.4\"" is field 2, u is 1
+        {"\"2014-08-15 10:00:03,4\",1,2.5,0,20,0", 1.0f},     // at 21
+        {"\"2014-08-15 10:00:03.4,\",1,2.5,0,20,0", 1.0f},    // at 22: the quote is field 2, u is 1
+        {"\"2014-08-15 10:00:03.45\",1,2.5,0,0,20,0", 2.5f},  // at 24
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        ReaderRig rig(kFieldjoinVariant, nullptr, true);
+        rig.put(kFileA, LoggerText().raw(c.line));
+        MeasurementCase w = windowCase(15, 600, 660);
+        EXPECT_FALSE(rig.read(w, kFileA));
+        std::string_view rest;
+        timestampField(c.line, rest);
+        const SonicValues plain = parseSonicValues(rest);
+        if (plain.Ts > 10.0f && plain.Ts < 40.0f) {
+            ASSERT_EQ(1, rig.buffer.count);
+            EXPECT_EQ(plain.u, rig.buffer.sumU);
+            EXPECT_EQ(c.sumU, rig.buffer.sumU);
+        } else {
+            EXPECT_EQ(0, rig.buffer.count);
+            EXPECT_EQ(1, rig.record.tsRejected);
+        }
+    }
+}
+
 TEST(CaseWindow, EmptyLinesAreCountedInTheLineCount) {
     ReaderRig rig(kFieldjoinVariant);
     rig.put(kFileA, LoggerText().raw(full(600, 1)).raw("").raw("").raw(full(601, 1)).raw(""));
