@@ -212,8 +212,8 @@ int main(int argc, char** argv) {
             const char* material;
             bool quality;
         };
-        const Run runs[] = {{0, "seed", true},  {0, "pollen", true}, {0, "seed", false},
-                            {1, "seed", true},  {1, "pollen", true}, {1, "seed", false}};
+        const Run runs[] = {{0, "seed", true}, {0, "pollen", true}, {0, "seed", false},
+                            {1, "seed", true}, {1, "pollen", true}, {1, "seed", false}};
         for (const Run& run : runs) {
             const std::string program = run.program == 0 ? "fieldjoin" : "casetable";
             std::vector<std::string> command{bin + "/" + program, "--field", fieldName,      "--material", run.material,
@@ -232,9 +232,9 @@ int main(int argc, char** argv) {
         const Timing t =
             bestOf(repeat, {bin + "/" + program, "--all", "--data-root", dataRoot, "--output-dir", work}, work);
         allOk = allOk && t.ok;
-        std::printf("%-26s %-6s %10s %8s %9.3f %8s %9s %9.1f   %.2f x one single run (their mean)%s\n", (program + " --all").c_str(),
-                    "both", "-", "-", t.seconds, "-", "-", static_cast<double>(t.peakKiB) / 1024.0,
-                    t.seconds / (singleRuns[p] / 4), t.ok ? "" : "  FAILED");
+        std::printf("%-26s %-6s %10s %8s %9.3f %8s %9s %9.1f   %.2f x one single run (their mean)%s\n",
+                    (program + " --all").c_str(), "both", "-", "-", t.seconds, "-", "-",
+                    static_cast<double>(t.peakKiB) / 1024.0, t.seconds / (singleRuns[p] / 4), t.ok ? "" : "  FAILED");
     }
     fs::remove_all(work);
     return allOk ? 0 : 1;
