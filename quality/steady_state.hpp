@@ -30,6 +30,17 @@ public:
     SubIntervals(const WindowRecord& record, std::int32_t count, const AskedWindow& window);
     /// The sub-interval of sample i.
     std::uint32_t of(std::size_t i) const { return index_.empty() ? find(i) : index_[i]; }
+    /// One past the last sample of the run that starts at i and lies in i's sub-interval.
+    std::size_t runEnd(std::size_t i) const {
+        const std::uint32_t k = of(i);
+        const auto n = static_cast<std::size_t>(count);
+        if (!index_.empty()) {
+            while (++i < n && index_[i] == k) {}
+            return i;
+        }
+        while (++i < n && find(i) == k) {}
+        return i;
+    }
     std::uint32_t intervals = 0;  // 0 when the window holds fewer than two or too few samples
     std::int32_t count = 0;       // samples
 

@@ -22,17 +22,29 @@ SubRecordMoments subRecordMoments(const SampleBuffer& rotated, const SubInterval
     std::vector<Part> part(parts.intervals);
     std::vector<SubRecordSums> sums(parts.intervals);
     double sumU = 0, sumV = 0, sumW = 0, sumT = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        Part& p = part[parts.of(i)];
-        p.n += 1;
-        p.w += w[i];
-        p.u += u[i];
-        p.t += t[i];
-        p.v += v[i];
-        sumU += u[i];
-        sumV += v[i];
-        sumW += w[i];
-        sumT += t[i];
+    // Over each run of samples in one sub-record (thousands in a row, in time order) the
+    // sub-record's sums are held in registers: the same additions in the same order.
+    for (std::size_t i = 0; i < count;) {
+        const std::uint32_t j = parts.of(i);
+        const std::size_t end = parts.runEnd(i);
+        Part& p = part[j];
+        double pn = p.n, pw = p.w, pu = p.u, pt = p.t, pv = p.v;
+        for (; i < end; ++i) {
+            pn += 1;
+            pw += w[i];
+            pu += u[i];
+            pt += t[i];
+            pv += v[i];
+            sumU += u[i];
+            sumV += v[i];
+            sumW += w[i];
+            sumT += t[i];
+        }
+        p.n = pn;
+        p.w = pw;
+        p.u = pu;
+        p.t = pt;
+        p.v = pv;
     }
     const auto n = static_cast<double>(count);
     const double meanU = sumU / n, meanV = sumV / n, meanW = sumW / n, meanT = sumT / n;
@@ -50,20 +62,30 @@ SubRecordMoments subRecordMoments(const SampleBuffer& rotated, const SubInterval
 
     // Second pass: the products about the sub-records' own means and about the window's.
     double wholeUW = 0, wholeTW = 0, squaresW = 0;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count;) {
         const std::uint32_t j = parts.of(i);
+        const std::size_t end = parts.runEnd(i);
         Part& p = part[j];
         SubRecordSums& s = sums[j];
-        const double dw = w[i] - p.w, wholeDw = w[i] - meanW;
-        p.uwOwn += (u[i] - p.u) * dw;
-        p.twOwn += (t[i] - p.t) * dw;
-        const double du = u[i] - meanU, dt = t[i] - meanT;
-        wholeUW += du * wholeDw;
-        wholeTW += dt * wholeDw;
-        squaresW += wholeDw * wholeDw;
-        s.uw += du * wholeDw;
-        s.vw += (v[i] - meanV) * wholeDw;
-        s.tw += dt * wholeDw;
+        const double ownW = p.w, ownU = p.u, ownT = p.t;
+        double uwOwn = p.uwOwn, twOwn = p.twOwn, su = s.uw, sv = s.vw, st = s.tw;
+        for (; i < end; ++i) {
+            const double dw = w[i] - ownW, wholeDw = w[i] - meanW;
+            uwOwn += (u[i] - ownU) * dw;
+            twOwn += (t[i] - ownT) * dw;
+            const double du = u[i] - meanU, dt = t[i] - meanT;
+            wholeUW += du * wholeDw;
+            wholeTW += dt * wholeDw;
+            squaresW += wholeDw * wholeDw;
+            su += du * wholeDw;
+            sv += (v[i] - meanV) * wholeDw;
+            st += dt * wholeDw;
+        }
+        p.uwOwn = uwOwn;
+        p.twOwn = twOwn;
+        s.uw = su;
+        s.vw = sv;
+        s.tw = st;
     }
 
     std::vector<double> partN(part.size()), products(part.size());
