@@ -183,6 +183,7 @@ inline bool plainSonicValue(const char*& p, const char* begin, const char* end, 
 inline bool wholeFieldValue(const char* rest, std::size_t size, std::size_t from, std::size_t to, float& out) {
     const bool negative = from < to && rest[from] == '-';
     if (negative) ++from;
+    if (from >= to) return false;  // an empty field (or a lone minus) is no plain decimal
     std::uint64_t bytes;
     if (from + 8 <= size) {
         std::memcpy(&bytes, rest + from, 8);

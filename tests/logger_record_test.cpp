@@ -214,6 +214,9 @@ TEST(ParseSonicValues, ByCommasAgreesWithValueAfterValue) {
     SonicValues s;
     EXPECT_TRUE(detail::sonicValuesByCommas("12345,0.427,1.302,-0.060,20.16,0", s));
     EXPECT_TRUE(detail::sonicValuesByCommas("1,0.427,1.302,0.060,20.16", s));
+    // An empty or lone-minus Ts at the very end of the text: no value, and nothing read past it.
+    EXPECT_FALSE(detail::sonicValuesByCommas("12345,0.427,1.302,-0.060,", s));
+    EXPECT_FALSE(detail::sonicValuesByCommas("12345,0.427,1.302,-0.060,-", s));
 #else
     GTEST_SKIP() << "a build without SSE2 reads value after value only";
 #endif
