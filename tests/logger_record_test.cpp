@@ -214,6 +214,11 @@ TEST(ParseSonicValues, ByCommasAgreesWithValueAfterValue) {
     SonicValues s;
     EXPECT_TRUE(detail::sonicValuesByCommas("12345,0.427,1.302,-0.060,20.16,0", s));
     EXPECT_TRUE(detail::sonicValuesByCommas("1,0.427,1.302,0.060,20.16", s));
+    // The usual line: its Ts ends past byte 32 (the fast route once looked no further).
+    EXPECT_TRUE(detail::sonicValuesByCommas("3495996,-1.340,0.917,-0.080,21.78,0", s));
+    EXPECT_EQ(s.Ts, 21.78f);
+    EXPECT_TRUE(detail::sonicValuesByCommas("3495996,-11.340,-10.917,-10.080,21.7,0,0,0,0", s));
+    EXPECT_EQ(s.Ts, 21.7f);
     // An empty or lone-minus Ts at the very end of the text: no value, and nothing read past it.
     EXPECT_FALSE(detail::sonicValuesByCommas("12345,0.427,1.302,-0.060,", s));
     EXPECT_FALSE(detail::sonicValuesByCommas("12345,0.427,1.302,-0.060,-", s));
