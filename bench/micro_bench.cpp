@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "input/logger_record.hpp"
+#include "input/sonic_layouts.hpp"
 #include "platform/c_numbers.hpp"
 #include "platform/line_reader.hpp"
 #include "quality/source_interval.hpp"
@@ -111,6 +112,23 @@ void BM_SonicValues(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * loggerText().size()));
 }
 BENCHMARK(BM_SonicValues);
+
+void BM_SonicLayouts(benchmark::State& state) {
+    const auto lines = loggerLines();
+    SonicLayouts layouts;
+    for (auto _ : state) {
+        float sum = 0;
+        for (std::string_view line : lines) {
+            std::string_view rest;
+            timestampField(line, rest);
+            const SonicValues s = layouts.parse(rest);
+            sum += s.u + s.v + s.w + s.Ts;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * loggerText().size()));
+}
+BENCHMARK(BM_SonicLayouts);
 
 void BM_CAtof(benchmark::State& state) {
     const std::string_view fields[] = {"1.804", "-0.279", "24.31", "0.691", "2.5", "-12.375", "0.000015", "13"};

@@ -20,6 +20,7 @@
 #include "fuzz_support.hpp"
 #include "input/case_window.hpp"
 #include "input/logger_record.hpp"
+#include "input/sonic_layouts.hpp"
 #include "input/run_configuration.hpp"
 #include "platform/directory_search.hpp"
 #include "platform/fields.hpp"
@@ -62,6 +63,13 @@ void checkLine(std::string_view line, TimestampCache (&caches)[2]) {
     FUZZ_CHECK(sameBits(s.v, referenceValue(fields, 2)));
     FUZZ_CHECK(sameBits(s.w, referenceValue(fields, 3)));
     FUZZ_CHECK(sameBits(s.Ts, referenceValue(fields, 4)));
+    // By a layout kept from the same text: the first parse keeps it, the second reads by it.
+    SonicLayouts layouts;
+    for (int pass = 0; pass < 2; ++pass) {
+        const SonicValues byLayout = layouts.parse(rest);
+        FUZZ_CHECK(sameBits(byLayout.u, s.u) && sameBits(byLayout.v, s.v));
+        FUZZ_CHECK(sameBits(byLayout.w, s.w) && sameBits(byLayout.Ts, s.Ts));
+    }
 }
 
 // The end-of-window actions of either program, writing into /dev/null tables.

@@ -110,7 +110,7 @@ inline void CaseWindowReader::acceptLine(std::string_view line, const LoggerTime
         rest = line.substr(24);
     else
         timestampField(line, rest);
-    const SonicValues s = parseSonicValues(rest);
+    const SonicValues s = layouts_.parse(rest);
     const bool accepted = s.Ts > 10.0f && s.Ts < 40.0f;
     if (accepted) buffer_.append(s.u, s.v, s.w, s.Ts);
     if (record_.kept()) {

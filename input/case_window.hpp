@@ -12,6 +12,7 @@
 #include "input/measurement_case.hpp"
 #include "input/program_variant.hpp"
 #include "input/sample_buffer.hpp"
+#include "input/sonic_layouts.hpp"
 #include "input/window_record.hpp"
 #include "platform/line_reader.hpp"
 #include "platform/windows_path.hpp"
@@ -99,6 +100,7 @@ private:
     LineReader file_;
     std::string localPath_;  // of the open file, for the diagnostics
     TimestampCache timestamps_;
+    SonicLayouts layouts_;  // the values of lines laid out like one read before
     bool fileOpen_ = false;
     std::int32_t lineCount_ = 0;
     std::int32_t lastWindowMinute_ = 0;

@@ -201,25 +201,24 @@ inline bool wholeFieldValue(const char* rest, std::size_t size, std::size_t from
     return true;
 }
 
-// plainSonicValues with every comma of the first 48 bytes found at once, so that the four
-// values are read side by side rather than each behind the one before it. True only where
-// each value fills its field (the plain route then reads the same digits); false otherwise,
-// for the plain route to decide. A record number of 7 digits and three signed values
-// already end Ts past byte 32: 48 bytes hold the usual line whole.
-inline bool sonicValuesByCommas(std::string_view rest, SonicValues& s) {
+// The commas that bound the four values, all of the first 48 bytes found at once: at[k] and
+// at[k + 1] bound field k (u, v, w, Ts), at[4] the comma behind Ts or the end of the text.
+// False where the text is shorter than 16 bytes or the fields do not end within 48 bytes. A
+// record number of 7 digits and three signed values already end Ts past byte 32: 48 bytes
+// hold the usual line whole.
+inline bool sonicFieldCommas(std::string_view rest, std::size_t (&at)[5]) {
     const std::size_t size = rest.size();
     if (size < 16) return false;
     const char* const p = rest.data();
     const __m128i comma = _mm_set1_epi8(',');
-    const auto commasAt = [&](std::size_t at) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+    const auto commasAt = [&](std::size_t from) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + from));
         return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, comma))));
     };
     // Bit i: a comma at rest[i], for i below `seen` (the loads overlap where it is not a multiple of 16).
     const std::size_t seen = size < 48 ? size : 48;
     std::uint64_t commas = commasAt(0) | commasAt(seen - 16) << (seen - 16);
     if (seen > 32) commas |= commasAt(16) << 16;
-    std::size_t at[5];
     for (int k = 0; k < 4; ++k) {
         if (commas == 0) return false;
         at[k] = static_cast<std::size_t>(std::countr_zero(commas));
@@ -231,8 +230,23 @@ inline bool sonicValuesByCommas(std::string_view rest, SonicValues& s) {
         at[4] = size;  // Ts ends the line
     else
         return false;
+    return true;
+}
+
+// plainSonicValues with the values read side by side between their commas (sonicFieldCommas)
+// rather than each behind the one before it: sonicValuesBetween the commas, sonicValuesByCommas
+// from the text. True only where each value fills its field (the
+// plain route then reads the same digits); false otherwise, for the plain route to decide.
+inline bool sonicValuesBetween(std::string_view rest, const std::size_t (&at)[5], SonicValues& s) {
+    const char* const p = rest.data();
+    const std::size_t size = rest.size();
     return wholeFieldValue(p, size, at[0] + 1, at[1], s.u) && wholeFieldValue(p, size, at[1] + 1, at[2], s.v) &&
            wholeFieldValue(p, size, at[2] + 1, at[3], s.w) && wholeFieldValue(p, size, at[3] + 1, at[4], s.Ts);
+}
+
+inline bool sonicValuesByCommas(std::string_view rest, SonicValues& s) {
+    std::size_t at[5];
+    return sonicFieldCommas(rest, at) && sonicValuesBetween(rest, at, s);
 }
 #endif
 
