@@ -85,7 +85,7 @@ private:
                 32;
             const auto magnitude =
                 static_cast<float>(static_cast<double>(static_cast<std::uint32_t>(v)) * scale);  // plainDigitsToFloat
-            return std::bit_cast<float>(std::bit_cast<std::uint32_t>(magnitude) ^ sign);  // the minus: -value
+            return std::bit_cast<float>(std::bit_cast<std::uint32_t>(magnitude) ^ sign);         // the minus: -value
         }
     };
     struct Layout {

@@ -47,14 +47,13 @@ TEST(SonicLayouts, SameBitsAsThePlainRouteOnLinesOfManyLayouts) {
             rest += value(k == 3 ? 2 : 1 + pick(4));
         }
         switch (pick(6)) {
-            case 0: break;                                       // Ts ends the text
+            case 0: break;                                        // Ts ends the text
             case 1: rest += ",0,12.5,-3.25,1013.2,extra"; break;  // texts beyond 48 bytes
-            case 2: rest[static_cast<std::size_t>(pick(static_cast<int>(rest.size())))] =
-                        junk[static_cast<std::size_t>(pick(static_cast<int>(junk.size())))];
-                    break;  // a character changed: a layout of its own or none
-            default:
-                rest += ',';
-                rest += std::to_string(pick(12));
+            case 2:
+                rest[static_cast<std::size_t>(pick(static_cast<int>(rest.size())))] =
+                    junk[static_cast<std::size_t>(pick(static_cast<int>(junk.size())))];
+                break;  // a character changed: a layout of its own or none
+            default: rest += ','; rest += std::to_string(pick(12));
         }
         expectSameAsPlain(layouts, rest);
     }
@@ -69,12 +68,21 @@ TEST(SonicLayouts, KnownLayoutNeedsTheSameTextEnd) {
     const std::string first = "123456789012345678,-1.234,-5.678,-9.012,-3.45678";
     ASSERT_EQ(first.size(), 48u);
     const Case cases[] = {
-        {first}, {first + "5"}, {first + "5,0"}, {first}, {"123456789012345679,-1.234,-5.678,-9.012,-3.45679"},
-        {"3456001,0.427,1.302,-0.060,20.16,0"}, {"3456001,0.427,1.302,-0.060,20.16,0"},
+        {first},
+        {first + "5"},
+        {first + "5,0"},
+        {first},
+        {"123456789012345679,-1.234,-5.678,-9.012,-3.45679"},
+        {"3456001,0.427,1.302,-0.060,20.16,0"},
+        {"3456001,0.427,1.302,-0.060,20.16,0"},
         {"3456001,0.427,1.302,-0.060,20.16"},  // the same layout without the field behind Ts
-        {"3456001,0.427,1.302,-0.060,20.1612,0"}, {"3456001,0.427,1.302,-0.060,2016.12,0"},
+        {"3456001,0.427,1.302,-0.060,20.1612,0"},
+        {"3456001,0.427,1.302,-0.060,2016.12,0"},
         {"1,0.42,1.302,-0.060,20.16,0"},  // u too near the start for a kept layout: no read before the text
-        {"3456001,0.427,1.302,-0.060,20.16,"}, {"3456001,0.427,1.302,-0.060,,0"}, {"1,2,3,4,5"}, {""},
+        {"3456001,0.427,1.302,-0.060,20.16,"},
+        {"3456001,0.427,1.302,-0.060,,0"},
+        {"1,2,3,4,5"},
+        {""},
     };
     SonicLayouts layouts;
     for (int pass = 0; pass < 2; ++pass)
