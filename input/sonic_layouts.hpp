@@ -46,13 +46,7 @@ public:
                 same |= std::uint64_t{static_cast<std::uint32_t>(
                             _mm_movemask_epi8(_mm_cmpeq_epi8(shape[r], layout.shape[r])))}
                         << from[r];
-            if ((same & layout.needed) == layout.needed) {
-                s.u = layout.fields[0].value(p);
-                s.v = layout.fields[1].value(p);
-                s.w = layout.fields[2].value(p);
-                s.Ts = layout.fields[3].value(p);
-                return s;
-            }
+            if ((same & layout.needed) == layout.needed) return layout.values(p);
         }
         std::size_t at[5];
         if (detail::sonicFieldCommas(rest, at) && detail::sonicValuesBetween(rest, at, s)) {
@@ -68,24 +62,15 @@ private:
     struct Field {
         std::size_t end = 8;
         std::uint64_t digits = 0, beforePoint = 0;
-        double scale = 1.0;  // 10^-(digits behind the point)
-        std::uint32_t sign = 0;
 
-        float value(const char* p) const {
+        // The value's digits right-aligned behind leading zeros, one to a byte: those before
+        // the point moved up over it.
+        std::uint64_t packedDigits(const char* p) const {
             constexpr std::uint64_t kOnes = 0x0101010101010101u;
             std::uint64_t bytes;
             std::memcpy(&bytes, p + end - 8, 8);
             const std::uint64_t d = (bytes ^ (kOnes * '0')) & digits;
-            // The digits before the point move up over it: right-aligned behind leading zeros,
-            // they combine in three multiplications (as plainDigitsIn8Bytes does).
-            const std::uint64_t packed = (d & ~beforePoint) | ((d & beforePoint) << 8);
-            std::uint64_t v = (packed * 10) + (packed >> 8);
-            v = (((v & 0x000000ff000000ffu) * (100 + (std::uint64_t{1000000} << 32))) +
-                 (((v >> 16) & 0x000000ff000000ffu) * (1 + (std::uint64_t{10000} << 32)))) >>
-                32;
-            const auto magnitude =
-                static_cast<float>(static_cast<double>(static_cast<std::uint32_t>(v)) * scale);  // plainDigitsToFloat
-            return std::bit_cast<float>(std::bit_cast<std::uint32_t>(magnitude) ^ sign);         // the minus: -value
+            return (d & ~beforePoint) | ((d & beforePoint) << 8);
         }
     };
     struct Layout {
@@ -95,6 +80,36 @@ private:
         std::size_t size = 0;
         bool endsText = false;  // Ts ends the text: only a text of the same size has the layout
         Field fields[4];
+        __m128d scales[2];  // 10^-(digits behind the point) of u and v, of w and Ts
+        __m128i signs;      // the sign bit of each value that has a minus
+
+        // The four values, two to a register: the digits combine in pairs, fours and eights as
+        // plainDigitsIn8Bytes combines them, each mantissa times its power of ten in double and
+        // rounded to float as plainDigitsToFloat does, the sign flipped for a minus (-value).
+        SonicValues values(const char* p) const {
+            __m128i fours[2];
+            for (int h = 0; h < 2; ++h) {
+                const __m128i w = _mm_set_epi64x(static_cast<long long>(fields[2 * h + 1].packedDigits(p)),
+                                                 static_cast<long long>(fields[2 * h].packedDigits(p)));
+                const __m128i pairs = _mm_add_epi16(
+                    _mm_mullo_epi16(_mm_and_si128(w, _mm_set1_epi16(0xff)), _mm_set1_epi16(10)), _mm_srli_epi16(w, 8));
+                fours[h] = _mm_madd_epi16(pairs, _mm_set1_epi32(1 << 16 | 100));
+            }
+            // Every four-digit group is below 10^4: packed to 16 bits without saturating.
+            const __m128i mantissas =
+                _mm_madd_epi16(_mm_packs_epi32(fours[0], fours[1]), _mm_set1_epi32(1 << 16 | 10000));
+            const __m128d low = _mm_mul_pd(_mm_cvtepi32_pd(mantissas), scales[0]);
+            const __m128d high = _mm_mul_pd(_mm_cvtepi32_pd(_mm_srli_si128(mantissas, 8)), scales[1]);
+            const __m128 v = _mm_xor_ps(_mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high)), _mm_castsi128_ps(signs));
+            float out[4];
+            _mm_storeu_ps(out, v);
+            SonicValues s;
+            s.u = out[0];
+            s.v = out[1];
+            s.w = out[2];
+            s.Ts = out[3];
+            return s;
+        }
     };
 
     static std::size_t slotOf(std::uint64_t nonDigits) {
@@ -109,6 +124,8 @@ private:
         constexpr double kInversePowersOfTen[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7};
         if (at[1] < 8) return;
         Layout next;
+        double scale[4] = {1.0, 1.0, 1.0, 1.0};
+        int sign[4] = {0, 0, 0, 0};
         for (int k = 0; k < 4; ++k) {
             const std::size_t begin = at[k] + 1, end = at[k + 1];
             Field& f = next.fields[k];
@@ -116,13 +133,13 @@ private:
             const std::size_t first = 8 - (end - begin);  // the field's first byte in its window
             std::size_t digitsFrom = first;
             if (p[begin] == '-') {
-                f.sign = 0x80000000u;
+                sign[k] = static_cast<int>(0x80000000u);
                 ++digitsFrom;
             }
             for (std::size_t j = digitsFrom; j < 8; ++j) {
                 if (p[end - 8 + j] == '.') {
                     f.beforePoint = (std::uint64_t{1} << (8 * j)) - 1;
-                    f.scale = kInversePowersOfTen[7 - j];
+                    scale[k] = kInversePowersOfTen[7 - j];
                 } else {
                     f.digits |= std::uint64_t{0xff} << (8 * j);
                 }
@@ -131,6 +148,9 @@ private:
         const std::size_t last = at[4] < seen ? at[4] + 1 : seen;  // the comma behind Ts with it
         next.needed = last == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << last) - 1;
         for (int r = 0; r < 3; ++r) next.shape[r] = shape[r];
+        next.scales[0] = _mm_set_pd(scale[1], scale[0]);
+        next.scales[1] = _mm_set_pd(scale[3], scale[2]);
+        next.signs = _mm_set_epi32(sign[3], sign[2], sign[1], sign[0]);
         next.seen = seen;
         next.size = size;
         next.endsText = at[4] == size;
