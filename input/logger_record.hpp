@@ -234,8 +234,8 @@ inline bool sonicFieldCommas(std::string_view rest, std::size_t (&at)[5]) {
 }
 
 // plainSonicValues with the values read side by side between their commas (sonicFieldCommas)
-// rather than each behind the one before it: sonicValuesBetween the commas, sonicValuesByCommas
-// from the text. True only where each value fills its field (the
+// rather than each behind the one before it: sonicValuesBetween given the commas,
+// sonicValuesByCommas from the text alone. True only where each value fills its field (the
 // plain route then reads the same digits); false otherwise, for the plain route to decide.
 inline bool sonicValuesBetween(std::string_view rest, const std::size_t (&at)[5], SonicValues& s) {
     const char* const p = rest.data();

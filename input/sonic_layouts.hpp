@@ -4,7 +4,6 @@
 // signs stand), so that once a layout has been read by the comma route, a line
 // of the same layout needs no search and no check per value, only its digits.
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
