@@ -11,6 +11,7 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/process_setup.hpp"
@@ -67,7 +68,12 @@ int runAll(Program program, RunFunction run, const PathMapper& paths, const RunO
     std::vector<int> statuses(runs.size());
     reports.assign(runs.size(), RunReport{});
     std::atomic<std::size_t> nextRun{0};
+    // Each run's lines come out once it and every run before it have ended: in the order of
+    // the runs, whichever ends first, so a rerun's transcript is the same.
     std::mutex outputLock;
+    std::vector<std::string> ended(runs.size()), endedErrors(runs.size());
+    std::vector<bool> done(runs.size(), false);
+    std::size_t nextToWrite = 0;
     const auto worker = [&] {
         for (std::size_t i = nextRun++; i < runs.size(); i = nextRun++) {
             RunOptions options = common;
@@ -78,11 +84,17 @@ int runAll(Program program, RunFunction run, const PathMapper& paths, const RunO
             report.field = campaign.fields[static_cast<std::size_t>(runs[i].field)].name;
             report.material = campaign.materials[static_cast<std::size_t>(runs[i].material)];
             statuses[i] = guardedRun(program, run, RunStreams{noInput, console, diagnostics, &report}, paths, options);
-            const std::string prefix = "[" + campaign.fields[static_cast<std::size_t>(runs[i].field)].name + " " +
-                                       campaign.materials[static_cast<std::size_t>(runs[i].material)] + "] ";
             const std::lock_guard<std::mutex> hold(outputLock);
-            writePrefixed(out, prefix, console.str());
-            writePrefixed(err, prefix, diagnostics.str());
+            ended[i] = console.str();
+            endedErrors[i] = diagnostics.str();
+            done[i] = true;
+            for (; nextToWrite < runs.size() && done[nextToWrite]; ++nextToWrite) {
+                const Answers& a = runs[nextToWrite];
+                const std::string prefix = "[" + campaign.fields[static_cast<std::size_t>(a.field)].name + " " +
+                                           campaign.materials[static_cast<std::size_t>(a.material)] + "] ";
+                writePrefixed(out, prefix, std::exchange(ended[nextToWrite], std::string()));
+                writePrefixed(err, prefix, std::exchange(endedErrors[nextToWrite], std::string()));
+            }
         }
     };
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
