@@ -12,6 +12,7 @@
 #include "platform/c_numbers.hpp"
 #include "platform/line_reader.hpp"
 #include "quality/source_interval.hpp"
+#include "quality/window_quality.hpp"
 #include "tests/campaign_2014.hpp"
 #include "tests/logger_text.hpp"
 #include "wind/wind_statistics.hpp"
@@ -193,5 +194,40 @@ void BM_SourceInterval(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * QualityRules{}.intervalDraws);
 }
 BENCHMARK(BM_SourceInterval);
+
+// The quality of one 80-minute window at 10 Hz, the source strength's interval apart: what the
+// quality thread does per fieldjoin row besides the draws (the copy refilled before each pass).
+void BM_WindowQuality(benchmark::State& state) {
+    const int n = 48000;
+    SampleBuffer source(static_cast<std::size_t>(n));
+    WindowRecord record(static_cast<std::size_t>(n));
+    unsigned s = 11;
+    for (int i = 0; i < n; ++i) {
+        s = s * 1103515245u + 12345u;
+        source.append(2.0f + static_cast<float>(s % 1000) / 500.0f, -0.5f + static_cast<float>(s % 777) / 800.0f,
+                      -0.3f + static_cast<float>(s % 333) / 555.0f, 20.0f + static_cast<float>(s % 97) / 10.0f);
+        record.addTenthsSample(100, 600 + i / 600, static_cast<std::uint32_t>(i % 600) * 100u);
+    }
+    const AskedWindow asked{100 * 86400.0 + 600 * 60.0, 100 * 86400.0 + 680 * 60.0};
+    QualitySite site;
+    site.sonicHeight = 3.0;
+    site.latitude = 36.0;
+    SampleBuffer buffer(static_cast<std::size_t>(n));
+    WindSummary wind;
+    wind.UStar = 0.3f;
+    wind.L = -40.0f;
+    for (auto _ : state) {
+        state.PauseTiming();
+        buffer.copyFrom(source);
+        state.ResumeTiming();
+        WindowQuality quality;
+        assessRawSamples(buffer, record, asked, site, quality);
+        rotateSamples(buffer);
+        assessRotatedSamples(buffer, record, asked, wind, site, quality);
+        benchmark::DoNotOptimize(quality);
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_WindowQuality);
 
 }  // namespace

@@ -17,7 +17,16 @@ SubIntervals::SubIntervals(const WindowRecord& record, std::int32_t samples, con
     if (!(whole >= 2) || samples < 4) return;
     intervals = static_cast<std::uint32_t>(std::min(whole, 100000.0));
     count = samples;
-    if (intervals > 65536) return;
+    const auto addToRuns = [this](std::size_t i, std::uint32_t k) {
+        if (!runs_.empty() && runs_.back().interval == k)
+            runs_.back().end = static_cast<std::uint32_t>(i + 1);
+        else
+            runs_.push_back({static_cast<std::uint32_t>(i + 1), k});
+    };
+    if (intervals > 65536) {
+        for (std::size_t i = 0; i < static_cast<std::size_t>(samples); ++i) addToRuns(i, find(i));
+        return;
+    }
     index_.resize(static_cast<std::size_t>(samples));
     // A time of a whole minute plus seconds below 60 falls in the sub-interval of its minute:
     // a sub-interval is five whole minutes from the window's begin (a whole minute too), so
@@ -44,6 +53,7 @@ SubIntervals::SubIntervals(const WindowRecord& record, std::int32_t samples, con
         } else {
             index_[i] = static_cast<std::uint16_t>(find(i));
         }
+        addToRuns(i, index_[i]);
     }
 }
 

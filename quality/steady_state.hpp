@@ -30,17 +30,13 @@ public:
     SubIntervals(const WindowRecord& record, std::int32_t count, const AskedWindow& window);
     /// The sub-interval of sample i.
     std::uint32_t of(std::size_t i) const { return index_.empty() ? find(i) : index_[i]; }
-    /// One past the last sample of the run that starts at i and lies in i's sub-interval.
-    std::size_t runEnd(std::size_t i) const {
-        const std::uint32_t k = of(i);
-        const auto n = static_cast<std::size_t>(count);
-        if (!index_.empty()) {
-            while (++i < n && index_[i] == k) {}
-            return i;
-        }
-        while (++i < n && find(i) == k) {}
-        return i;
-    }
+    /// A stretch of samples in a row in one sub-interval: [previous run's end, end).
+    struct Run {
+        std::uint32_t end;
+        std::uint32_t interval;
+    };
+    /// The window's samples as runs, in order (a few per sub-interval where time runs forward).
+    const std::vector<Run>& runs() const { return runs_; }
     std::uint32_t intervals = 0;  // 0 when the window holds fewer than two or too few samples
     std::int32_t count = 0;       // samples
 
@@ -53,6 +49,7 @@ private:
     const WindowRecord& record_;
     double begin_ = 0;
     std::vector<std::uint16_t> index_;
+    std::vector<Run> runs_;
 };
 
 /// Steady-state test of cov(a, w) over given sub-intervals (see below).

@@ -21,13 +21,13 @@ SubRecordMoments subRecordMoments(const SampleBuffer& rotated, const SubInterval
     };
     std::vector<Part> part(parts.intervals);
     std::vector<SubRecordSums> sums(parts.intervals);
-    double sumU = 0, sumV = 0, sumW = 0, sumT = 0;
     // Over each run of samples in one sub-record (thousands in a row, in time order) the
     // sub-record's sums are held in registers: the same additions in the same order.
-    for (std::size_t i = 0; i < count;) {
-        const std::uint32_t j = parts.of(i);
-        const std::size_t end = parts.runEnd(i);
-        Part& p = part[j];
+    std::size_t i = 0;
+    double sumU = 0, sumV = 0, sumW = 0, sumT = 0;
+    for (const SubIntervals::Run& r : parts.runs()) {
+        Part& p = part[r.interval];
+        const std::size_t end = r.end;
         double pn = p.n, pw = p.w, pu = p.u, pt = p.t, pv = p.v;
         for (; i < end; ++i) {
             pn += 1;
@@ -62,11 +62,11 @@ SubRecordMoments subRecordMoments(const SampleBuffer& rotated, const SubInterval
 
     // Second pass: the products about the sub-records' own means and about the window's.
     double wholeUW = 0, wholeTW = 0, squaresW = 0;
-    for (std::size_t i = 0; i < count;) {
-        const std::uint32_t j = parts.of(i);
-        const std::size_t end = parts.runEnd(i);
-        Part& p = part[j];
-        SubRecordSums& s = sums[j];
+    i = 0;
+    for (const SubIntervals::Run& r : parts.runs()) {
+        Part& p = part[r.interval];
+        SubRecordSums& s = sums[r.interval];
+        const std::size_t end = r.end;
         const double ownW = p.w, ownU = p.u, ownT = p.t;
         double uwOwn = p.uwOwn, twOwn = p.twOwn, su = s.uw, sv = s.vw, st = s.tw;
         for (; i < end; ++i) {

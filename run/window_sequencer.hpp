@@ -5,6 +5,8 @@
 // sequencer, which lets a pending quality row out first. Nothing calls back.
 
 #include <cstdint>
+#include <deque>
+#include <string>
 #include <string_view>
 
 #include "input/case_window.hpp"
@@ -32,7 +34,7 @@ public:
     /// The end of a window, the same for both programs: the statistics and `table`'s row, then
     /// the window's quality (written out by the next line or window, or by settle()).
     void closeWindow(const ClosedWindow& window, ProgramTable& table);
-    /// Writes out the quality of the last window closed, if still pending, then its sampler rows.
+    /// Writes out the quality of every window closed and not yet settled, then its sampler rows.
     void settle();
     /// Sampler-table rows that reached the file.
     std::int64_t samplerRowsWritten() const { return samplerRows_; }
@@ -55,7 +57,15 @@ private:
     const SourceSite& site_;
     WindowAssessor& assessor_;
     TableRows& samplers_;
-    std::string pendingSamplers_;  // the last window's sampler rows, waiting for its flag
+    void settleOldest();
+
+    // A closed window whose quality row and sampler rows are still to come out; in the order
+    // the windows closed, as the assessor's slots.
+    struct Pending {
+        bool assessed = false;  // it has a slot of the assessor's
+        std::string samplers;   // its sampler rows, waiting for its flag
+    };
+    std::deque<Pending> pending_;
     std::int64_t samplerRows_ = 0;
     bool keepQuality_ = false;
     RunDiagnostics& out_;

@@ -1,7 +1,8 @@
 // The quality rows of closed windows as the assessor writes them: a window
 // larger than the copy's room, assessed on the spot, gives what the copy
-// assessed on the second thread gives; a window whose sample times were given
-// up for want of memory gets a row that says it was not assessed.
+// assessed on the second thread gives; windows waiting for the thread in slots
+// of their own give what one at a time gives; a window whose sample times were
+// given up for want of memory gets a row that says it was not assessed.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -33,10 +34,12 @@ struct Assessed {
     std::int32_t notAssessed = 0;
 };
 
-// The windows closed one after another as a run closes them, the copy's room `room` samples.
-Assessed assessWindows(std::size_t room, const std::vector<WindowSpec>& windows) {
+// The windows closed one after another as a run closes them, the copy's room `room` samples,
+// up to `inFlight` of them taken and not yet settled.
+Assessed assessWindows(std::size_t room, const std::vector<WindowSpec>& windows, std::size_t inFlight = 1) {
     ProgramVariant variant = kFieldjoinVariant;
     variant.sampleCapacity = room;
+    variant.windowsInFlight = inFlight;
     QualitySite site;
     site.sonicHeight = 2.0;
     site.latitude = 50.0;
@@ -66,7 +69,9 @@ Assessed assessWindows(std::size_t room, const std::vector<WindowSpec>& windows)
         }
         if (plan.timesGivenUp) record.release();
         const ClosedWindow closed{c, ++number, c.EndMinute - 1, c.EndMinute, buffer, record};
-        assessor.settle();
+        // As the sequencer does: a free slot, and none in flight before a window on the spot.
+        const std::size_t mayWait = assessor.takesCopy(closed) ? inFlight - 1 : 0;
+        while (assessor.inFlight() > mayWait) assessor.settleOldest();
         assessor.take(closed);
         WindSummary wind;
         summariseWindow(buffer, wind, c, variant, field::site2014());
@@ -95,6 +100,22 @@ TEST(WindowAssessment, WindowLargerThanTheCopysRoomGivesTheRowOfTheCopy) {
         EXPECT_EQ(std::string::npos, copied.rows[i].find("not-assessed"));
     }
     EXPECT_EQ(copied.lines, onTheSpot.lines);
+}
+
+TEST(WindowAssessment, WindowsWaitingForTheThreadGiveTheRowsAndLinesOfOneAtATime) {
+    // Copied windows between windows on the spot, with holes and a window without its times:
+    // the rows and lines must come out in the windows' order whatever the depth.
+    const std::vector<WindowSpec> windows{{10, 2, 5}, {1}, {30}, {10, 0, 0, true}, {1}, {10, 1, 9}, {3}, {2}, {10}};
+    for (const std::size_t room : {std::size_t{1000}, kFieldjoinVariant.sampleCapacity}) {
+        const Assessed oneAtATime = assessWindows(room, windows, 1);
+        for (const std::size_t inFlight : {2u, 4u}) {
+            SCOPED_TRACE("room " + std::to_string(room) + ", " + std::to_string(inFlight) + " in flight");
+            const Assessed waiting = assessWindows(room, windows, inFlight);
+            EXPECT_EQ(oneAtATime.rows, waiting.rows);
+            EXPECT_EQ(oneAtATime.lines, waiting.lines);
+            EXPECT_EQ(1, waiting.notAssessed);
+        }
+    }
 }
 
 TEST(WindowAssessment, WindowWithoutItsTimesGetsANotAssessedRowAndLine) {
