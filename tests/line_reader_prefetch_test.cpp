@@ -168,5 +168,56 @@ TEST(LineReaderSkip, PassesOverOnlyWholeLinesWithThePrefix) {
     EXPECT_GT(totalSkipped, 100u);
 }
 
+// Long runs of lines of every length up to 130 bytes in blocks large enough for the line
+// feeds to be found 64 bytes at a time: each line end at every place of a 64-byte stretch,
+// lines without the prefix among them, and the file's last bytes.
+TEST(LineReaderSkip, CountsTheLinesOfLongRunsOfEveryLength) {
+    const std::string prefix = "\"2014-08-15 10:07:";
+    std::mt19937 random(11);
+    TempDir dir;
+    for (int round = 0; round < 40; ++round) {
+        std::string text;
+        std::vector<std::size_t> runs;  // lines with the prefix before each line without it
+        std::size_t run = 0;
+        const int lines = 200 + static_cast<int>(random() % 400);
+        for (int i = 0; i < lines; ++i) {
+            if (random() % 50 == 0) {
+                text += "\"2014-08-15 10:08:00.0\",1\n";
+                runs.push_back(run);
+                run = 0;
+                continue;
+            }
+            const std::size_t length = prefix.size() + random() % (131 - prefix.size());
+            std::string line = prefix;
+            while (line.size() < length) line += static_cast<char>('0' + random() % 10);
+            text += line + '\n';
+            ++run;
+        }
+        const auto path = (dir.path() / "runs.txt").string();
+        writeFile(path, text);
+        for (const std::size_t block : {std::size_t{1} << 16, std::size_t{4096} + random() % 512}) {
+            SCOPED_TRACE("round " + std::to_string(round) + ", block " + std::to_string(block));
+            LineReader reader(block, 1 << 16, 256);
+            ASSERT_TRUE(reader.open(path));
+            std::vector<std::size_t> given;
+            std::size_t skipped = 0;
+            std::string_view line;
+            for (;;) {
+                skipped += reader.skipLinesStartingWith(prefix);
+                if (!reader.next(line)) break;
+                if (line.rfind(prefix, 0) == 0) {
+                    ++skipped;  // one the skip left to next(), at a block's end
+                    continue;
+                }
+                ASSERT_EQ("\"2014-08-15 10:08:00.0\",1", line);
+                given.push_back(skipped);
+                skipped = 0;
+            }
+            EXPECT_EQ(runs, given);
+            EXPECT_EQ(run, skipped);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace field
