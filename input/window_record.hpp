@@ -74,6 +74,16 @@ public:
         minuteIndex = baseMinute_ + (code >> 16);
         return true;
     }
+    /// One past the last sample from i on whose time is a code of sample i's minute (i itself
+    /// for a time kept whole): the samples in a row that share the minute.
+    std::size_t sameMinuteEnd(std::size_t i) const {
+        const std::uint32_t code = codes_[i];
+        if (code == kExact) return i;
+        const std::uint32_t minute = code >> 16;
+        std::size_t j = i + 1;
+        while (j < codes_.size() && codes_[j] >> 16 == minute && codes_[j] != kExact) ++j;
+        return j;
+    }
     /// Number of sample times held.
     std::size_t size() const { return codes_.size(); }
     /// Sample times it holds without allocating.

@@ -1,5 +1,6 @@
 #include "quality/steady_state.hpp"
 
+#include <algorithm>
 #include <vector>
 
 namespace field {
@@ -17,17 +18,12 @@ SubIntervals::SubIntervals(const WindowRecord& record, std::int32_t samples, con
     if (!(whole >= 2) || samples < 4) return;
     intervals = static_cast<std::uint32_t>(std::min(whole, 100000.0));
     count = samples;
-    const auto addToRuns = [this](std::size_t i, std::uint32_t k) {
+    const auto addRun = [this](std::size_t end, std::uint32_t k) {
         if (!runs_.empty() && runs_.back().interval == k)
-            runs_.back().end = static_cast<std::uint32_t>(i + 1);
+            runs_.back().end = static_cast<std::uint32_t>(end);
         else
-            runs_.push_back({static_cast<std::uint32_t>(i + 1), k});
+            runs_.push_back({static_cast<std::uint32_t>(end), k});
     };
-    if (intervals > 65536) {
-        for (std::size_t i = 0; i < static_cast<std::size_t>(samples); ++i) addToRuns(i, find(i));
-        return;
-    }
-    index_.resize(static_cast<std::size_t>(samples));
     // A time of a whole minute plus seconds below 60 falls in the sub-interval of its minute:
     // a sub-interval is five whole minutes from the window's begin (a whole minute too), so
     // the integers give what the floating-point route gives, as long as the rounding of the
@@ -37,24 +33,27 @@ SubIntervals::SubIntervals(const WindowRecord& record, std::int32_t samples, con
     const bool wholeBegin = std::floor(begin_) == begin_ && std::fabs(begin_) < kExactLimit;
     const auto beginSeconds = wholeBegin ? static_cast<std::int64_t>(begin_) : 0;
     const auto last = static_cast<std::int64_t>(intervals) - 1;
+    const auto n = static_cast<std::size_t>(samples);
     // Some 600 samples in a row share a minute at 10 Hz: its sub-interval is found once.
-    std::int64_t lastMinute = -1;
-    std::uint16_t lastIndex = 0;
-    for (std::size_t i = 0; i < index_.size(); ++i) {
+    for (std::size_t i = 0; i < n;) {
         std::int64_t minuteIndex = 0;
         if (wholeBegin && record.minuteIndexOf(i, minuteIndex) && minuteIndex < kMinuteLimit) {
-            if (minuteIndex != lastMinute) {
-                const std::int64_t from = minuteIndex * 60 - beginSeconds;
-                const std::int64_t k = from >= 0 ? from / 300 : -((-from + 299) / 300);  // floor
-                lastIndex = static_cast<std::uint16_t>(k <= 0 ? 0 : std::min(k, last));
-                lastMinute = minuteIndex;
-            }
-            index_[i] = lastIndex;
+            const std::int64_t from = minuteIndex * 60 - beginSeconds;
+            const std::int64_t k = from >= 0 ? from / 300 : -((-from + 299) / 300);  // floor
+            const std::size_t end = std::min(record.sameMinuteEnd(i), n);
+            addRun(end, static_cast<std::uint32_t>(k <= 0 ? 0 : std::min(k, last)));
+            i = end;
         } else {
-            index_[i] = static_cast<std::uint16_t>(find(i));
+            addRun(i + 1, find(i));
+            ++i;
         }
-        addToRuns(i, index_[i]);
     }
+}
+
+std::uint32_t SubIntervals::of(std::size_t i) const {
+    const auto run =
+        std::upper_bound(runs_.begin(), runs_.end(), i, [](std::size_t at, const Run& r) { return at < r.end; });
+    return run == runs_.end() ? find(i) : run->interval;
 }
 
 std::optional<double> steadyStateDeviationOf(const std::vector<double>& partN, const std::vector<double>& partProducts,

@@ -22,14 +22,13 @@ struct AskedWindow {
 /// The asked window of a case or sub-window: `endMinute` is the case's end or the sub-window's end.
 AskedWindow askedWindow(std::int32_t dayIndex, std::int32_t beginMinute, std::int32_t endMinute);
 
-/// The steady-state sub-interval of every sample of a window, found once for all its covariances.
-/// Kept in 2 bytes a sample where a window has at most 65536 of them (every real one),
-/// else found from each sample's time when asked.
+/// The steady-state sub-interval of every sample of a window, found once for all its covariances:
+/// the samples as runs in one sub-interval, each minute's samples at once.
 class SubIntervals {
 public:
     SubIntervals(const WindowRecord& record, std::int32_t count, const AskedWindow& window);
     /// The sub-interval of sample i.
-    std::uint32_t of(std::size_t i) const { return index_.empty() ? find(i) : index_[i]; }
+    std::uint32_t of(std::size_t i) const;
     /// A stretch of samples in a row in one sub-interval: [previous run's end, end).
     struct Run {
         std::uint32_t end;
@@ -48,7 +47,6 @@ private:
     }
     const WindowRecord& record_;
     double begin_ = 0;
-    std::vector<std::uint16_t> index_;
     std::vector<Run> runs_;
 };
 
