@@ -92,8 +92,19 @@ private:
 /// True for "SS.f" followed by no further digit, as 10 Hz loggers write the seconds.
 inline bool isTenthsText(std::string_view text) {
     const auto isDigit = [](char c) { return static_cast<unsigned>(c - '0') < 10; };
-    return text.size() >= 4 && isDigit(text[0]) && isDigit(text[1]) && text[2] == '.' && isDigit(text[3]) &&
-           (text.size() == 4 || !isDigit(text[4]));
+    if (text.size() < 4) return false;
+    if constexpr (std::endian::native == std::endian::little) {
+        // The four bytes in one word, each less '0' (by exclusive or): digits become 0 to 9,
+        // the point 0x1E. A byte above 9 has its top bit set in itself or once 0x76 is added
+        // (no carry leaves a byte of 0 to 9 or the point).
+        std::uint32_t word;
+        std::memcpy(&word, text.data(), 4);
+        const std::uint32_t x = word ^ 0x30303030u;
+        if (((x | (x + 0x76767676u)) & 0x80008080u) != 0 || (x & 0x00FF0000u) != 0x001E0000u) return false;
+    } else if (!(isDigit(text[0]) && isDigit(text[1]) && text[2] == '.' && isDigit(text[3]))) {
+        return false;
+    }
+    return text.size() == 4 || !isDigit(text[4]);
 }
 
 /// The milliseconds of a text isTenthsText accepts ("03.4" gives 3400).

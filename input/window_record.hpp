@@ -46,12 +46,22 @@ public:
     /// The same for seconds of the form "SS.f" (isTenthsText), as their milliseconds: the
     /// reader's digit loop gives whole + tenth / 10, the very double secondsOf makes of them.
     void addTenthsSample(std::int32_t day, std::int32_t minute, std::uint32_t ms) {
+        // The minute of the sample before, coded already: some 600 lines in a row at 10 Hz.
+        if (haveLastMinute_ && day == lastDay_ && minute == lastMinute_ && ms < 60000 &&
+            codes_.size() < codes_.capacity()) {
+            codes_.push_back(lastMinuteCode_ | ms);
+            return;
+        }
         if (codes_.size() == codes_.capacity() && !makeRoom()) return;
         const std::int64_t minuteIndex = std::int64_t{day} * 1440 + minute;
         if (codes_.empty()) baseMinute_ = minuteIndex;
         const std::int64_t offset = minuteIndex - baseMinute_;
         if (day >= 0 && minute >= 0 && minute < 1440 && offset >= 0 && offset < 65536 && ms < 60000) {
-            codes_.push_back(static_cast<std::uint32_t>(offset) << 16 | ms);
+            haveLastMinute_ = true;
+            lastDay_ = day;
+            lastMinute_ = minute;
+            lastMinuteCode_ = static_cast<std::uint32_t>(offset) << 16;
+            codes_.push_back(lastMinuteCode_ | ms);
             return;
         }
         addExact(static_cast<double>(day) * 86400.0 + static_cast<double>(minute) * 60.0 + secondsOf(ms));
@@ -97,6 +107,8 @@ public:
     /// Drops everything (the buffer was cleared).
     void clear() {
         codes_.clear();
+        haveLastMinute_ = false;  // the next sample may set a new base minute
+
         exact_.clear();
         incomplete_ = false;
         loggerLines = 0;
@@ -129,6 +141,9 @@ private:
     std::vector<std::uint32_t, LargeAllocator<std::uint32_t>> codes_;
     std::vector<std::pair<std::uint32_t, double>> exact_;  // (sample, time) of the times kept whole
     std::int64_t baseMinute_ = 0;
+    bool haveLastMinute_ = false;                // the minute coded last by addTenthsSample, if any:
+    std::int32_t lastDay_ = 0, lastMinute_ = 0;  // its day and minute,
+    std::uint32_t lastMinuteCode_ = 0;           // its offset from baseMinute_, in place
     bool incomplete_ = false;
     bool kept_ = true;
 };

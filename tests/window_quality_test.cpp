@@ -483,6 +483,63 @@ TEST(WindowRecord, TenthsOfTheReaderGiveTheDigitLoopsTime) {
     for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(expected[i], record.time(i)) << i;
 }
 
+TEST(WindowRecord, TenthsOfTheMinuteBeforeGiveTheTimesOfTheirOwn) {
+    // The minute coded last is kept for the lines that follow in it: across new minutes and
+    // days, a cleared record, minutes too far from the first to be coded and times kept whole,
+    // every time must be the one the general route gives.
+    struct Sample {
+        std::int32_t day, minute;
+        std::uint32_t ms;
+        bool clearFirst = false;
+    };
+    const Sample samples[] = {
+        {15, 600, 0},         {15, 600, 100},       {15, 600, 59900},  {15, 601, 0},    {15, 601, 60000},
+        {15, 601, 200},       {16, 601, 300},       {16, 601, 400},    {15, 601, 500},  {15, 601, 600},
+        {15, 600, 700},       {-1, 600, 800, true}, {15, 600, 900},    {70, 0, 100},    {70, 0, 200},
+        {15, 600, 1000},      {-1, 600, 100},       {-1, 600, 200},    {15, 1440, 300}, {15, 1440, 400},
+        {14, 600, 500, true}, {14, 600, 600},       {14, 1439, 59900}, {15, 0, 0},      {15, 0, 100},
+    };
+    WindowRecord tenths, general;
+    for (const Sample& s : samples) {
+        if (s.clearFirst) {
+            tenths.clear();
+            general.clear();
+        }
+        tenths.addTenthsSample(s.day, s.minute, s.ms);
+        general.addSample(s.day, s.minute,
+                          static_cast<double>(s.ms / 1000) + static_cast<double>(s.ms % 1000) / 1000.0);
+        ASSERT_EQ(general.size(), tenths.size());
+        const std::size_t i = tenths.size() - 1;
+        EXPECT_EQ(general.time(i), tenths.time(i))
+            << "day " << s.day << ", minute " << s.minute << ", " << s.ms << " ms";
+    }
+}
+
+TEST(LoggerRecord, TenthsTextByWordIsTheCharacterRule) {
+    // Every text of up to six characters from an alphabet around the digits and the point.
+    const std::string alphabet = std::string("0159./:, \"a") + '\x80' + '\xff' + '\xb9' + '\x09';
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto rule = [&](std::string_view t) {
+        return t.size() >= 4 && isDigit(t[0]) && isDigit(t[1]) && t[2] == '.' && isDigit(t[3]) &&
+               (t.size() == 4 || !isDigit(t[4]));
+    };
+    std::size_t accepted = 0;
+    std::string text;
+    const std::size_t k = alphabet.size();
+    for (std::size_t length = 0; length <= 6; ++length) {
+        std::size_t combinations = 1;
+        for (std::size_t j = 0; j < length; ++j) combinations *= k;
+        for (std::size_t c = 0; c < combinations; ++c) {
+            text.clear();
+            for (std::size_t j = 0, rest = c; j < length; ++j, rest /= k) text += alphabet[rest % k];
+            const bool expected = rule(text);
+            accepted += expected;
+            ASSERT_EQ(expected, isTenthsText(text)) << "[" << text << "]";
+        }
+    }
+    EXPECT_GT(accepted, 1000u);
+}
+
 TEST(SteadyState, SubIntervalsFromWholeMinutesAreThoseOfTheTimes) {
     // The sub-intervals are found in integers where a time is a code; they must be those of
     // the floating-point rule on the times themselves, seconds close to the next minute included.
