@@ -143,16 +143,20 @@ void BM_CAtof(benchmark::State& state) {
 }
 BENCHMARK(BM_CAtof);
 
+// Appends `n` samples varying like the logger lines above, from the seed `s`.
+void appendTurbulentSamples(SampleBuffer& samples, int n, unsigned s) {
+    for (int i = 0; i < n; ++i) {
+        s = s * 1103515245u + 12345u;
+        samples.append(2.0f + static_cast<float>(s % 1000) / 500.0f, -0.5f + static_cast<float>(s % 777) / 800.0f,
+                       -0.3f + static_cast<float>(s % 333) / 555.0f, 20.0f + static_cast<float>(s % 97) / 10.0f);
+    }
+}
+
 // One 30-minute window at 20 Hz, refilled before each computation (the rotation works in place).
 void BM_WindSummary(benchmark::State& state) {
     const int n = 36000;
     SampleBuffer source(static_cast<std::size_t>(n));
-    unsigned s = 7;
-    for (int i = 0; i < n; ++i) {
-        s = s * 1103515245u + 12345u;
-        source.append(2.0f + static_cast<float>(s % 1000) / 500.0f, -0.5f + static_cast<float>(s % 777) / 800.0f,
-                      -0.3f + static_cast<float>(s % 333) / 555.0f, 20.0f + static_cast<float>(s % 97) / 10.0f);
-    }
+    appendTurbulentSamples(source, n, 7);
     SampleBuffer buffer(static_cast<std::size_t>(n));
     MeasurementCase c = field::sizedCase2014();
     WindSummary summary;
@@ -200,14 +204,9 @@ BENCHMARK(BM_SourceInterval);
 void BM_WindowQuality(benchmark::State& state) {
     const int n = 48000;
     SampleBuffer source(static_cast<std::size_t>(n));
+    appendTurbulentSamples(source, n, 11);
     WindowRecord record(static_cast<std::size_t>(n));
-    unsigned s = 11;
-    for (int i = 0; i < n; ++i) {
-        s = s * 1103515245u + 12345u;
-        source.append(2.0f + static_cast<float>(s % 1000) / 500.0f, -0.5f + static_cast<float>(s % 777) / 800.0f,
-                      -0.3f + static_cast<float>(s % 333) / 555.0f, 20.0f + static_cast<float>(s % 97) / 10.0f);
-        record.addTenthsSample(100, 600 + i / 600, static_cast<std::uint32_t>(i % 600) * 100u);
-    }
+    for (int i = 0; i < n; ++i) record.addTenthsSample(100, 600 + i / 600, static_cast<std::uint32_t>(i % 600) * 100u);
     const AskedWindow asked{100 * 86400.0 + 600 * 60.0, 100 * 86400.0 + 680 * 60.0};
     QualitySite site;
     site.sonicHeight = 3.0;
