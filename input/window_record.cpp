@@ -22,6 +22,24 @@ void WindowRecord::addSample(double seconds) {
     addExact(seconds);
 }
 
+// Out of line, so that the line of a minute coded already stays one comparison and a store
+// where the reader calls it.
+void WindowRecord::addTenthsSampleOfNewMinute(std::int32_t day, std::int32_t minute, std::uint32_t ms) {
+    if (codes_.size() == codes_.capacity() && !makeRoom()) return;
+    const std::int64_t minuteIndex = std::int64_t{day} * 1440 + minute;
+    if (codes_.empty()) baseMinute_ = minuteIndex;
+    const std::int64_t offset = minuteIndex - baseMinute_;
+    if (day >= 0 && minute >= 0 && minute < 1440 && offset >= 0 && offset < 65536 && ms < 60000) {
+        haveLastMinute_ = true;
+        lastDay_ = day;
+        lastMinute_ = minute;
+        lastMinuteCode_ = static_cast<std::uint32_t>(offset) << 16;
+        codes_.push_back(lastMinuteCode_ | ms);
+        return;
+    }
+    addExact(static_cast<double>(day) * 86400.0 + static_cast<double>(minute) * 60.0 + secondsOf(ms));
+}
+
 bool WindowRecord::release() {
     incomplete_ = true;
     if (codes_.capacity() == 0) return false;

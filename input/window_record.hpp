@@ -52,19 +52,7 @@ public:
             codes_.push_back(lastMinuteCode_ | ms);
             return;
         }
-        if (codes_.size() == codes_.capacity() && !makeRoom()) return;
-        const std::int64_t minuteIndex = std::int64_t{day} * 1440 + minute;
-        if (codes_.empty()) baseMinute_ = minuteIndex;
-        const std::int64_t offset = minuteIndex - baseMinute_;
-        if (day >= 0 && minute >= 0 && minute < 1440 && offset >= 0 && offset < 65536 && ms < 60000) {
-            haveLastMinute_ = true;
-            lastDay_ = day;
-            lastMinute_ = minute;
-            lastMinuteCode_ = static_cast<std::uint32_t>(offset) << 16;
-            codes_.push_back(lastMinuteCode_ | ms);
-            return;
-        }
-        addExact(static_cast<double>(day) * 86400.0 + static_cast<double>(minute) * 60.0 + secondsOf(ms));
+        addTenthsSampleOfNewMinute(day, minute, ms);
     }
     /// Time of an accepted sample in seconds from day index 0.
     void addSample(double seconds);
@@ -135,6 +123,7 @@ private:
     }
     static constexpr std::uint32_t kExact = 0xFFFFFFFFu;  // no code reaches it: milliseconds stay below 60000
     void addExact(double seconds);
+    void addTenthsSampleOfNewMinute(std::int32_t day, std::int32_t minute, std::uint32_t ms);  // out of line
     double exactTime(std::size_t i) const;
     bool makeRoom();  // false (and incomplete) when no room can be had
 
