@@ -232,15 +232,9 @@ std::size_t LineReader::skipLinesStartingWith(std::string_view prefix) {
     // the bits of one mask, each line checked for the prefix where the one before it ends.
     // The prefix holds no line feed: a line's feed lies behind it.
     if (static_cast<std::size_t>(end - start) > prefix.size() && startsWithPrefix.startOf(start)) {
-        const __m128i feed = _mm_set1_epi8('\n');
         bool ended = false;  // a line without the prefix (or too near the end for it) at `start`
         for (const char* chunk = start; !ended && end - chunk >= 64; chunk += 64) {
-            std::uint64_t lineFeeds = 0;
-            for (int k = 0; k < 4; ++k) {
-                const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk + 16 * k));
-                lineFeeds |= std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feed)))}
-                             << (16 * k);
-            }
+            std::uint64_t lineFeeds = lineFeedsIn64(chunk);
             // Every line feed of the chunk lies at or behind `start`, whose line has the prefix.
             for (; lineFeeds != 0; lineFeeds &= lineFeeds - 1) {
                 ++skipped;

@@ -219,5 +219,29 @@ TEST(LineReaderSkip, CountsTheLinesOfLongRunsOfEveryLength) {
     }
 }
 
+// The line feed found in one look at 64 bytes, or by the library where fewer remain: every
+// length around that look, with and without a CR, at every place in small blocks.
+TEST(LineReader, LinesOfEveryLengthAroundOneLookAtTheirBytes) {
+    TempDir dir;
+    std::string text;
+    std::vector<std::string> expected;
+    for (std::size_t length = 0; length <= 140; ++length) {
+        for (const bool cr : {false, true}) {
+            std::string line;
+            for (std::size_t k = 0; k < length; ++k) line += static_cast<char>('a' + (length + k) % 26);
+            expected.push_back(line);
+            text += line + (cr ? "\r\n" : "\n");
+        }
+    }
+    const auto path = (dir.path() / "lengths.txt").string();
+    writeFile(path, text);
+    for (const std::size_t block : {std::size_t{256}, std::size_t{1000}, std::size_t{1} << 16}) {
+        for (const bool prefetch : {false, true}) {
+            SCOPED_TRACE("block " + std::to_string(block) + (prefetch ? ", read ahead" : ""));
+            EXPECT_EQ(expected, readAll(path, prefetch, block, 1 << 16, 512, text.size() + 1).lines);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace field
