@@ -62,7 +62,7 @@ std::vector<std::string> loggerFiles(const std::string& root, bool fence) {
 double memchrLineCount(const std::vector<std::string>& files, long& lines) {
     constexpr std::size_t kBlock = 128 << 10;
     const std::unique_ptr<char, decltype(&std::free)> buffer(static_cast<char*>(std::aligned_alloc(4096, kBlock)),
-                                                            &std::free);
+                                                             &std::free);
     const std::span<char> block(buffer.get(), kBlock);
     const auto start = Clock::now();
     lines = 0;
