@@ -85,17 +85,20 @@ public:
         // Inline for the common case, a whole line already in the buffer.
         if (!skipping_ && begin_ < end_) {
             const char* base = data_;
+            std::size_t from = begin_;
 #if FIELD_SSE2
             // A logger line is shorter than 64 bytes: its feed found in one look at them,
-            // without a library call; memchr for the longer ones and a block's last bytes.
+            // without a library call; memchr for the longer ones (behind those 64) and a
+            // block's last bytes.
             if (end_ - begin_ >= 64) {
                 if (const std::uint64_t feeds = lineFeedsIn64(base + begin_); feeds != 0) {
                     takeLine(begin_ + static_cast<std::size_t>(std::countr_zero(feeds)), line);
                     return true;
                 }
+                from = begin_ + 64;
             }
 #endif
-            if (const void* hit = std::memchr(base + begin_, '\n', end_ - begin_)) {
+            if (const void* hit = std::memchr(base + from, '\n', end_ - from)) {
                 takeLine(static_cast<std::size_t>(static_cast<const char*>(hit) - base), line);
                 return true;
             }
